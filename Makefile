@@ -1,0 +1,30 @@
+# Quick start: `make demo` builds the library and runs the demo on the bundled
+# problems; `make test` builds and runs the test suite. Both install the Debian
+# packages the build needs when they are missing.
+BUILD_DIR ?= build
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build demo test clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) > /dev/null
+
+build: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+demo: build
+	@$(BUILD_DIR)/examples/zelkor_demo
+	@echo "Exported interface of libzelkor.so:"
+	@nm -D --defined-only $(BUILD_DIR)/libzelkor.so | c++filt | awk '$$2 ~ /^[TW]$$/ {$$1=""; $$2=""; print "  " substr($$0, 3)}'
+
+test: build
+	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+clean:
+	@rm -rf $(BUILD_DIR)

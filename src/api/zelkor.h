@@ -1,0 +1,105 @@
+/*
+ * zelkor.h: the one public header of the Zelkor design-optimisation library.
+ *
+ * A host describes a problem (design variables with bounds or discrete levels,
+ * one objective, constraints g <= 0), computes the responses itself in the
+ * callbacks below, and lets the library decide which designs to try. Every
+ * engine is a resumable state machine: it never calls the host. The exported
+ * functions (or a host stepping Opt::OptEngineMain itself) own the loop that
+ * alternates engine steps with the host's callbacks.
+ *
+ * The header compiles as C11 and as C++17. A C host sees the plain functions
+ * whose arguments are C types; the C++-only parts (the vector callback and the
+ * session class) sit behind __cplusplus.
+ *
+ * Conventions for every callback: the library has written the design point into
+ * x in the caller's units; the host writes the responses into f, f[0] the
+ * objective, then the constraint functions, each satisfied when not above 0.
+ * Any value a callback returns is ignored.
+ */
+#pragma once
+
+#if defined(_WIN32)
+#  if defined(ZELKOR_BUILDING)
+#    define ZELKOR_API __declspec(dllexport)
+#  else
+#    define ZELKOR_API __declspec(dllimport)
+#  endif
+#else
+#  define ZELKOR_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Responses at x: n design values in, m responses out (objective first). */
+typedef int (*ResponseCallback)(double* x, int n, double* f, int m);
+/* Gradients at x: g[i][j] is d(response j)/d(design variable i), n rows of m. */
+typedef int (*GradientCallback)(double* x, int n, double** g, int m);
+/* Responses at x for the array entry points; lengths are those the caller declared. */
+typedef int (*ArrayCallback)(double* x, double* f);
+
+/* The library's version, "2.0.0"; the string is static and must not be freed. */
+ZELKOR_API const char* zelkorVersion(void);
+
+#ifdef __cplusplus
+} /* extern "C" */
+
+#include <memory>
+#include <vector>
+
+/* Responses at *x written into *f; the vectors are the caller's own. */
+typedef int (*VectorCallback)(std::vector<double>* x, std::vector<double>* f);
+
+namespace Opt {
+
+class OptEngine;
+struct DataSet;
+
+/*
+ * The session through which every engine is created and stepped.
+ *
+ * The first constructor builds the engine selected by engineType in host-array
+ * mode: start holds nDesignVariables values in caller units; bounds holds one
+ * list per variable, [lower, upper] for a continuous variable and
+ * [lower, level..., upper] for a discrete one; reals and ints are the engine's
+ * parameter arrays (either may be null: the engine's fill values are used) and
+ * are copied, so the caller may free them as soon as the constructor returns.
+ * reportLevel <= 0 prints nothing, 1..9 is the print level, 10 or more prints at
+ * reportLevel - 10 and keeps the history for the result file.
+ *
+ * The second constructor builds the engine named by the data set's engine type
+ * in data-set mode; the engine shares the data set.
+ *
+ * Inconsistent input (a negative count, short arrays, a bound list of fewer than
+ * two entries, a non-finite value) builds no engine: one line on standard error
+ * says what is wrong, and runOptEngine then returns -1.
+ *
+ * runOptEngine performs one step: 0 finished (x holds the final design),
+ * 1 evaluate x and step again, 2 step again, 3 continue, 4 supply gradients at x
+ * and step again, -1 error. The caller passes the same arrays on every step and
+ * keeps them alive until a step returns 0 or -1: x of nDesignVariables doubles,
+ * f of nResponses doubles, g of nDesignVariables rows of nResponses doubles
+ * (all null in data-set mode).
+ */
+class ZELKOR_API OptEngineMain {
+public:
+    OptEngineMain(int nDesignVariables, int nResponses, const std::vector<double>& start,
+                  const std::vector<std::vector<double>>& bounds, double* reals, int* ints,
+                  int engineType, int reportLevel);
+    explicit OptEngineMain(std::shared_ptr<DataSet> dataSet);
+    ~OptEngineMain();
+
+    OptEngineMain(const OptEngineMain&) = delete;
+    OptEngineMain& operator=(const OptEngineMain&) = delete;
+
+    int runOptEngine(double* x, double* f, double** g);
+
+    /* The engine; empty when the engine type has none or the input was inconsistent. */
+    std::shared_ptr<OptEngine> engine;
+};
+
+} // namespace Opt
+
+#endif /* __cplusplus */

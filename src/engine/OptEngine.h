@@ -1,0 +1,135 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "engine/DataSet.h"
+#include "engine/DesignVariable.h"
+#include "engine/OptEngineParameter.h"
+#include "engine/ResponseRow.h"
+#include "engine/StepCode.h"
+#include "report/RunReport.h"
+#include "report/StatusLine.h"
+
+namespace Opt {
+
+// The abstract optimisation engine: a resumable state machine stepped from
+// outside. An engine never calls the host; each step publishes a design and asks
+// its driver to evaluate it (or to supply gradients), or reports that it has
+// finished or failed.
+//
+// Modes. In host-array mode (no data set) designs and responses pass through the
+// caller's arrays x, f and g on each step. In data-set mode the step is called
+// with null arrays: designs are written into the shared DataSet and responses
+// read from its response definitions by id.
+//
+// The step (step(), called by OptEngineMain::runOptEngine):
+//   1. With an evaluation pending, r = receiveResponses(f, g). r = Finished:
+//      normalise, finish, publish the final design and return Finished;
+//      r = CallAgain or Error: return r; otherwise normalise and go on.
+//   2. Dispatch on the phase: BeginIteration -> beginIteration, ComputeStep ->
+//      prepareStep + computeStep, UpdateStep -> updateStep, EndIteration ->
+//      endIteration, Stopped -> Finished at once; any other phase is an error.
+//      A Continue result advances the phase (EndIteration also returns to
+//      BeginIteration on Evaluate).
+//   3. Finished, Evaluate, CallAgain and Gradients publish the design; Finished
+//      then runs finish().
+//
+// Publishing (publishDesign) and receiving (storeResponses, called from
+// receiveResponses) happen only in this class, so that a driver can later batch
+// an engine's evaluations without touching the engines.
+//
+// Engine state lives in plain members and containers (no pointers into other
+// objects, generators by value) so that it can be saved and restored exactly.
+// Engines declare the extra state they need as named members of their own
+// classes, and the hooks of their families (GA, gradient-based, managers) in the
+// family's base class, rather than in anonymous slots here.
+//
+// Decisions where behaviour was open: a new engine starts with no evaluation
+// pending and not feasible unless its builder says otherwise; a new response
+// row's sign is +1 (minimise / upper bound); the default receiveResponses also
+// stores the received values and clears the pending flag, so that an engine that
+// keeps the defaults does not consume the same responses twice.
+class OptEngine {
+public:
+    static constexpr int kEvaluationLimit = 5000;
+
+    // Host-array mode: one variable per bound list, starting at start[i]. The
+    // session has checked that start and bounds hold enough consistent entries.
+    OptEngine(const std::vector<double>& start, const std::vector<std::vector<double>>& bounds,
+              int nResponses);
+    // Data-set mode: variables from the data set's bounds and design values. The
+    // response table is built later by buildResponseRows, once the parameter
+    // record (which holds the goal) is loaded.
+    explicit OptEngine(std::shared_ptr<DataSet> dataSet);
+    virtual ~OptEngine();
+
+    OptEngine(const OptEngine&) = default;
+    OptEngine& operator=(const OptEngine&) = default;
+
+    // One step of the protocol above; returns the StepCode as an int.
+    int step(double* x, double* f, double** g);
+
+    bool isDataSetMode() const { return dataSet != nullptr; }
+
+    virtual StepCode checkIterationLimit();
+    virtual void buildResponseRows();
+    virtual void evaluateResponses();
+    virtual void evaluateObjective();
+    virtual void evaluateConstraints();
+    virtual void evaluateGradients();
+    virtual StepCode receiveResponses(const double* f, double** g);
+    // Normalises the design values (in caller units since they were published);
+    // the caller's x is never read: the engine's own values are authoritative.
+    virtual void normaliseDesign(const double* x);
+    // Converts the values to caller units and hands them to x (or to the data set
+    // when x is null), then marks an evaluation as pending.
+    virtual void publishDesign(double* x);
+    virtual StepCode beginIteration(double* x, double* f, double** g);
+    virtual StepCode endIteration(double* x);
+    virtual void prepareStep();
+    virtual StepCode computeStep(double* x, double* f, double** g);
+    virtual StepCode updateStep();
+    virtual void finish(double* x);
+    virtual void setParameterOption(int option);
+    virtual int parameterOption() const;
+
+    std::shared_ptr<DataSet> dataSet;
+    int constrained = 0;
+    std::shared_ptr<OptEngineParameter> parameter;
+    int nDesignVariables = 0;
+    int nResponses = 0;
+    int objectiveRow = 0;
+    EnginePhase phase = EnginePhase::BeginIteration;
+    int subEvaluationIndex = 0;
+    int evaluationCount = 1;
+    int iterationCount = 0;
+    bool evaluationPending = false;
+    bool feasible = false;
+    std::vector<int> discreteIndices;
+    std::vector<ResponseRow> responseRows;
+    std::vector<DesignVariable> designVariables;
+    StatusLine statusLine;
+    RunReport report;
+
+protected:
+    // Stores received responses into the rows' values: f[j] into row j in
+    // host-array mode (f may be null: nothing is read), evaluateResponses() in
+    // data-set mode. Clears the pending flag.
+    void storeResponses(const double* f);
+
+    // Sizes the response table and sets constrained; builders call it after
+    // loading the parameter record.
+    void setResponseCount(int count);
+
+    // Sets the report level and, in host-array mode with a report level of at
+    // least 1, writes the banner and the problem information.
+    void startReport(int reportLevel, int method, int gradientMethod);
+
+private:
+    void addVariables(const std::vector<double>& start,
+                      const std::vector<std::vector<double>>& bounds);
+    StepCode dispatchPhase(double* x, double* f, double** g);
+};
+
+} // namespace Opt

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "linalg/Matrix.h"
+
+// The one thin wrapper over LAPACK and BLAS. No other module declares a Fortran
+// symbol or writes a factorisation of its own. Each routine checks LAPACK's info
+// code and turns it into a LinalgStatus whose message names the routine and says
+// what the code means; nothing here throws.
+namespace Opt::Linalg {
+
+struct LinalgStatus {
+    int info = 0;          // LAPACK's info: 0 success, < 0 bad argument, > 0 numerical failure
+    std::string message;   // empty on success
+    bool ok() const { return info == 0; }
+};
+
+enum class Transpose { No, Yes };
+
+// C = op(A) * op(B) (dgemm). The inner dimensions must agree (asserted).
+Matrix multiply(const Matrix& a, const Matrix& b, Transpose ta = Transpose::No,
+                Transpose tb = Transpose::No);
+
+// y = op(A) * x (dgemv).
+std::vector<double> multiply(const Matrix& a, const std::vector<double>& x,
+                             Transpose ta = Transpose::No);
+
+// Singular value decomposition A = U diag(s) V^T (dgesvd, thin form).
+struct SingularValueDecomposition {
+    Matrix u;                         // rows(A) x k
+    std::vector<double> singularValues; // k = min(rows, columns), descending
+    Matrix vTransposed;               // k x columns(A)
+    LinalgStatus status;
+};
+SingularValueDecomposition decomposeSingularValues(const Matrix& a);
+
+// Moore-Penrose pseudo-inverse from the SVD; singular values not above the
+// absolute threshold count as zero. `rank` receives the number kept when given.
+LinalgStatus pseudoInverse(const Matrix& a, double threshold, Matrix& inverse,
+                           int* rank = nullptr);
+
+// In-place inverse of a general square matrix by LU factorisation (dgetrf, dgetri).
+LinalgStatus invertGeneral(Matrix& a);
+
+// In-place Cholesky factorisation of a symmetric positive definite matrix (dpotrf):
+// on success the lower triangle holds L with A = L L^T and the strict upper
+// triangle is set to zero.
+LinalgStatus choleskyFactor(Matrix& a);
+
+// In-place inverse of a lower-triangular matrix held in the lower triangle, done
+// in packed storage (dtptri); the strict upper triangle is set to zero.
+LinalgStatus invertLowerTriangular(Matrix& a);
+
+// In-place inverse of a symmetric (possibly indefinite) matrix by Bunch-Kaufman
+// factorisation (dsytrf, dsytri); both triangles of the result are filled.
+LinalgStatus invertSymmetric(Matrix& a);
+
+} // namespace Opt::Linalg

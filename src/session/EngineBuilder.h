@@ -1,0 +1,59 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace Opt {
+
+class OptEngine;
+struct DataSet;
+
+// What the host-array constructor hands a builder: the problem and the engine's
+// own copies of the parameter arrays (already copied or filled, so a builder
+// never reads the caller's arrays).
+struct HostEngineInput {
+    int nDesignVariables = 0;
+    int nResponses = 0;
+    std::vector<double> start;
+    std::vector<std::vector<double>> bounds;
+    std::vector<double> reals;
+    std::vector<int> ints;
+    int reportLevel = 0;
+};
+
+// One row of the engine-builder table: how many parameter entries the session
+// copies for an engine type, the fill values used for a null array, and the
+// functions that create the engine through each constructor (empty when that
+// constructor builds nothing for the type).
+struct EngineBuilder {
+    int engineType = -1;
+    int realCount = 0;
+    int intCount = 0;
+    double realFill = -999.0;
+    int intFill = -999;
+    bool needsResponses = true; // false for builders that take no response count
+    std::function<std::shared_ptr<OptEngine>(const HostEngineInput&)> buildFromHost;
+    std::function<std::shared_ptr<OptEngine>(std::shared_ptr<DataSet>)> buildFromDataSet;
+};
+
+// The builder of an engine type, or null when the type has none.
+const EngineBuilder* findEngineBuilder(int engineType);
+
+// Adds a builder, replacing any earlier one of the same type. The library's own
+// engines are listed once, in EngineBuilder.cpp; this is for engines defined
+// outside that list (the test suite's small engines).
+void registerEngineBuilder(const EngineBuilder& builder);
+
+// The engine's copy of a parameter array: count entries of values, or count fill
+// values when values is null.
+template <typename T>
+std::vector<T> copyParameters(const T* values, int count, T fill)
+{
+    if (values == nullptr) {
+        return std::vector<T>(static_cast<std::size_t>(count > 0 ? count : 0), fill);
+    }
+    return std::vector<T>(values, values + (count > 0 ? count : 0));
+}
+
+} // namespace Opt
