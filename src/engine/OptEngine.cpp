@@ -72,6 +72,9 @@ int OptEngine::step(double* x, double* f, double** g)
         }
         normaliseDesign(x);
     }
+    if (phase == EnginePhase::Stopped) {
+        return static_cast<int>(StepCode::Finished); // a stopped engine does no work and publishes nothing
+    }
     const StepCode result = dispatchPhase(x, f, g);
     switch (result) {
     case StepCode::Finished:
@@ -118,8 +121,6 @@ StepCode OptEngine::dispatchPhase(double* x, double* f, double** g)
             phase = EnginePhase::BeginIteration;
         }
         break;
-    case EnginePhase::Stopped:
-        return StepCode::Finished; // a stopped engine does no work and publishes nothing
     default:
         result = StepCode::Error;
         break;

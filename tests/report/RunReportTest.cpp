@@ -1,0 +1,349 @@
+// The run report byte for byte: one small SQP-like run (two variables, an
+// objective and one constraint, two iterations) reported at every level that
+// changes the output, and the result file it leaves.
+#include "report/RunReport.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+namespace Opt {
+namespace {
+
+const std::string kStars(74, '*');
+
+std::string banner()
+{
+    return kStars + "\n" +
+           "*                                                                        *\n"
+           "*       =========================================================        *\n"
+           "*       #######   #######   #         #    #     #####    ######         *\n"
+           "*            #    #         #         #   #     #     #   #     #        *\n"
+           "*           #     #         #         #  #      #     #   #     #        *\n"
+           "*          #      #####     #         ###       #     #   ######         *\n"
+           "*         #       #         #         #  #      #     #   #   #          *\n"
+           "*        #        #         #         #   #     #     #   #    #         *\n"
+           "*       #######   #######   #######   #    #     #####    #     #        *\n"
+           "*       =========================================================        *\n"
+           "*                                                                        *\n"
+           "*              TARNWEX DESIGN OPTIMIZATION TOOL (2.0.0)                  *\n" +
+           kStars + "\n\n";
+}
+
+std::string problemInformation()
+{
+    return "INPUT PARAMTERS\n"
+           "  OPTIMIZATION METHOD                 :      SQP\n"
+           "  NUMBER OF DESIGN VARIABLES          :        2\n"
+           "  NUMBER OF OBJECTIVE                 :        1\n"
+           "  NUMBER OF CONSTRIANTS               :        1\n"
+           "  GRADIENT CALCULATION METHOD         :      FDM\n"
+           "  THE OBJECTIVE FUCTION WILL BE MINIMIZED\n";
+}
+
+std::string initialBlock()
+{
+    return "\nINITIAL CONDITION\n"
+           "  OBJECTIVE\n"
+           "    PID :   0, CUR:  4.00E+00\n"
+           "  CONSTRAINTS\n"
+           "    PID :   1, CUR:  5.00E-01 (VIOL.:  5.00E+01%)\n"
+           "  DESIGN VARIABLES\n"
+           "    DVID:   0, LOW:  0.00E+00, CUR:  2.00E+00, UPP:  1.00E+01 \n"
+           "    DVID:   1, LOW: -1.00E+00, CUR:  5.00E-01, UPP:  1.00E+00 \n";
+}
+
+std::string iterationResponses(int iteration)
+{
+    if (iteration == 1) {
+        return "\nHISTORY OF OPTIMIZATION\n  ITER:   1 \n"
+               "    OBJECTIVE\n"
+               "      PID :   0, CUR:  3.00E+00( -2.50E+01%)\n"
+               "    CONSTRAINTS\n"
+               "      PID :   1, CUR: -2.50E-01\n";
+    }
+    return "\n  ITER:   2 \n"
+           "    OBJECTIVE\n"
+           "      PID :   0, CUR:  2.00E+00( -5.00E+01%)\n"
+           "    CONSTRAINTS\n"
+           "      PID :   1, CUR:  0.00E+00\n";
+}
+
+std::string iterationDesign(int iteration)
+{
+    if (iteration == 1) {
+        return "    DESIGN VARIABLES\n"
+               "      DVID:   0, LOW:  0.00E+00, CUR:  3.00E+00, UPP:  1.00E+01 \n"
+               "      DVID:   1, LOW: -1.00E+00, CUR:  2.50E-01, UPP:  1.00E+00 \n";
+    }
+    return "    DESIGN VARIABLES\n"
+           "      DVID:   0, LOW:  0.00E+00, CUR:  2.50E+00, UPP:  1.00E+01 \n"
+           "      DVID:   1, LOW: -1.00E+00, CUR: -5.00E-01, UPP:  1.00E+00 \n";
+}
+
+const std::string kCompleted = "\nOPTIMIZATION IS COMPLETED\n";
+
+std::string resultsBlock()
+{
+    return "\nOPTIMIZATION RESULTS\n"
+           "  OBJECTIVE\n"
+           "    PID :   0, CUR:  2.00E+00\n"
+           "  CONSTRAINTS\n"
+           "    PID :   1, CUR:  0.00E+00\n"
+           "  DESIGN VARIABLES\n"
+           "    DVID:   0, LOW:  0.00E+00, CUR:  2.50E+00, UPP:  1.00E+01 \n"
+           "    DVID:   1, LOW: -1.00E+00, CUR: -5.00E-01, UPP:  1.00E+00 \n";
+}
+
+std::string closingLines()
+{
+    return "\n" + kStars +
+           "\nYOUR JOB IS SUCCESSFULLY COMPLETED.......\nTOTAL SOLUTION TIME: 1.5000E+00 "
+           "SECONDS.\n" +
+           kStars + "\n";
+}
+
+// Runs the report through the whole scenario and returns what it printed.
+std::string runScenario(RunReport& report, int reportLevel)
+{
+    testing::internal::CaptureStdout();
+    report.setLevel(reportLevel);
+    report.writeHeader(0, 2, 1, 1, 1, 1);
+
+    std::vector<DesignVariable> variables = {DesignVariable({0.0, 10.0}, 2.0),
+                                             DesignVariable({-1.0, 1.0}, 0.5)};
+    variables[0].value = 0.2; // normalised, as the engine holds them
+    variables[1].value = 0.75;
+    std::vector<ResponseRow> rows(2);
+    rows[0].value = 4.0;
+    rows[0].scale = 1.0;
+    rows[1].value = 0.5;
+    report.writeState(variables, rows, false, true);
+
+    report.writeIteration({{0.0, 3.0, 10.0}, {-1.0, 0.25, 1.0}}, {{3.0, 1.0}, {-0.25, 0.0}}, 1);
+    report.writeIteration({{0.0, 2.5, 10.0}, {-1.0, -0.5, 1.0}}, {{2.0, 1.0}, {0.0, 0.0}}, 2);
+
+    variables[0].value = 0.25;
+    variables[1].value = 0.25;
+    rows[0].value = 2.0;
+    rows[1].value = 0.0;
+    report.writeState(variables, rows, true, true);
+    report.writeCompletion(1.5);
+    return testing::internal::GetCapturedStdout();
+}
+
+std::string header()
+{
+    return banner() + problemInformation();
+}
+
+TEST(RunReport, LevelZeroPrintsNothing)
+{
+    RunReport report;
+    EXPECT_EQ(runScenario(report, 0), "");
+    EXPECT_FALSE(report.keepHistory);
+    EXPECT_TRUE(report.objectiveHistory.empty());
+}
+
+TEST(RunReport, LevelOnePrintsTheHeaderTheCompletionAndTheClosingLines)
+{
+    RunReport report;
+    EXPECT_EQ(runScenario(report, 1), header() + kCompleted + closingLines());
+}
+
+TEST(RunReport, LevelTwoAddsTheInitialConditionAndTheResults)
+{
+    RunReport report;
+    EXPECT_EQ(runScenario(report, 2),
+              header() + initialBlock() + kCompleted + resultsBlock() + closingLines());
+}
+
+TEST(RunReport, LevelThreeAddsTheIterationResponses)
+{
+    RunReport report;
+    EXPECT_EQ(runScenario(report, 3), header() + initialBlock() + iterationResponses(1) +
+                                          iterationResponses(2) + kCompleted + resultsBlock() +
+                                          closingLines());
+}
+
+TEST(RunReport, LevelFourAddsTheIterationDesign)
+{
+    RunReport report;
+    EXPECT_EQ(runScenario(report, 4),
+              header() + initialBlock() + iterationResponses(1) + iterationDesign(1) +
+                  iterationResponses(2) + iterationDesign(2) + kCompleted + resultsBlock() +
+                  closingLines());
+}
+
+TEST(RunReport, LevelTenPrintsNothingButKeepsChangesAgainstZero)
+{
+    RunReport report;
+    EXPECT_EQ(runScenario(report, 10), "");
+    ASSERT_TRUE(report.keepHistory);
+    EXPECT_EQ(report.referenceObjective, 0.0);
+    ASSERT_EQ(report.objectiveHistory.size(), 4u);
+    EXPECT_DOUBLE_EQ(report.objectiveHistory[1][2], 300.0);
+    EXPECT_DOUBLE_EQ(report.objectiveHistory[2][2], 200.0);
+}
+
+TEST(RunReport, LevelThirteenPrintsAsLevelThreeAndKeepsTheHistory)
+{
+    RunReport report;
+    EXPECT_EQ(runScenario(report, 13), header() + initialBlock() + iterationResponses(1) +
+                                           iterationResponses(2) + kCompleted + resultsBlock() +
+                                           closingLines());
+    EXPECT_EQ(report.constraintHistory.size(), 4u);
+    EXPECT_EQ(report.designHistory.size(), 4u);
+}
+
+TEST(RunReport, DirectRunsAndUnconstrainedProblemsHaveNoConstraintSection)
+{
+    RunReport report;
+    report.setLevel(12);
+    report.method = RunReport::kDirectMethod;
+    std::vector<ResponseRow> rows(2);
+    rows[1].value = 3.0;
+    testing::internal::CaptureStdout();
+    report.writeState({}, rows, false, false);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "\nINITIAL CONDITION\n  OBJECTIVE\n    PID :   0, CUR:  0.00E+00\n  DESIGN "
+              "VARIABLES\n");
+    EXPECT_TRUE(report.constraintHistory.empty());
+
+    report.method = 0;
+    rows.resize(1);
+    testing::internal::CaptureStdout();
+    report.writeIteration({}, RunReport::responsePairs(rows), 3);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_TRUE(report.constraintHistory.empty());
+}
+
+TEST(RunReport, CodesOutsideTheNameTablesGetTheirLastNames)
+{
+    EXPECT_EQ(RunReport::methodNameOf(2), "NOT SUPPORTED OPTIMIZATION ALGORITHM");
+    EXPECT_EQ(RunReport::gradientMethodNameOf(2), "NOT SUPPORTED SENSITIVITY ANALYSIS METHOD");
+    EXPECT_EQ(RunReport::objectiveTypeNameOf(3), "NOT SUPPORTED OBJECTIVE TYPE");
+}
+
+// Runs a test body inside a fresh scratch directory so that the result folder is
+// created there.
+class ResultFile : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/zelkor-report-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        scratch = pattern;
+        char previousDirectory[4096];
+        ASSERT_NE(getcwd(previousDirectory, sizeof previousDirectory), nullptr);
+        previous = previousDirectory;
+        ASSERT_EQ(chdir(scratch.c_str()), 0);
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(chdir(previous.c_str()), 0);
+        std::system(("rm -rf " + scratch).c_str());
+    }
+
+    std::string read(const std::string& path)
+    {
+        std::ifstream file(path);
+        std::stringstream text;
+        text << file.rdbuf();
+        return text.str();
+    }
+
+    std::string scratch;
+    std::string previous;
+};
+
+TEST_F(ResultFile, HoldsEveryRecordedBlock)
+{
+    RunReport report;
+    runScenario(report, 13);
+    ASSERT_TRUE(report.writeResultFile());
+    const std::string expected =
+        banner() +
+        "OPTIMIZATION PROBLEM INFO\n"
+        "  OPTIMIZATION METHOD                 : SQP\n"
+        "  NUMBER OF DESIGN VARIABLES          : 2\n"
+        "  NUMBER OF OBJECTIVE                 : 1\n"
+        "  NUMBER OF CONSTRIANTS               : 1\n"
+        "  GRADIENT CALCULATION METHOD         : FDM\n"
+        "  THE OBJECTIVE FUCTION WILL BE MINIMIZED\n"
+        "\n              O B J E C T I V E S\n\n"
+        "     ITER.     PERFM      CURRENT         CHANGE(%)\n"
+        "                ID       RESPONSE                   0          0     4.000000E+00 \n"
+        "       1          0     3.000000E+00   -2.500000E+01 \n"
+        "       2          0     2.000000E+00   -5.000000E+01 \n"
+        "       3          0     2.000000E+00    0.000000E+00 \n"
+        "\n              C O N S T R A I N T S\n\n"
+        "     ITER.     PERFM        CURRENT          UPPER       VIOLATION(%)\n"
+        "                ID         RESPONSE          LIMIT"
+        "       0          1       5.000000E-01        0.00          50.00 \n"
+        "       1          1      -2.500000E-01        0.00           0.00 \n"
+        "       2          1       0.000000E+00        0.00           0.00 \n"
+        "       3          1       0.000000E+00        0.00           0.00 \n"
+        "\n              D E S I G N   V A R I A B L E S\n\n"
+        "     ITER.     DVAR        LOWER       CURRENT        UPPER\n"
+        "                ID         LIMIT        DESIGN        LIMIT"
+        "       0          0         0.00     2.000000E+00     10.00 \n"
+        "                  1        -1.00     5.000000E-01      1.00 \n"
+        "       1          0         0.00     3.000000E+00     10.00 \n"
+        "                  1        -1.00     2.500000E-01      1.00 \n"
+        "       2          0         0.00     2.500000E+00     10.00 \n"
+        "                  1        -1.00    -5.000000E-01      1.00 \n"
+        "       3          0         0.00     2.500000E+00     10.00 \n"
+        "                  1        -1.00    -5.000000E-01      1.00 \n"
+        "\n" +
+        kStars +
+        "\n"
+        "YOUR JOB IS SUCCESSFULLY COMPLETED.......\n"
+        "TOTAL SOLUTION TIME: 1.5 SECONDS.\n" +
+        kStars + "\n";
+    EXPECT_EQ(read(scratch + "/QUORAL_result/OPT_RESULT.txt"), expected);
+}
+
+TEST_F(ResultFile, LevelTenRecordsChangesAsAHundredTimesTheObjective)
+{
+    RunReport report;
+    runScenario(report, 10);
+    ASSERT_TRUE(report.writeResultFile());
+    const std::string text = read(scratch + "/QUORAL_result/OPT_RESULT.txt");
+    EXPECT_NE(text.find("       1          0     3.000000E+00    3.000000E+02 \n"),
+              std::string::npos);
+}
+
+TEST_F(ResultFile, IsWrittenOnlyWhenTheHistoryIsKeptAndReplacesAnEarlierFile)
+{
+    RunReport quiet;
+    runScenario(quiet, 3);
+    EXPECT_FALSE(quiet.writeResultFile());
+    EXPECT_NE(access((scratch + "/QUORAL_result").c_str(), F_OK), 0);
+
+    RunReport first;
+    runScenario(first, 10);
+    first.writeCompletion(99.0);
+    ASSERT_TRUE(first.writeResultFile());
+    RunReport second;
+    runScenario(second, 10);
+    ASSERT_TRUE(second.writeResultFile()) << "an existing folder is accepted";
+    const std::string text = read(scratch + "/QUORAL_result/OPT_RESULT.txt");
+    EXPECT_EQ(text.find("99 SECONDS"), std::string::npos);
+}
+
+TEST_F(ResultFile, UnwritableFolderIsIgnored)
+{
+    std::ofstream("QUORAL_result") << "a file where the folder should be";
+    RunReport report;
+    runScenario(report, 10);
+    EXPECT_FALSE(report.writeResultFile());
+}
+
+} // namespace
+} // namespace Opt
