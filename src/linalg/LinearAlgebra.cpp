@@ -52,6 +52,15 @@ int leadingDimension(const Matrix& a)
     return std::max(1, a.rows());
 }
 
+void clearStrictUpperTriangle(Matrix& a)
+{
+    for (int c = 1; c < a.columns(); ++c) {
+        for (int r = 0; r < c && r < a.rows(); ++r) {
+            a(r, c) = 0.0;
+        }
+    }
+}
+
 int workspaceSize(double query)
 {
     return std::max(1, static_cast<int>(query));
@@ -199,11 +208,7 @@ LinalgStatus choleskyFactor(Matrix& a)
     const int lda = leadingDimension(a);
     int info = 0;
     dpotrf_(&lower, &n, a.data(), &lda, &info, 1);
-    for (int c = 1; c < n; ++c) {
-        for (int r = 0; r < c; ++r) {
-            a(r, c) = 0.0;
-        }
-    }
+    clearStrictUpperTriangle(a);
     return statusOf("dpotrf", info, "the matrix is not positive definite");
 }
 
@@ -227,11 +232,9 @@ LinalgStatus invertLowerTriangular(Matrix& a)
     int info = 0;
     dtptri_(&lower, &nonUnit, &n, packed.data(), &info, 1, 1);
     if (info == 0) {
+        clearStrictUpperTriangle(a);
         std::size_t next = 0;
         for (int c = 0; c < n; ++c) {
-            for (int r = 0; r < c; ++r) {
-                a(r, c) = 0.0;
-            }
             for (int r = c; r < n; ++r) {
                 a(r, c) = packed[next++];
             }
