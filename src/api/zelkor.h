@@ -43,6 +43,35 @@ typedef int (*ArrayCallback)(double* x, double* f);
 /* The library's version, "2.0.0"; the string is static and must not be freed. */
 ZELKOR_API const char* zelkorVersion(void);
 
+/*
+ * The general entry point. Optimises the problem with `method`:
+ *   0 DIRECT global search, 1 SQP, 2 genetic algorithm, 3 micro-GA, 4 hybrid GA,
+ *   5 sequential approximate optimisation
+ * (a method whose engine is not in this build, or a method outside 0..5, returns
+ * 0 without calling the host).
+ *
+ * x (in/out): n starting values in caller units; on return the final design.
+ * bounds: n pointers to two doubles (lower, upper); continuous variables only.
+ * f (out): m responses written by `evaluate` (objective first, then constraints
+ *   g <= 0); on return the responses of the last evaluation.
+ * ints, reals: the method's user parameters (either may be null: defaults). The
+ *   positions read are, for ints, 1-3 (DIRECT), 0, 3, 4 (SQP), 1, 5, 6 (GA and
+ *   micro-GA), 0, 1, 3-6 (hybrid GA), 0, 1, 8 (SAO); for reals, 0 (DIRECT), 0-3
+ *   (SQP and hybrid GA), 3-5 (SAO). The arrays must hold the positions read.
+ * reserved1, reserved2: ignored.
+ * gradients: called when the engine asks for gradients (SQP with host
+ *   gradients); may be null when no such request can come.
+ * reportLevel: 0 silent, 1-9 print level, 10 + level also writes
+ *   QUORAL_result/OPT_RESULT.txt in the current directory at the end.
+ *
+ * Returns 1 when the final design is feasible, else 0. Inconsistent arguments
+ * (null arrays, counts below 1, non-finite or reversed bounds) print one line on
+ * standard error and return 0 without calling the host.
+ */
+ZELKOR_API int Zelkor(int method, int reportLevel, ResponseCallback evaluate, int n, double* x,
+                      double** bounds, int m, double* f, int reserved1, int* ints, int reserved2,
+                      double* reals, GradientCallback gradients);
+
 #ifdef __cplusplus
 } /* extern "C" */
 
@@ -51,6 +80,25 @@ ZELKOR_API const char* zelkorVersion(void);
 
 /* Responses at *x written into *f; the vectors are the caller's own. */
 typedef int (*VectorCallback)(std::vector<double>* x, std::vector<double>* f);
+
+extern "C" {
+
+/*
+ * DIRECT global search with the engine's own parameter arrays (either may be
+ * null: every setting at its default):
+ *   ints (11): [2] maxDivisionDepth (500), [3] maxIterations (50, at most 100),
+ *              [4] maxEvaluations (3000, at most 10000);
+ *   reals (10): [0] penaltyFactor (5.0), [1] targetValue (0: none).
+ * x (in/out): n starting values, evaluated first; on return the best design found.
+ * f: m responses written by `evaluate`. bounds: n bound lists, [lower, upper]
+ * (more entries make a discrete variable). Silent; returns 1 when the best design
+ * violates no constraint, else 0.
+ */
+ZELKOR_API int runDIRECT(ArrayCallback evaluate, double* x, double* f,
+                         const std::vector<std::vector<double>>* bounds, int n, int m,
+                         double* reals, int* ints);
+
+} /* extern "C" */
 
 namespace Opt {
 

@@ -20,6 +20,13 @@ struct ResponseDefinition {
     double target = 0.0;
 };
 
+// Parameter arrays for an engine built from a data set, laid out as the host's
+// arrays of that engine type; shorter lists are filled with the type's fill values.
+struct SearchSettings {
+    std::vector<double> reals;
+    std::vector<int> ints;
+};
+
 // The data an engine in data-set mode shares with its driver instead of host
 // arrays. Design values and bounds are in caller units. An engine built from a
 // data set takes its design variables from bounds (one bound list per variable,
@@ -34,6 +41,11 @@ struct DataSet {
     std::vector<double> designValues;
     std::vector<std::vector<double>> bounds;
     int engineType = 0;
+    // The settings the engine built from this data set loads (the inner searches
+    // of the surrogate managers choose them from the lists below).
+    SearchSettings currentSearchSettings;
+    std::vector<SearchSettings> gaSearchSettings;
+    std::vector<SearchSettings> directSearchSettings;
 
     // The definition of response id, or null when the data set has none.
     const ResponseDefinition* find(int id) const;

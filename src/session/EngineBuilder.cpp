@@ -3,14 +3,34 @@
 #include <map>
 #include <mutex>
 
+#include "direct/DIRECT.h"
+
 namespace Opt {
 
 namespace {
 
+EngineBuilder directBuilder()
+{
+    EngineBuilder builder;
+    builder.engineType = DIRECT::kMethodCode;
+    builder.realCount = DIRECTParameter::kRealCount;
+    builder.intCount = DIRECTParameter::kIntCount;
+    builder.realFill = 0.0;
+    builder.intFill = 0;
+    builder.buildFromHost = [](const HostEngineInput& in) {
+        return std::make_shared<DIRECT>(in.start, in.bounds, in.nResponses, in.reals, in.ints,
+                                        in.reportLevel);
+    };
+    builder.buildFromDataSet = [](const DataSetEngineInput& in) {
+        return std::make_shared<DIRECT>(in.dataSet, in.reals, in.ints);
+    };
+    return builder;
+}
+
 // The library's engines, one row per engine type. Each engine adds its row here.
 std::vector<EngineBuilder> libraryBuilders()
 {
-    return {};
+    return {directBuilder()};
 }
 
 struct BuilderTable {

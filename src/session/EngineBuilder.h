@@ -22,6 +22,15 @@ struct HostEngineInput {
     int reportLevel = 0;
 };
 
+// What the data-set constructor hands a builder: the shared data set and the
+// engine's copies of the data set's current search settings, padded to the
+// builder's counts with its fill values.
+struct DataSetEngineInput {
+    std::shared_ptr<DataSet> dataSet;
+    std::vector<double> reals;
+    std::vector<int> ints;
+};
+
 // One row of the engine-builder table: how many parameter entries the session
 // copies for an engine type, the fill values used for a null array, and the
 // functions that create the engine through each constructor (empty when that
@@ -34,7 +43,7 @@ struct EngineBuilder {
     int intFill = -999;
     bool needsResponses = true; // false for builders that take no response count
     std::function<std::shared_ptr<OptEngine>(const HostEngineInput&)> buildFromHost;
-    std::function<std::shared_ptr<OptEngine>(std::shared_ptr<DataSet>)> buildFromDataSet;
+    std::function<std::shared_ptr<OptEngine>(const DataSetEngineInput&)> buildFromDataSet;
 };
 
 // The builder of an engine type, or null when the type has none.
@@ -54,6 +63,18 @@ std::vector<T> copyParameters(const T* values, int count, T fill)
         return std::vector<T>(static_cast<std::size_t>(count > 0 ? count : 0), fill);
     }
     return std::vector<T>(values, values + (count > 0 ? count : 0));
+}
+
+// The engine's copy of a settings list: its first count entries, filled up with
+// the fill value when the list is shorter.
+template <typename T>
+std::vector<T> copyParameters(const std::vector<T>& values, int count, T fill)
+{
+    std::vector<T> result(static_cast<std::size_t>(count > 0 ? count : 0), fill);
+    for (std::size_t i = 0; i < result.size() && i < values.size(); ++i) {
+        result[i] = values[i];
+    }
+    return result;
 }
 
 } // namespace Opt

@@ -73,7 +73,13 @@ OptEngineMain::OptEngineMain(std::shared_ptr<DataSet> dataSet)
                                               dataSet->bounds))) {
         return;
     }
-    engine = builder->buildFromDataSet(dataSet);
+    DataSetEngineInput input;
+    input.reals = copyParameters<double>(dataSet->currentSearchSettings.reals,
+                                         builder->realCount, builder->realFill);
+    input.ints = copyParameters<int>(dataSet->currentSearchSettings.ints, builder->intCount,
+                                     builder->intFill);
+    input.dataSet = std::move(dataSet);
+    engine = builder->buildFromDataSet(input);
 }
 
 OptEngineMain::~OptEngineMain() = default;

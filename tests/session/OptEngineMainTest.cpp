@@ -42,8 +42,11 @@ protected:
         likeSqp.realCount = 12;
         likeSqp.intCount = 12;
         likeSqp.buildFromHost = buildScripted;
-        likeSqp.buildFromDataSet = [](std::shared_ptr<DataSet> dataSet) {
-            return std::make_shared<ScriptedEngine>(dataSet);
+        likeSqp.buildFromDataSet = [](const DataSetEngineInput& input) {
+            auto engine = std::make_shared<ScriptedEngine>(input.dataSet);
+            engine->reals = input.reals;
+            engine->ints = input.ints;
+            return engine;
         };
         registerEngineBuilder(likeSqp);
 
@@ -218,9 +221,16 @@ TEST_F(Session, DataSetConstructorSharesTheDataSet)
     dataSet->engineType = kLikeSqp;
     dataSet->bounds = {{0.0, 1.0}};
     dataSet->designValues = {0.5};
+    dataSet->currentSearchSettings.reals = {1.5, 2.5};
+    dataSet->currentSearchSettings.ints = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
     OptEngineMain session(dataSet);
     ASSERT_NE(session.engine, nullptr);
     EXPECT_EQ(session.engine->dataSet, dataSet);
+    std::vector<double> reals(12, -999.0);
+    reals[0] = 1.5;
+    reals[1] = 2.5;
+    EXPECT_EQ(scripted(session)->reals, reals) << "settings padded with the fill value";
+    EXPECT_EQ(scripted(session)->ints.size(), 12u) << "settings cut to the builder's count";
 
     dataSet->engineType = kLikeDirect; // no data-set builder
     OptEngineMain none(dataSet);

@@ -1,0 +1,79 @@
+// The array family of entry points: the engine's own parameter arrays pass
+// through unchanged, the callback takes the design and response arrays, and the
+// report stays silent.
+#include "api/zelkor.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "api/DrivingLoop.h"
+#include "api/EntryPointGuard.h"
+#include "engine/OptEngine.h"
+
+namespace Opt {
+
+namespace {
+
+struct ArrayEntryPoint {
+    const char* name;
+    int engineType;
+    int firstState;
+    GradientRequest onGradients;
+};
+
+std::string checkArguments(ArrayCallback evaluate, const double* x, const double* f,
+                           const std::vector<std::vector<double>>* bounds, int n, int m)
+{
+    if (evaluate == nullptr) {
+        return "no response callback given";
+    }
+    if (x == nullptr || f == nullptr || bounds == nullptr) {
+        return std::string(x == nullptr ? "x" : f == nullptr ? "f" : "bounds") + " is null";
+    }
+    if (n < 1 || m < 1) {
+        return "n = " + std::to_string(n) + ", m = " + std::to_string(m) +
+               ": at least one design variable and the objective response are needed";
+    }
+    return std::string();
+}
+
+int runArrayEntryPoint(const ArrayEntryPoint& entry, ArrayCallback evaluate, double* x,
+                       double* f, const std::vector<std::vector<double>>* bounds, int n, int m,
+                       double* reals, int* ints)
+{
+    const std::string problem = checkArguments(evaluate, x, f, bounds, n, m);
+    if (!problem.empty()) {
+        return rejectArgument(entry.name, problem);
+    }
+    const std::vector<double> start(x, x + n);
+    OptEngineMain session(n, m, start, *bounds, reals, ints, entry.engineType, 0);
+    if (session.engine == nullptr) {
+        return 0;
+    }
+    DrivingLoop loop;
+    loop.evaluate = [&] { evaluate(x, f); };
+    loop.onGradients = entry.onGradients;
+    loop.run(session, entry.firstState, x, f, nullptr);
+    return session.engine->feasible ? 1 : 0;
+}
+
+int guarded(const ArrayEntryPoint& entry, ArrayCallback evaluate, double* x, double* f,
+            const std::vector<std::vector<double>>* bounds, int n, int m, double* reals, int* ints)
+{
+    return guardEntryPoint(entry.name, 0, [&] {
+        return runArrayEntryPoint(entry, evaluate, x, f, bounds, n, m, reals, ints);
+    });
+}
+
+} // namespace
+
+} // namespace Opt
+
+extern "C" ZELKOR_API int runDIRECT(ArrayCallback evaluate, double* x, double* f,
+                                    const std::vector<std::vector<double>>* bounds, int n, int m,
+                                    double* reals, int* ints)
+{
+    static const Opt::ArrayEntryPoint entry{"runDIRECT", 6, 1, Opt::GradientRequest::StepAgain};
+    return Opt::guarded(entry, evaluate, x, f, bounds, n, m, reals, ints);
+}

@@ -1,0 +1,172 @@
+// The general entry point: translates the host's method and user parameters into
+// an engine's parameter arrays, drives the engine with the host's callbacks and
+// closes the run report.
+#include "api/zelkor.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "api/DrivingLoop.h"
+#include "api/EntryPointGuard.h"
+#include "common/NumericConstants.h"
+#include "engine/OptEngine.h"
+#include "platform/Platform.h"
+#include "session/EngineBuilder.h"
+
+namespace Opt {
+
+namespace {
+
+constexpr const char* kName = "Zelkor";
+
+// How one method's user parameters map onto its engine's arrays.
+struct MethodTranslation {
+    int engineType;
+    int firstState;
+    std::vector<std::pair<int, int>> ints;  // (engine position, user position)
+    std::vector<std::pair<int, int>> reals; // (engine position, user position)
+};
+
+const std::vector<std::pair<int, int>> kGaInts = {{2, 5}, {6, 1}, {10, 6}};
+
+const MethodTranslation* translationOf(int method)
+{
+    static const std::vector<MethodTranslation> table = {
+        {6, 1, {{2, 3}, {3, 1}, {4, 2}}, {{0, 0}}},
+        {0, 1, {{3, 0}, {5, 3}, {7, 4}}, {{0, 0}, {1, 1}, {2, 2}, {8, 3}}},
+        {1, 3, kGaInts, {}},
+        {4, 3, kGaInts, {}},
+        {5, 3, {{2, 5}, {6, 1}, {10, 6}, {23, 0}, {25, 3}, {27, 4}},
+         {{20, 0}, {21, 1}, {22, 2}, {28, 3}}},
+        {11, 1, {{2, 0}, {3, 1}, {5, 8}}, {{0, 4}, {1, 5}, {3, 3}}},
+    };
+    if (method < 0 || method >= static_cast<int>(table.size())) {
+        return nullptr;
+    }
+    return &table[static_cast<std::size_t>(method)];
+}
+
+constexpr int kSaoMethod = 5;
+
+template <typename T>
+std::vector<T> translate(const T* user, const std::vector<std::pair<int, int>>& map, int length,
+                         T unset)
+{
+    std::vector<T> engine(static_cast<std::size_t>(length), unset);
+    if (user == nullptr) {
+        return engine;
+    }
+    for (const auto& [to, from] : map) {
+        if (to < length) {
+            engine[static_cast<std::size_t>(to)] = user[from];
+        }
+    }
+    return engine;
+}
+
+// The SAO method's fixed settings and its replacements of negative user values.
+void adjustSaoSettings(std::vector<double>& reals, std::vector<int>& ints, const double* userReals,
+                       const int* userInts)
+{
+    if (userInts != nullptr && userInts[8] < 0 && ints.size() > 5) {
+        ints[5] = 1;
+    }
+    if (userReals != nullptr && userReals[3] < 0.0 && reals.size() > 3) {
+        reals[3] = 0.1;
+    }
+    if (reals.size() > 5) {
+        reals[4] = 0.9;
+        reals[5] = 0.1;
+    }
+}
+
+std::string checkArguments(ResponseCallback evaluate, int n, const double* x,
+                           double* const* bounds, int m, const double* f)
+{
+    if (evaluate == nullptr) {
+        return "no response callback given";
+    }
+    if (n < 1) {
+        return "n = " + std::to_string(n) + ": at least one design variable is needed";
+    }
+    if (m < 1) {
+        return "m = " + std::to_string(m) + ": at least the objective response is needed";
+    }
+    if (x == nullptr || f == nullptr || bounds == nullptr) {
+        return std::string(x == nullptr ? "x" : f == nullptr ? "f" : "bounds") + " is null";
+    }
+    for (int i = 0; i < n; ++i) {
+        if (bounds[i] == nullptr) {
+            return "bounds[" + std::to_string(i) + "] is null";
+        }
+    }
+    return std::string();
+}
+
+int runZelkor(int method, int reportLevel, ResponseCallback evaluate, int n, double* x,
+              double** bounds, int m, double* f, int* userInts, double* userReals,
+              GradientCallback gradients)
+{
+    const double startSeconds = Platform::wallClockSeconds();
+    const MethodTranslation* translation = translationOf(method);
+    const EngineBuilder* builder =
+        translation == nullptr ? nullptr : findEngineBuilder(translation->engineType);
+    if (builder == nullptr || !builder->buildFromHost) {
+        return 0; // no engine for this method: the host is not called
+    }
+    const std::string problem = checkArguments(evaluate, n, x, bounds, m, f);
+    if (!problem.empty()) {
+        return rejectArgument(kName, problem);
+    }
+    const std::vector<double> start(x, x + n);
+    std::vector<std::vector<double>> boundLists;
+    for (int i = 0; i < n; ++i) {
+        boundLists.push_back({bounds[i][0], bounds[i][1]});
+    }
+    std::vector<double> reals =
+        translate<double>(userReals, translation->reals, builder->realCount, kUnsetReal);
+    std::vector<int> ints = translate<int>(userInts, translation->ints, builder->intCount, kUnsetInt);
+    if (method == kSaoMethod) {
+        adjustSaoSettings(reals, ints, userReals, userInts);
+    }
+
+    OptEngineMain session(n, m, start, boundLists, reals.data(), ints.data(),
+                          translation->engineType, reportLevel);
+    if (session.engine == nullptr) {
+        return 0;
+    }
+    std::vector<std::vector<double>> gradientRows(static_cast<std::size_t>(n),
+                                                  std::vector<double>(static_cast<std::size_t>(m)));
+    std::vector<double*> g;
+    for (auto& row : gradientRows) {
+        g.push_back(row.data());
+    }
+    DrivingLoop loop;
+    loop.evaluate = [&] { evaluate(x, n, f, m); };
+    loop.supplyGradients = [&] { gradients(x, n, g.data(), m); };
+    loop.onGradients = gradients != nullptr ? GradientRequest::CallHost : GradientRequest::EndLoop;
+    if (loop.run(session, translation->firstState, x, f, g.data()) == 4) {
+        rejectArgument(kName, "the engine asked for gradients but no gradient callback was given");
+    }
+
+    RunReport closing = session.engine->report;
+    closing.writeCompletion(Platform::wallClockSeconds() - startSeconds);
+    closing.writeResultFile();
+    return session.engine->feasible ? 1 : 0;
+}
+
+} // namespace
+
+} // namespace Opt
+
+extern "C" ZELKOR_API int Zelkor(int method, int reportLevel, ResponseCallback evaluate, int n,
+                                 double* x, double** bounds, int m, double* f, int /*reserved1*/,
+                                 int* ints, int /*reserved2*/, double* reals,
+                                 GradientCallback gradients)
+{
+    return Opt::guardEntryPoint("Zelkor", 0, [&] {
+        return Opt::runZelkor(method, reportLevel, evaluate, n, x, bounds, m, f, ints, reals,
+                              gradients);
+    });
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace Opt {
+
+// The sample points of a DIRECT search. Every point is the centre of one
+// rectangle of the current partition of the unit hypercube. Per point the store
+// keeps its normalised coordinates and, per variable, how many times its
+// rectangle has been trisected along that variable (side 3^-count), its
+// penalised objective F, its size d (half the diagonal) and its level (the sum of
+// its counts; a larger level is a smaller rectangle).
+//
+// Coordinates and counts are held variable by variable, each an array indexed by
+// point, so appending a point and updating one count cost O(n); the level and
+// the size are kept up to date with the counts so that selecting rectangles is a
+// linear pass over the points.
+class DIRECTSampleStore {
+public:
+    explicit DIRECTSampleStore(int nVariables = 0);
+
+    int variableCount() const { return nVariables; }
+    int pointCount() const { return static_cast<int>(values.size()); }
+
+    // Appends a point with the given coordinates and counts; its value is unset
+    // (not a number) until setValue. Returns its index.
+    int addPoint(const std::vector<double>& centre, const std::vector<std::int32_t>& divisionCounts);
+
+    double coordinate(int variable, int point) const { return coordinates[variable][point]; }
+    std::int32_t count(int variable, int point) const { return counts[variable][point]; }
+    double value(int point) const { return values[point]; }
+    double halfDiagonal(int point) const { return halfDiagonals[point]; }
+    int level(int point) const { return levels[point]; }
+    int smallestCount(int point) const;
+    std::vector<double> centre(int point) const;
+
+    void setValue(int point, double value) { values[point] = value; }
+    void incrementCount(int variable, int point);
+    // Gives point `to` the counts that point `from` has now.
+    void copyCounts(int from, int to);
+
+private:
+    void refreshShape(int point);
+
+    int nVariables = 0;
+    std::vector<std::vector<double>> coordinates;   // [variable][point]
+    std::vector<std::vector<std::int32_t>> counts;  // [variable][point]
+    std::vector<double> values;
+    std::vector<double> halfDiagonals;
+    std::vector<int> levels;
+};
+
+} // namespace Opt

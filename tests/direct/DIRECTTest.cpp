@@ -1,0 +1,374 @@
+// DIRECT: the sampling pattern, candidate selection on hand-built stores, the
+// stop rules, the penalty, and reference problems with known global minima.
+#include "direct/DIRECT.h"
+
+#include <cmath>
+#include <functional>
+#include <limits>
+
+#include <gtest/gtest.h>
+
+#include "api/zelkor.h"
+
+namespace Opt {
+namespace {
+
+using Responses = std::function<std::vector<double>(const std::vector<double>&)>;
+
+// Drives a DIRECT engine in host-array mode from the start design, as runDIRECT
+// does, recording every design handed to the host.
+struct DirectRun {
+    std::vector<std::vector<double>> designs;
+    std::vector<std::vector<double>> responses;
+    std::vector<double> x;
+    DIRECT* engine = nullptr;
+    std::shared_ptr<OptEngine> keep;
+    int lastStep = 0;
+
+    DirectRun(std::vector<double> start, std::vector<std::vector<double>> bounds, int m,
+              const Responses& model, std::vector<int> ints = std::vector<int>(11, 0),
+              std::vector<double> reals = std::vector<double>(10, 0.0))
+        : x(std::move(start))
+    {
+        OptEngineMain session(static_cast<int>(x.size()), m, x, bounds, reals.data(), ints.data(),
+                              DIRECT::kMethodCode, 0);
+        keep = session.engine;
+        engine = dynamic_cast<DIRECT*>(session.engine.get());
+        std::vector<double> f(static_cast<std::size_t>(m));
+        int state = 1;
+        while (state >= 1 && state <= 4) {
+            if (state == 1) {
+                designs.push_back(x);
+                f = model(x);
+                responses.push_back(f);
+            }
+            state = session.runOptEngine(x.data(), f.data(), nullptr);
+        }
+        lastStep = state;
+    }
+};
+
+std::vector<double> sphereAround(const std::vector<double>& x, double centre)
+{
+    double sum = 0.0;
+    for (double v : x) {
+        sum += (v - centre) * (v - centre);
+    }
+    return {sum};
+}
+
+TEST(DIRECTSampling, FirstIterationDividesTheCentreAlongEveryVariable)
+{
+    const DirectRun run({9.0, 9.0, 9.0}, {{0.0, 3.0}, {0.0, 3.0}, {-3.0, 0.0}}, 1,
+                        [](const std::vector<double>& x) { return sphereAround(x, 0.7); },
+                        {0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0});
+    ASSERT_NE(run.engine, nullptr);
+    // The start, the centre, then c - delta e_i before c + delta e_i, delta = 1/3.
+    ASSERT_EQ(run.designs.size(), 1u + 1u + 6u);
+    EXPECT_EQ(run.designs[0], (std::vector<double>{9.0, 9.0, 9.0}));
+    EXPECT_EQ(run.designs[1], (std::vector<double>{1.5, 1.5, -1.5}));
+    const std::vector<std::vector<double>> expected = {
+        {0.5, 1.5, -1.5}, {2.5, 1.5, -1.5}, {1.5, 0.5, -1.5},
+        {1.5, 2.5, -1.5}, {1.5, 1.5, -2.5}, {1.5, 1.5, -0.5}};
+    for (std::size_t k = 0; k < expected.size(); ++k) {
+        for (std::size_t i = 0; i < 3; ++i) {
+            EXPECT_NEAR(run.designs[2 + k][i], expected[k][i], 1e-12) << "point " << k;
+        }
+    }
+    EXPECT_EQ(run.engine->iterationCount, 1);
+    EXPECT_EQ(run.engine->stopReason(), DIRECT::StopReason::Iterations);
+}
+
+TEST(DIRECTSampling, SidesAreTrisectedInOrderOfTheSmallestSample)
+{
+    // Along variable 1 the samples are better, so it is divided first: its new
+    // points keep the larger boxes (level 1), those along variable 0 get level 2.
+    const DirectRun run({0.5, 0.5}, {{0.0, 1.0}, {0.0, 1.0}}, 1,
+                        [](const std::vector<double>& x) {
+                            return std::vector<double>{std::fabs(x[0] - 0.5) + 3.0 * x[1]};
+                        },
+                        {0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0});
+    const DIRECTSampleStore& store = run.engine->samples();
+    ASSERT_EQ(store.pointCount(), 5);
+    EXPECT_EQ(store.count(0, 1), 1); // along variable 0, divided second
+    EXPECT_EQ(store.count(1, 1), 1);
+    EXPECT_EQ(store.count(0, 3), 0); // along variable 1, divided first
+    EXPECT_EQ(store.count(1, 3), 1);
+    EXPECT_EQ(store.level(0), 2);
+}
+
+class CandidateSelection : public ::testing::Test {
+protected:
+    int add(std::vector<std::int32_t> counts, double value)
+    {
+        const int point = store.addPoint(std::vector<double>(counts.size(), 0.5), counts);
+        store.setValue(point, value);
+        return point;
+    }
+    std::vector<int> select(double best) { return DIRECT::selectRectangles(store, best, 500); }
+
+    DIRECTSampleStore store{2};
+};
+
+TEST_F(CandidateSelection, SingleLevelKeepsItsLowestPoint)
+{
+    add({1, 0}, 3.0);
+    add({0, 1}, 2.0);
+    add({1, 0}, 4.0);
+    EXPECT_EQ(select(2.0), (std::vector<int>{1}));
+}
+
+TEST_F(CandidateSelection, EqualValuesWithinTheTieToleranceAreAllCandidates)
+{
+    add({1, 0}, 2.0);
+    add({0, 1}, 2.0 + 1e-31);
+    add({1, 0}, 2.0 + 1e-20); // a real difference: not a tie
+    add({0, 1}, 2.0);         // on equal values the later point is the level's lowest
+    EXPECT_EQ(select(2.0), (std::vector<int>{3, 0, 1}));
+}
+
+TEST_F(CandidateSelection, LipschitzIntervalDropsDominatedRectangles)
+{
+    const int big = add({0, 0}, 5.0);
+    const int middle = add({1, 1}, 1.0);
+    add({2, 1}, 4.0); // a smaller box with a worse value than a larger one
+    EXPECT_EQ(select(1.0), (std::vector<int>{big, middle}));
+}
+
+TEST_F(CandidateSelection, ZeroBestValueSwitchesToTheAbsoluteTest)
+{
+    // Point b promises K d_b - F_b = -0.01 below its own value: the relative test
+    // keeps it while the best value (0.02) exceeds that shortfall, the absolute
+    // test (best value 0, or within 1e-30 of it) does not.
+    const int a = add({0, 0}, 0.0);
+    const int b = add({1, 0}, 1.0);
+    const double da = store.halfDiagonal(a);
+    const double db = store.halfDiagonal(b);
+    store.setValue(a, 1.0 + 0.99 * (da - db) / db);
+    EXPECT_EQ(select(0.02), (std::vector<int>{a, b}));
+    EXPECT_EQ(select(0.0), (std::vector<int>{a}));
+    EXPECT_EQ(select(1e-31), (std::vector<int>{a}));
+}
+
+TEST_F(CandidateSelection, ExhaustedRectanglesAreNeverSelected)
+{
+    add({3, 3}, 0.0);
+    add({1, 2}, 1.0);
+    EXPECT_EQ(DIRECT::selectRectangles(store, 0.0, 3), (std::vector<int>{1}));
+}
+
+TEST(DIRECTParameterLoad, ClampsAndDefaults)
+{
+    DIRECTParameter p;
+    std::vector<int> ints(11, 0);
+    std::vector<double> reals(10, 0.0);
+    p.load(reals.data(), ints.data());
+    EXPECT_EQ(p.maxIterations, 50);
+    EXPECT_EQ(p.maxEvaluations, 3000);
+    EXPECT_EQ(p.maxDivisionDepth, 500);
+    EXPECT_EQ(p.penaltyFactor, 5.0);
+    EXPECT_EQ(p.goal, 1);
+    ints[3] = 250;
+    ints[4] = 20000;
+    reals[0] = std::numeric_limits<double>::quiet_NaN();
+    reals[1] = -2.0;
+    p.load(reals.data(), ints.data());
+    EXPECT_EQ(p.maxIterations, 100);
+    EXPECT_EQ(p.maxEvaluations, 10000);
+    EXPECT_EQ(p.penaltyFactor, 5.0);
+    EXPECT_EQ(p.targetValue, 0.0);
+    ints[3] = 99;
+    ints[4] = 9999;
+    reals[0] = 0.5;
+    p.load(reals.data(), ints.data());
+    EXPECT_EQ(p.maxIterations, 99);
+    EXPECT_EQ(p.maxEvaluations, 9999);
+    EXPECT_EQ(p.penaltyFactor, 0.5);
+}
+
+TEST(DIRECTStopping, EightStagnantIterationsEndTheSearch)
+{
+    // The centre is the minimum, so the best value never improves.
+    const DirectRun run({0.2}, {{0.0, 1.0}}, 1, [](const std::vector<double>& x) {
+        return std::vector<double>{1.0 + (x[0] - 0.5) * (x[0] - 0.5)};
+    });
+    EXPECT_EQ(run.lastStep, 0);
+    EXPECT_EQ(run.engine->stopReason(), DIRECT::StopReason::Stagnation);
+    EXPECT_EQ(run.engine->iterationCount, 8);
+}
+
+TEST(DIRECTStopping, ZeroOptimumStagnatesToo)
+{
+    const DirectRun run({0.2, 0.2}, {{0.0, 1.0}, {0.0, 1.0}}, 1,
+                        [](const std::vector<double>& x) { return sphereAround(x, 0.5); });
+    EXPECT_EQ(run.engine->stopReason(), DIRECT::StopReason::Stagnation);
+    EXPECT_EQ(run.engine->iterationCount, 8);
+    EXPECT_EQ(run.x, (std::vector<double>{0.5, 0.5}));
+}
+
+TEST(DIRECTStopping, BudgetAndDepthEndTheSearch)
+{
+    const Responses wavy = [](const std::vector<double>& x) {
+        return std::vector<double>{std::sin(13.0 * x[0]) * std::cos(7.0 * x[1]) + x[0]};
+    };
+    const DirectRun budget({0.1, 0.1}, {{0.0, 1.0}, {0.0, 1.0}}, 1, wavy,
+                           {0, 0, 0, 100, 40, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(budget.engine->stopReason(), DIRECT::StopReason::Budget);
+    EXPECT_GE(budget.engine->samples().pointCount(), 40);
+    EXPECT_LT(budget.engine->samples().pointCount(), 60) << "only the last iteration overshoots";
+
+    const DirectRun depth({0.1, 0.1}, {{0.0, 1.0}, {0.0, 1.0}}, 1, wavy,
+                          {0, 0, 1, 100, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(depth.engine->stopReason(), DIRECT::StopReason::Exhausted);
+    // With one trisection allowed per variable, the centre and the four boxes
+    // around it are divided until every count is 1: 1 + 4 + 2 + 2 points.
+    EXPECT_EQ(depth.engine->samples().pointCount(), 9);
+}
+
+TEST(DIRECTStopping, TargetValueEndsTheSearchOnceReached)
+{
+    const DirectRun run({0.1}, {{0.0, 4.0}}, 1,
+                        [](const std::vector<double>& x) {
+                            return std::vector<double>{1.0 + (x[0] - 1.3) * (x[0] - 1.3)};
+                        },
+                        {0, 0, 0, 100, 0, 0, 0, 0, 0, 0, 0},
+                        {0.0, 1.01, 0, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(run.engine->stopReason(), DIRECT::StopReason::Target);
+    EXPECT_LT(run.engine->bestValue(), 1.05);
+}
+
+TEST(DIRECTPenalty, PositiveConstraintValuesArePenalised)
+{
+    // Minimise -x subject to x - 0.3 <= 0 on [0, 1].
+    const DirectRun run({0.0}, {{0.0, 1.0}}, 2,
+                        [](const std::vector<double>& x) {
+                            return std::vector<double>{-x[0], x[0] - 0.3};
+                        },
+                        {0, 0, 0, 100, 0, 0, 0, 0, 0, 0, 0}, {2.0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    const DIRECTSampleStore& store = run.engine->samples();
+    EXPECT_DOUBLE_EQ(store.value(0), -0.5 + 2.0 * 0.2) << "centre violates by 0.2";
+    EXPECT_DOUBLE_EQ(store.value(1), -1.0 / 6.0) << "feasible: no penalty";
+    EXPECT_NEAR(run.x[0], 0.3, 1e-3);
+    EXPECT_EQ(run.engine->feasible, run.x[0] - 0.3 <= 0.0);
+}
+
+TEST(DIRECTResult, HandsOverTheBestDesignFound)
+{
+    const Responses bumpy = [](const std::vector<double>& x) {
+        return std::vector<double>{std::sin(5.0 * x[0]) + std::cos(3.0 * x[1]) + 0.1 * x[0] * x[1],
+                                   x[0] + x[1] - 2.5};
+    };
+    const DirectRun run({0.0, 0.0}, {{-2.0, 2.0}, {-2.0, 2.0}}, 2, bumpy);
+    double best = std::numeric_limits<double>::infinity();
+    std::vector<double> bestDesign;
+    for (std::size_t k = 1; k < run.responses.size(); ++k) { // the start is not a sample
+        const double penalised = run.responses[k][0] + 5.0 * std::max(0.0, run.responses[k][1]);
+        if (penalised < best) {
+            best = penalised;
+            bestDesign = run.designs[k];
+        }
+    }
+    EXPECT_EQ(run.lastStep, 0);
+    EXPECT_EQ(run.x, bestDesign);
+    EXPECT_DOUBLE_EQ(run.engine->bestValue(), best);
+}
+
+// Reference problems of the global optimisation literature (Dixon and Szegö,
+// 1978), with their published global minima; DIRECT must come within 0.5%.
+struct GlobalProblem {
+    const char* name;
+    std::vector<std::vector<double>> bounds;
+    Responses model;
+    double minimum;
+};
+
+void PrintTo(const GlobalProblem& problem, std::ostream* out)
+{
+    *out << problem.name;
+}
+
+class GlobalReference : public ::testing::TestWithParam<GlobalProblem> {};
+
+TEST_P(GlobalReference, ReachesThePublishedMinimum)
+{
+    const GlobalProblem& problem = GetParam();
+    std::vector<double> start;
+    for (const auto& b : problem.bounds) {
+        start.push_back(b[0]);
+    }
+    const DirectRun run(start, problem.bounds, 1, problem.model,
+                        {0, 0, 0, 100, 2000, 0, 0, 0, 0, 0, 0});
+    const double tolerance = 5e-3 * std::max(1.0, std::fabs(problem.minimum));
+    EXPECT_NEAR(run.engine->bestValue(), problem.minimum, tolerance);
+    EXPECT_NEAR(problem.model(run.x)[0], problem.minimum, tolerance);
+}
+
+const double kPi = 3.14159265358979323846;
+
+INSTANTIATE_TEST_SUITE_P(
+    DIRECT, GlobalReference,
+    ::testing::Values(
+        GlobalProblem{"Branin", {{-5.0, 10.0}, {0.0, 15.0}},
+                      [](const std::vector<double>& x) {
+                          const double a = x[1] - 5.1 / (4 * kPi * kPi) * x[0] * x[0] +
+                                           5.0 / kPi * x[0] - 6.0;
+                          return std::vector<double>{
+                              a * a + 10.0 * (1 - 1.0 / (8 * kPi)) * std::cos(x[0]) + 10.0};
+                      },
+                      0.397887},
+        GlobalProblem{"SixHumpCamel", {{-3.0, 3.0}, {-2.0, 2.0}},
+                      [](const std::vector<double>& x) {
+                          const double a = x[0] * x[0];
+                          return std::vector<double>{(4 - 2.1 * a + a * a / 3) * a +
+                                                     x[0] * x[1] + (-4 + 4 * x[1] * x[1]) *
+                                                                       x[1] * x[1]};
+                      },
+                      -1.0316285},
+        GlobalProblem{"GoldsteinPrice", {{-2.0, 2.0}, {-2.0, 2.0}},
+                      [](const std::vector<double>& v) {
+                          const double x = v[0];
+                          const double y = v[1];
+                          const double a = 1 + (x + y + 1) * (x + y + 1) *
+                                                   (19 - 14 * x + 3 * x * x - 14 * y +
+                                                    6 * x * y + 3 * y * y);
+                          const double b = 30 + (2 * x - 3 * y) * (2 * x - 3 * y) *
+                                                    (18 - 32 * x + 12 * x * x + 48 * y -
+                                                     36 * x * y + 27 * y * y);
+                          return std::vector<double>{a * b};
+                      },
+                      3.0}),
+    [](const ::testing::TestParamInfo<GlobalProblem>& info) { return info.param.name; });
+
+// Data-set mode: the driver evaluates its own model at the data set's design.
+TEST(DIRECTDataSet, MinimisesTheModelSubjectToATwoSidedConstraint)
+{
+    auto dataSet = std::make_shared<DataSet>();
+    dataSet->engineType = DIRECT::kMethodCode;
+    dataSet->bounds = {{-1.0, 1.0}, {-1.0, 1.0}};
+    dataSet->designValues = {0.0, 0.0};
+    auto objective = std::make_shared<ResponseDefinition>();
+    auto sum = std::make_shared<ResponseDefinition>();
+    sum->kind = 1;
+    sum->lower = 0.5; // 0.5 <= x + y <= 1
+    sum->upper = 1.0;
+    dataSet->responses[1] = objective;
+    dataSet->responses[2] = sum;
+    dataSet->currentSearchSettings.ints = {0, 0, 0, 60, 1500};
+
+    OptEngineMain session(dataSet);
+    ASSERT_NE(session.engine, nullptr);
+    int state = 3;
+    while (state == 1 || state == 2 || state == 3) {
+        const double x = dataSet->designValues[0];
+        const double y = dataSet->designValues[1];
+        objective->value = x * x + y * y; // the minimum on the band is at x = y = 0.25
+        sum->value = x + y;
+        state = session.runOptEngine(nullptr, nullptr, nullptr);
+    }
+    EXPECT_EQ(state, 0);
+    EXPECT_NEAR(dataSet->designValues[0], 0.25, 0.02);
+    EXPECT_NEAR(dataSet->designValues[1], 0.25, 0.02);
+}
+
+} // namespace
+} // namespace Opt
