@@ -120,11 +120,11 @@ TEST_F(CandidateSelection, SingleLevelKeepsItsLowestPoint)
 
 TEST_F(CandidateSelection, EqualValuesWithinTheTieToleranceAreAllCandidates)
 {
-    add({1, 0}, 2.0);
-    add({0, 1}, 2.0 + 1e-31);
-    add({1, 0}, 2.0 + 1e-20); // a real difference: not a tie
-    add({0, 1}, 2.0);         // on equal values the later point is the level's lowest
-    EXPECT_EQ(select(2.0), (std::vector<int>{3, 0, 1}));
+    add({1, 0}, 0.0);
+    add({0, 1}, 1e-31);
+    add({1, 0}, 1e-29); // a real difference: not a tie
+    add({0, 1}, 0.0);   // on equal values the later point is the level's lowest
+    EXPECT_EQ(select(0.0), (std::vector<int>{3, 0, 1}));
 }
 
 TEST_F(CandidateSelection, LipschitzIntervalDropsDominatedRectangles)
