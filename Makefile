@@ -5,7 +5,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build demo test clean
+.PHONY: all deps configure build demo test bench clean
 
 all: build
 
@@ -25,6 +25,13 @@ demo: build
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# Benchmarks against peer libraries (installed as bench-only dependencies).
+bench:
+	@scripts/install-deps.sh --bench
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DZELKOR_BUILD_BENCH=ON $(CMAKE_FLAGS) > /dev/null
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
+	@for program in $(BUILD_DIR)/bench/*Bench; do echo "== $$program"; $$program; done
 
 clean:
 	@rm -rf $(BUILD_DIR)
