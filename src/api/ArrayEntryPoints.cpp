@@ -20,6 +20,7 @@ struct ArrayEntryPoint {
     int engineType;
     int firstState;
     GradientRequest onGradients;
+    bool clearParameterOption = false; // set the parameter record's option to 0 first
 };
 
 std::string checkArguments(ArrayCallback evaluate, const double* x, const double* f,
@@ -51,6 +52,9 @@ int runArrayEntryPoint(const ArrayEntryPoint& entry, ArrayCallback evaluate, dou
     if (session.engine == nullptr) {
         return 0;
     }
+    if (entry.clearParameterOption) {
+        session.engine->setParameterOption(0);
+    }
     DrivingLoop loop;
     loop.evaluate = [&] { evaluate(x, f); };
     loop.onGradients = entry.onGradients;
@@ -75,5 +79,14 @@ extern "C" ZELKOR_API int runDIRECT(ArrayCallback evaluate, double* x, double* f
                                     double* reals, int* ints)
 {
     static const Opt::ArrayEntryPoint entry{"runDIRECT", 6, 1, Opt::GradientRequest::StepAgain};
+    return Opt::guarded(entry, evaluate, x, f, bounds, n, m, reals, ints);
+}
+
+extern "C" ZELKOR_API int runSQP_Soil(ArrayCallback evaluate, double* x, double* f,
+                                      const std::vector<std::vector<double>>* bounds, int n,
+                                      int m, double* reals, int* ints)
+{
+    static const Opt::ArrayEntryPoint entry{"runSQP_Soil", 0, 1, Opt::GradientRequest::EndLoop,
+                                            true};
     return Opt::guarded(entry, evaluate, x, f, bounds, n, m, reals, ints);
 }

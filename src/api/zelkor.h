@@ -98,6 +98,17 @@ ZELKOR_API int runDIRECT(ArrayCallback evaluate, double* x, double* f,
                          const std::vector<std::vector<double>>* bounds, int n, int m,
                          double* reals, int* ints);
 
+/*
+ * SQP with the engine's own parameter arrays (12 reals and 12 ints, laid out as
+ * the SQP engine reads them; either may be null: defaults) and the parameter
+ * record's option set to 0. Arguments as runDIRECT; the start design is evaluated
+ * first. The engine's gradients come from its finite differences: a request for
+ * host gradients ends the run. Returns 1 when the final design is feasible.
+ */
+ZELKOR_API int runSQP_Soil(ArrayCallback evaluate, double* x, double* f,
+                           const std::vector<std::vector<double>>* bounds, int n, int m,
+                           double* reals, int* ints);
+
 } /* extern "C" */
 
 namespace Opt {

@@ -1,0 +1,194 @@
+// The exported entry points: argument checks, the method translation of Zelkor,
+// the driving loop, the closing report lines and the result file.
+#include "api/zelkor.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// What the callbacks saw; the entry points take plain function pointers.
+struct Record {
+    std::vector<std::vector<double>> designs;
+    std::vector<double> lastResponses;
+    int objectiveForm = 0; // 0: Branin-like bowl, 1: infeasible constraint, 2: throws
+};
+Record record;
+
+int bowl(double* x, int n, double* f, int m)
+{
+    record.designs.emplace_back(x, x + n);
+    if (record.objectiveForm == 2) {
+        throw std::runtime_error("host model crashed");
+    }
+    f[0] = (x[0] - 0.3) * (x[0] - 0.3) + (x[1] + 0.2) * (x[1] + 0.2);
+    if (m > 1) {
+        f[1] = record.objectiveForm == 1 ? 1.0 : x[0] + x[1] - 1.0;
+    }
+    record.lastResponses.assign(f, f + m);
+    return 0;
+}
+
+int bowlArray(double* x, double* f)
+{
+    return bowl(x, 2, f, 2);
+}
+
+class EntryPoints : public ::testing::Test {
+protected:
+    void SetUp() override { record = Record(); }
+
+    int zelkor(int method, std::vector<int> ints, int m = 2, int reportLevel = 0)
+    {
+        std::vector<double*> boundPointers = {lowerUpper[0], lowerUpper[1]};
+        return Zelkor(method, reportLevel, bowl, 2, x.data(), boundPointers.data(), m, f.data(),
+                      12345, ints.data(), -7, reals.data(), nullptr);
+    }
+
+    double lowerUpper[2][2] = {{-1.0, 1.0}, {-1.0, 1.0}};
+    std::vector<double> x = {0.9, 0.9};
+    std::vector<double> f = {0.0, 0.0};
+    std::vector<double> reals = {-999.0, -999.0, -999.0, -999.0, -999.0, -999.0};
+};
+
+TEST_F(EntryPoints, ZelkorDirectEvaluatesTheStartFirstAndReturnsTheBestDesign)
+{
+    EXPECT_EQ(zelkor(0, {-999, -999, -999, -999}), 1);
+    ASSERT_GT(record.designs.size(), 10u);
+    EXPECT_EQ(record.designs[0], (std::vector<double>{0.9, 0.9}));
+    EXPECT_EQ(record.designs[1], (std::vector<double>{0.0, 0.0})) << "then the centre";
+    EXPECT_NEAR(x[0], 0.3, 0.02);
+    EXPECT_NEAR(x[1], -0.2, 0.02);
+}
+
+TEST_F(EntryPoints, ZelkorTranslatesTheDirectSettings)
+{
+    // User ints[3] is the division depth: one trisection per variable allows the
+    // start, the centre and eight more points.
+    zelkor(0, {-999, -999, -999, 1});
+    EXPECT_EQ(record.designs.size(), 10u);
+    // User ints[2] is the sample budget, user ints[1] the iteration limit.
+    record = Record();
+    zelkor(0, {-999, -999, 15, -999});
+    EXPECT_LE(record.designs.size(), 1u + 15u + 8u);
+    record = Record();
+    zelkor(0, {-999, 1, -999, -999});
+    EXPECT_EQ(record.designs.size(), 1u + 1u + 4u);
+}
+
+TEST_F(EntryPoints, ZelkorReturnsZeroWhenTheBestDesignIsInfeasible)
+{
+    record.objectiveForm = 1;
+    EXPECT_EQ(zelkor(0, {-999, 3, -999, -999}), 0);
+    EXPECT_EQ(zelkor(0, {-999, 3, -999, -999}, 1), 1) << "without the constraint";
+}
+
+TEST_F(EntryPoints, UnknownMethodsNeverCallTheHost)
+{
+    for (int method : {-1, 6, 99}) {
+        EXPECT_EQ(zelkor(method, {0, 0, 0, 0}), 0);
+    }
+    EXPECT_TRUE(record.designs.empty());
+}
+
+TEST_F(EntryPoints, InconsistentArgumentsGiveALineAndNoCall)
+{
+    std::vector<double*> bounds = {lowerUpper[0], lowerUpper[1]};
+    int ints[4] = {0, 0, 0, 0};
+    const auto run = [&](int n, double* xs, double** bs, int m, double* fs) {
+        testing::internal::CaptureStderr();
+        const int result =
+            Zelkor(0, 0, bowl, n, xs, bs, m, fs, 0, ints, 0, reals.data(), nullptr);
+        return std::make_pair(result, testing::internal::GetCapturedStderr());
+    };
+    EXPECT_EQ(run(0, x.data(), bounds.data(), 2, f.data()).second,
+              "Zelkor: n = 0: at least one design variable is needed; nothing done\n");
+    EXPECT_EQ(run(2, x.data(), bounds.data(), 0, f.data()).second,
+              "Zelkor: m = 0: at least the objective response is needed; nothing done\n");
+    EXPECT_EQ(run(2, nullptr, bounds.data(), 2, f.data()).second, "Zelkor: x is null; nothing done\n");
+    EXPECT_EQ(run(2, x.data(), nullptr, 2, f.data()).second,
+              "Zelkor: bounds is null; nothing done\n");
+    std::vector<double*> oneMissing = {lowerUpper[0], nullptr};
+    EXPECT_EQ(run(2, x.data(), oneMissing.data(), 2, f.data()).second,
+              "Zelkor: bounds[1] is null; nothing done\n");
+    double reversed[2] = {1.0, -1.0};
+    std::vector<double*> reversedBounds = {lowerUpper[0], reversed};
+    const auto result = run(2, x.data(), reversedBounds.data(), 2, f.data());
+    EXPECT_EQ(result.first, 0);
+    EXPECT_EQ(result.second, "OptEngineMain: design variable 1 has lower bound 1 above its upper "
+                             "bound -1; no engine built\n");
+    double notANumber[2] = {std::nan(""), 1.0};
+    std::vector<double*> nanBounds = {notANumber, lowerUpper[1]};
+    EXPECT_NE(run(2, x.data(), nanBounds.data(), 2, f.data()).second.find("is nan"),
+              std::string::npos);
+    EXPECT_TRUE(record.designs.empty());
+    EXPECT_EQ(x, (std::vector<double>{0.9, 0.9})) << "nothing is lost";
+}
+
+TEST_F(EntryPoints, ExceptionsFromTheHostStopAtTheBoundary)
+{
+    record.objectiveForm = 2;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(zelkor(0, {-999, -999, -999, -999}), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Zelkor: host model crashed\n");
+}
+
+TEST_F(EntryPoints, RunDirectDrivesTheEngineSilently)
+{
+    const std::vector<std::vector<double>> bounds = {{-1.0, 1.0}, {-1.0, 1.0}};
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(runDIRECT(bowlArray, x.data(), f.data(), &bounds, 2, 2, nullptr, nullptr), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(record.designs[0], (std::vector<double>{0.9, 0.9}));
+    EXPECT_NEAR(x[0], 0.3, 0.02);
+    EXPECT_EQ(f, record.lastResponses) << "f holds the responses of the last evaluation";
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(runDIRECT(bowlArray, x.data(), f.data(), nullptr, 2, 2, nullptr, nullptr), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "runDIRECT: bounds is null; nothing done\n");
+    const std::vector<std::vector<double>> tooFew = {{-1.0, 1.0}};
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(runDIRECT(bowlArray, x.data(), f.data(), &tooFew, 2, 2, nullptr, nullptr), 0);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("1 bound lists for 2"), std::string::npos);
+}
+
+// A run at report level 13 prints the report at level 3 and leaves the result
+// file in the current directory.
+TEST_F(EntryPoints, DirectReportHasNoConstraintSections)
+{
+    char pattern[] = "/tmp/zelkor-entry-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    char previous[4096];
+    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+    ASSERT_EQ(chdir(pattern), 0);
+
+    testing::internal::CaptureStdout();
+    zelkor(0, {-999, 2, -999, -999}, 2, 13);
+    const std::string printed = testing::internal::GetCapturedStdout();
+    std::ifstream file(std::string(pattern) + "/QUORAL_result/OPT_RESULT.txt");
+    std::stringstream text;
+    text << file.rdbuf();
+
+    EXPECT_EQ(chdir(previous), 0);
+    std::system(("rm -rf " + std::string(pattern)).c_str());
+
+    EXPECT_NE(printed.find("  OPTIMIZATION METHOD                 :   DIRECT\n"), std::string::npos);
+    EXPECT_NE(printed.find("\nINITIAL CONDITION\n"), std::string::npos);
+    EXPECT_NE(printed.find("  ITER:   1 \n"), std::string::npos);
+    EXPECT_NE(printed.find("YOUR JOB IS SUCCESSFULLY COMPLETED"), std::string::npos);
+    EXPECT_EQ(printed.find("CONSTRAINTS"), std::string::npos);
+    EXPECT_NE(text.str().find("O B J E C T I V E S"), std::string::npos);
+    EXPECT_EQ(text.str().find("C O N S T R A I N T S"), std::string::npos);
+}
+
+} // namespace
