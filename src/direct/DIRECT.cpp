@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "common/NumericConstants.h"
 
@@ -18,77 +19,69 @@ struct Candidate {
 
 // Candidates of a store: per level the lowest value (the later point on equal
 // values) followed by the level's other points within the tie tolerance.
+// Rectangles that can no longer be divided are passed over.
 std::vector<Candidate> lowestPerLevel(const DIRECTSampleStore& store, int maxDivisionDepth)
 {
-    const int points = store.pointCount();
-    std::vector<char> open(static_cast<std::size_t>(points), 0);
-    int largestLevel = -1;
-    for (int p = 0; p < points; ++p) {
-        open[p] = store.smallestCount(p) < maxDivisionDepth;
-        if (open[p]) {
-            largestLevel = std::max(largestLevel, store.level(p));
-        }
-    }
-    std::vector<int> lowest(static_cast<std::size_t>(largestLevel + 1), -1);
-    for (int p = 0; p < points; ++p) {
-        if (!open[p]) {
-            continue;
-        }
-        int& current = lowest[store.level(p)];
-        if (current < 0 || store.value(p) <= store.value(current)) {
-            current = p;
-        }
-    }
-    std::vector<std::vector<int>> ties(lowest.size());
-    for (int p = 0; p < points; ++p) {
-        const int level = store.level(p);
-        if (open[p] && p != lowest[level] &&
-            std::fabs(store.value(p) - store.value(lowest[level])) <= DIRECT::kTieTolerance) {
-            ties[level].push_back(p);
-        }
-    }
     std::vector<Candidate> candidates;
-    for (std::size_t level = 0; level < lowest.size(); ++level) {
-        if (lowest[level] < 0) {
-            continue;
-        }
-        candidates.push_back({lowest[level], static_cast<int>(level), store.value(lowest[level]),
-                              store.halfDiagonal(lowest[level])});
-        for (int p : ties[level]) {
-            candidates.push_back({p, static_cast<int>(level), store.value(p), store.halfDiagonal(p)});
+    const auto& index = store.levelIndex();
+    for (std::size_t level = 0; level < index.size(); ++level) {
+        double lowest = 0.0;
+        bool found = false;
+        for (const auto& [value, point] : index[level]) {
+            if (found && !(std::fabs(value - lowest) <= DIRECT::kTieTolerance)) {
+                break;
+            }
+            if (store.smallestCount(point) >= maxDivisionDepth) {
+                continue;
+            }
+            if (!found) {
+                lowest = value;
+                found = true;
+            }
+            candidates.push_back({point, static_cast<int>(level), value, store.halfDiagonal(point)});
         }
     }
     return candidates;
 }
 
-// The Lipschitz interval of candidate j against the others: K_low from the
-// smaller rectangles (larger levels), K_up from the larger ones.
-std::pair<double, double> lipschitzInterval(const std::vector<Candidate>& candidates,
-                                            const Candidate& j)
+// The Lipschitz intervals of the candidates: K_low(j) from the smaller
+// rectangles (larger levels), K_up(j) from the larger ones, or the fixed bounds
+// when there are none. A pair (a, b) with level a < level b gives one slope that
+// is both a lower bound for a and an upper bound for b, so each pair is divided
+// once; candidates come in ascending level.
+void lipschitzIntervals(const std::vector<Candidate>& candidates, std::vector<double>& low,
+                        std::vector<double>& up)
 {
-    double low = -DIRECT::kLipschitzBound;
-    double up = DIRECT::kLipschitzBound;
-    bool haveLow = false;
-    bool haveUp = false;
-    for (const Candidate& i : candidates) {
-        if (i.level > j.level) {
-            const double slope = (j.value - i.value) / (j.size - i.size);
-            low = haveLow ? std::max(low, slope) : slope;
-            haveLow = true;
-        } else if (i.level < j.level) {
-            const double slope = (i.value - j.value) / (i.size - j.size);
-            up = haveUp ? std::min(up, slope) : slope;
-            haveUp = true;
+    const double none = std::numeric_limits<double>::infinity();
+    low.assign(candidates.size(), -none);
+    up.assign(candidates.size(), none);
+    for (std::size_t a = 0; a < candidates.size(); ++a) {
+        const Candidate& larger = candidates[a];
+        for (std::size_t b = a + 1; b < candidates.size(); ++b) {
+            const Candidate& smaller = candidates[b];
+            if (smaller.level == larger.level) {
+                continue;
+            }
+            const double slope = (larger.value - smaller.value) / (larger.size - smaller.size);
+            low[a] = std::max(low[a], slope);
+            up[b] = std::min(up[b], slope);
         }
     }
-    return {low, up};
+    for (std::size_t j = 0; j < candidates.size(); ++j) {
+        if (low[j] == -none) {
+            low[j] = -DIRECT::kLipschitzBound;
+        }
+        if (up[j] == none) {
+            up[j] = DIRECT::kLipschitzBound;
+        }
+    }
 }
 
-bool promisesSufficientDecrease(const Candidate& j, double slope, double bestValue)
+bool promisesSufficientDecrease(const Candidate& j, double slope, double bestValue,
+                                double threshold)
 {
     if (std::fabs(bestValue) > DIRECT::kTieTolerance) {
-        return (bestValue - j.value + slope * j.size) / std::fabs(bestValue) >
-               DIRECT::kTieTolerance;
+        return (bestValue - j.value + slope * j.size) / std::fabs(bestValue) > threshold;
     }
     return j.value - slope * j.size <= 0.0;
 }
@@ -241,7 +234,7 @@ StepCode DIRECT::beginIteration(double*, double*, double**)
 void DIRECT::sampleIteration()
 {
     const DIRECTParameter& p = settings();
-    selected = selectRectangles(store, best, p.maxDivisionDepth);
+    selected = selectRectangles(store, best, p.maxDivisionDepth, rules.sufficientDecrease);
     longestSides.assign(selected.size(), {});
     firstNewPoint.assign(selected.size(), store.pointCount());
     newPointCount = 0;
@@ -255,16 +248,18 @@ void DIRECT::sampleIteration()
             counts[i] = store.count(i, parent);
         }
         firstNewPoint[s] = store.pointCount();
+        std::vector<double> centre = store.centre(parent);
         for (int i = 0; i < nDesignVariables; ++i) {
             if (counts[i] != smallest) {
                 continue;
             }
             longestSides[s].push_back(i);
-            std::vector<double> centre = store.centre(parent);
-            centre[i] -= delta;
+            const double middle = centre[i];
+            centre[i] = middle - delta;
             store.addPoint(centre, counts);
-            centre[i] += 2.0 * delta;
+            centre[i] = middle + delta;
             store.addPoint(centre, counts);
+            centre[i] = middle;
             newPointCount += 2;
         }
     }
@@ -281,14 +276,17 @@ void DIRECT::sampleIteration()
 }
 
 std::vector<int> DIRECT::selectRectangles(const DIRECTSampleStore& store, double bestValue,
-                                          int maxDivisionDepth)
+                                          int maxDivisionDepth, double sufficientDecrease)
 {
     const std::vector<Candidate> candidates = lowestPerLevel(store, maxDivisionDepth);
     std::vector<int> kept;
-    for (const Candidate& j : candidates) {
-        const auto [low, up] = lipschitzInterval(candidates, j);
-        if (up > low && promisesSufficientDecrease(j, up, bestValue)) {
-            kept.push_back(j.point);
+    std::vector<double> low;
+    std::vector<double> up;
+    lipschitzIntervals(candidates, low, up);
+    for (std::size_t j = 0; j < candidates.size(); ++j) {
+        if (up[j] > low[j] &&
+            promisesSufficientDecrease(candidates[j], up[j], bestValue, sufficientDecrease)) {
+            kept.push_back(candidates[j].point);
         }
     }
     return kept;
@@ -330,6 +328,17 @@ void DIRECT::divide(std::size_t selection)
         store.copyCounts(parent, minus);
         store.copyCounts(parent, minus + 1);
     }
+    retireIfExhausted(parent);
+    for (int point = first; point < first + 2 * static_cast<int>(sides.size()); ++point) {
+        retireIfExhausted(point);
+    }
+}
+
+void DIRECT::retireIfExhausted(int point)
+{
+    if (store.smallestCount(point) >= settings().maxDivisionDepth) {
+        store.retire(point);
+    }
 }
 
 StepCode DIRECT::computeStep(double*, double*, double**)
@@ -360,7 +369,7 @@ StepCode DIRECT::endIteration(double*)
     const double relative = std::fabs(best) < kNumericZero ? change : change / std::fabs(best);
     stagnation = relative < kStagnationRatio ? stagnation + 1 : 0;
     previousBest = best;
-    if (stagnation >= kStagnationLimit) {
+    if (rules.stagnationLimit > 0 && stagnation >= rules.stagnationLimit) {
         reason = StopReason::Stagnation;
         return finishSearch();
     }

@@ -34,6 +34,8 @@ namespace Opt {
 // - When the best value is zero (within the numeric zero) the stagnation test
 //   compares the absolute change instead of dividing by zero.
 // - feasible is true when the best point violates no constraint.
+// - A penalised objective that is not a number (a failed evaluation) counts as
+//   +infinity: the point is never the best and its rectangle is divided last.
 // - The host's responses at the start design (when the driver evaluates it first)
 //   are taken as the initial condition of the report; the search itself starts
 //   at the centre of the box.
@@ -49,6 +51,13 @@ public:
 
     enum class StopReason { None, Budget, Iterations, Target, Stagnation, Exhausted };
 
+    // The two fixed rules of the search, open to change from C++ only (for
+    // experiments that compare the search with other settings of the method).
+    struct Rules {
+        double sufficientDecrease = kTieTolerance; // epsilon of the decrease test
+        int stagnationLimit = kStagnationLimit;    // 0: never stop on stagnation
+    };
+
     // Host-array mode: reals and ints hold the 10 and 11 entries of DIRECTParameter.
     DIRECT(const std::vector<double>& start, const std::vector<std::vector<double>>& bounds,
            int nResponses, const std::vector<double>& reals, const std::vector<int>& ints,
@@ -60,7 +69,10 @@ public:
     // The potentially optimal rectangles of a store, in selection order (by level,
     // then the level's lowest point before its ties).
     static std::vector<int> selectRectangles(const DIRECTSampleStore& store, double bestValue,
-                                             int maxDivisionDepth);
+                                             int maxDivisionDepth,
+                                             double sufficientDecrease = kTieTolerance);
+
+    void setRules(const Rules& newRules) { rules = newRules; }
 
     StepCode checkIterationLimit() override;
     StepCode receiveResponses(const double* f, double** g) override;
@@ -85,6 +97,7 @@ private:
     StepCode handOut(int point);
     void sampleIteration();
     void divide(std::size_t selection);
+    void retireIfExhausted(int point);
     double penalisedObjective() const;
     bool violatesNoConstraint() const;
     StepCode finishSearch();
@@ -108,6 +121,7 @@ private:
     bool stopped = false;
     double lastObjective = 0.0;
     StopReason reason = StopReason::None;
+    Rules rules;
 };
 
 } // namespace Opt

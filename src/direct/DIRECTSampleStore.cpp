@@ -6,6 +6,24 @@
 
 namespace Opt {
 
+namespace {
+
+// 9^-count, the squared side of a rectangle trisected count times; past the
+// table the square is below the smallest double and counts as 0.
+double squaredSide(std::int32_t count)
+{
+    static const std::vector<double> table = [] {
+        std::vector<double> squares;
+        for (double square = 1.0; square > 0.0; square /= 9.0) {
+            squares.push_back(square);
+        }
+        return squares;
+    }();
+    return count >= 0 && static_cast<std::size_t>(count) < table.size() ? table[count] : 0.0;
+}
+
+} // namespace
+
 DIRECTSampleStore::DIRECTSampleStore(int variables)
     : nVariables(variables), coordinates(static_cast<std::size_t>(variables)),
       counts(static_cast<std::size_t>(variables))
@@ -22,9 +40,41 @@ int DIRECTSampleStore::addPoint(const std::vector<double>& centre,
     }
     values.push_back(std::numeric_limits<double>::quiet_NaN());
     halfDiagonals.push_back(0.0);
+    sumsOfSquares.push_back(0.0);
     levels.push_back(0);
+    indexed.push_back(0);
     refreshShape(point);
     return point;
+}
+
+void DIRECTSampleStore::setValue(int point, double value)
+{
+    unindex(point);
+    values[point] = std::isnan(value) ? std::numeric_limits<double>::infinity() : value;
+    index(point);
+}
+
+void DIRECTSampleStore::retire(int point)
+{
+    unindex(point);
+}
+
+void DIRECTSampleStore::unindex(int point)
+{
+    if (indexed[point]) {
+        byLevel[static_cast<std::size_t>(levels[point])].erase({values[point], point});
+        indexed[point] = 0;
+    }
+}
+
+void DIRECTSampleStore::index(int point)
+{
+    const auto level = static_cast<std::size_t>(levels[point]);
+    if (byLevel.size() <= level) {
+        byLevel.resize(level + 1);
+    }
+    byLevel[level].insert({values[point], point});
+    indexed[point] = 1;
 }
 
 int DIRECTSampleStore::smallestCount(int point) const
@@ -47,16 +97,31 @@ std::vector<double> DIRECTSampleStore::centre(int point) const
 
 void DIRECTSampleStore::incrementCount(int variable, int point)
 {
-    ++counts[variable][point];
-    refreshShape(point);
+    const bool wasIndexed = indexed[point];
+    unindex(point);
+    std::int32_t& count = counts[variable][point];
+    sumsOfSquares[point] += squaredSide(count + 1) - squaredSide(count);
+    ++count;
+    ++levels[point];
+    halfDiagonals[point] = 0.5 * std::sqrt(std::max(0.0, sumsOfSquares[point]));
+    if (wasIndexed) {
+        index(point);
+    }
 }
 
 void DIRECTSampleStore::copyCounts(int from, int to)
 {
+    const bool wasIndexed = indexed[to];
+    unindex(to);
     for (int i = 0; i < nVariables; ++i) {
         counts[i][to] = counts[i][from];
     }
-    refreshShape(to);
+    sumsOfSquares[to] = sumsOfSquares[from];
+    halfDiagonals[to] = halfDiagonals[from];
+    levels[to] = levels[from];
+    if (wasIndexed) {
+        index(to);
+    }
 }
 
 void DIRECTSampleStore::refreshShape(int point)
@@ -64,10 +129,10 @@ void DIRECTSampleStore::refreshShape(int point)
     double sumOfSquares = 0.0;
     int level = 0;
     for (int i = 0; i < nVariables; ++i) {
-        const double side = std::pow(3.0, -static_cast<double>(counts[i][point]));
-        sumOfSquares += side * side;
+        sumOfSquares += squaredSide(counts[i][point]);
         level += counts[i][point];
     }
+    sumsOfSquares[point] = sumOfSquares;
     halfDiagonals[point] = 0.5 * std::sqrt(sumOfSquares);
     levels[point] = level;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
+#include <utility>
 #include <vector>
 
 namespace Opt {
@@ -14,8 +16,10 @@ namespace Opt {
 //
 // Coordinates and counts are held variable by variable, each an array indexed by
 // point, so appending a point and updating one count cost O(n); the level and
-// the size are kept up to date with the counts so that selecting rectangles is a
-// linear pass over the points.
+// the size are kept up to date with the counts. Evaluated points are also indexed
+// by level, ordered by value (the later point first on equal values), so that the
+// lowest points of every level are found without a pass over all points; a point
+// whose rectangle can no longer be divided is retired from that index.
 class DIRECTSampleStore {
 public:
     explicit DIRECTSampleStore(int nVariables = 0);
@@ -35,20 +39,39 @@ public:
     int smallestCount(int point) const;
     std::vector<double> centre(int point) const;
 
-    void setValue(int point, double value) { values[point] = value; }
+    // Sets the value of an evaluated point and indexes it; a value that is not a
+    // number is stored as +infinity, so that it never wins a comparison.
+    void setValue(int point, double value);
     void incrementCount(int variable, int point);
     // Gives point `to` the counts that point `from` has now.
     void copyCounts(int from, int to);
+    // Removes a point from the level index for good.
+    void retire(int point);
+
+    // The level index: per level, the indexed points in order of value.
+    struct ByValue {
+        bool operator()(const std::pair<double, int>& a, const std::pair<double, int>& b) const
+        {
+            return a.first < b.first || (a.first == b.first && a.second > b.second);
+        }
+    };
+    using LevelIndex = std::set<std::pair<double, int>, ByValue>;
+    const std::vector<LevelIndex>& levelIndex() const { return byLevel; }
 
 private:
     void refreshShape(int point);
+    void unindex(int point);
+    void index(int point);
 
     int nVariables = 0;
     std::vector<std::vector<double>> coordinates;   // [variable][point]
     std::vector<std::vector<std::int32_t>> counts;  // [variable][point]
     std::vector<double> values;
     std::vector<double> halfDiagonals;
+    std::vector<double> sumsOfSquares; // of the sides, kept with the counts
     std::vector<int> levels;
+    std::vector<char> indexed;
+    std::vector<LevelIndex> byLevel;
 };
 
 } // namespace Opt
