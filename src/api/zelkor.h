@@ -72,6 +72,36 @@ ZELKOR_API int Zelkor(int method, int reportLevel, ResponseCallback evaluate, in
                       double** bounds, int m, double* f, int reserved1, int* ints, int reserved2,
                       double* reals, GradientCallback gradients);
 
+/*
+ * Linear programming: minimise objective . x subject to
+ *   rowLower[i] <= rows[i] . x <= rowUpper[i]      (nRows rows)
+ *   variableLower[j] <= x[j] <= variableUpper[j]   (nVariables variables)
+ * rows holds nRows * nVariables coefficients, row by row. A bound of -HUGE_VAL /
+ * +HUGE_VAL (or a null bound array) leaves that side open; equal bounds fix a row
+ * or a variable. reals (4) and ints (4) are the engine's settings, either may be
+ * null: reals[0] feasibility tolerance (1e-9), reals[1] optimality tolerance
+ * (1e-9), ints[0] iteration limit (0: 1000 + 50 (nRows + nVariables)), ints[1]
+ * pivots per engine step (50).
+ * On success returns 0 and writes the nVariables values of the optimum into
+ * solution and its objective into *objectiveValue (either may be null). On failure
+ * prints ERROR MESSAGE OF SIMPLEX : " <message> " and returns the message's index
+ * in the library's error table: 2 invalid settings, 6 invalid bounds, 7 numerical
+ * failure, 8 iteration limit, 9 infeasible, 10 unbounded, 11 invalid input.
+ */
+ZELKOR_API int runSIMPLEX(int nVariables, int nRows, const double* objective, const double* rows,
+                          const double* rowLower, const double* rowUpper,
+                          const double* variableLower, const double* variableUpper,
+                          double* reals, int* ints, double* solution, double* objectiveValue);
+
+/* As runSIMPLEX, with row i given by its own array rows[i] of rowLengths[i]
+ * leading coefficients (the rest are 0; 0 <= rowLengths[i] <= nVariables). */
+ZELKOR_API int runSIMPLEX_CVL(int nVariables, int nRows, const double* objective,
+                              const double* const* rows, const int* rowLengths,
+                              const double* rowLower, const double* rowUpper,
+                              const double* variableLower, const double* variableUpper,
+                              double* reals, int* ints, double* solution,
+                              double* objectiveValue);
+
 #ifdef __cplusplus
 } /* extern "C" */
 

@@ -309,5 +309,6 @@ StepCode OptEngine::updateStep() { return StepCode::Finished; }
 void OptEngine::finish(double*) {}
 void OptEngine::setParameterOption(int) {}
 int OptEngine::parameterOption() const { return 0; }
+void OptEngine::setLinearProgram(const LinearProgram&) {}
 
 } // namespace Opt

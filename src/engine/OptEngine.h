@@ -5,6 +5,7 @@
 
 #include "engine/DataSet.h"
 #include "engine/DesignVariable.h"
+#include "engine/LinearProgram.h"
 #include "engine/OptEngineParameter.h"
 #include "engine/ResponseRow.h"
 #include "engine/StepCode.h"
@@ -93,6 +94,9 @@ public:
     virtual void finish(double* x);
     virtual void setParameterOption(int option);
     virtual int parameterOption() const;
+    // Hands a linear program to an engine that solves one, before its first step;
+    // every other engine ignores it.
+    virtual void setLinearProgram(const LinearProgram& program);
 
     std::shared_ptr<DataSet> dataSet;
     int constrained = 0;

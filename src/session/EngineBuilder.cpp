@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "direct/DIRECT.h"
+#include "lp/LinearProgramming.h"
 
 namespace Opt {
 
@@ -27,10 +28,26 @@ EngineBuilder directBuilder()
     return builder;
 }
 
+// Linear programming takes its program through the linear-data hook, not as
+// design variables, so the session does not check a problem for it.
+EngineBuilder linearProgrammingBuilder()
+{
+    EngineBuilder builder;
+    builder.engineType = LinearProgramming::kEngineType;
+    builder.realCount = LinearProgrammingParameter::kRealCount;
+    builder.intCount = LinearProgrammingParameter::kIntCount;
+    builder.needsResponses = false;
+    builder.checksProblem = false;
+    builder.buildFromHost = [](const HostEngineInput& in) {
+        return std::make_shared<LinearProgramming>(in.reals, in.ints);
+    };
+    return builder;
+}
+
 // The library's engines, one row per engine type. Each engine adds its row here.
 std::vector<EngineBuilder> libraryBuilders()
 {
-    return {directBuilder()};
+    return {directBuilder(), linearProgrammingBuilder()};
 }
 
 struct BuilderTable {
