@@ -10,7 +10,6 @@
 namespace Opt::DOE {
 namespace {
 
-using Testing::column;
 using Testing::unitVariables;
 
 TEST(CentralComposite, TwoFactorsCircumscribed)
@@ -59,17 +58,6 @@ TEST(CentralComposite, InscribedShrinksTheFactorialRuns)
     EXPECT_DOUBLE_EQ(points[15][3], 0.5 + halfWidth);
     EXPECT_EQ(points[16][0], 1.0) << "the axial points stay on the bounds";
     EXPECT_EQ(points[17][0], 0.0);
-}
-
-TEST(CentralComposite, AxialPointsLeaveTheBoundsWhenCircumscribed)
-{
-    // Coded variables on [-1, 1]: the axial points lie at -/+ 2^(k/4).
-    const std::vector<DesignVariable> coded(3, DesignVariable({-1.0, 1.0}, 0.0));
-    const CentralComposite design(coded, CentralComposite::kCircumscribed);
-    const double alpha = std::pow(2.0, 0.75);
-    EXPECT_DOUBLE_EQ(design.pointSet->points[8][0], alpha);
-    EXPECT_DOUBLE_EQ(design.pointSet->points[9][0], -alpha);
-    EXPECT_EQ(column(design.pointSet->points, 2)[7], 1.0);
 }
 
 TEST(CentralComposite, RejectsUnknownAxialTypes)

@@ -68,16 +68,11 @@ TEST(DesignServices, FlatFormWritesTheDesignRowByRow)
         EXPECT_EQ(points[2 * p], expected.pointSet->points[p][0]) << "point " << p;
         EXPECT_EQ(points[2 * p + 1], expected.pointSet->points[p][1]) << "point " << p;
     }
-}
-
-TEST(DesignServices, FlatFormWritesNoMoreThanMaxPoints)
-{
-    const int settings[4] = {0, 0, 2, 0};
-    const double boundLists[] = {0.0, 1.0, 0.0, 1.0};
-    std::vector<double> points(4, -99.0);
-    EXPECT_EQ(arrangeDOE_(settings, 2, nullptr, boundLists, nullptr, points.data(), 2), 4);
-    EXPECT_EQ(points, (std::vector<double>{0.0, 0.0, 1.0, 0.0}));
-    EXPECT_EQ(arrangeDOE_(settings, 2, nullptr, boundLists, nullptr, nullptr, 0), 4);
+    // A shorter array receives the first rows; the count stays the design's.
+    std::vector<double> firstRow(2, -99.0);
+    EXPECT_EQ(arrangeDOE_(settings, 2, nullptr, boundLists, nullptr, firstRow.data(), 1), 9);
+    EXPECT_EQ(firstRow, (std::vector<double>{points[0], points[1]}));
+    EXPECT_EQ(arrangeDOE_(settings, 2, nullptr, boundLists, nullptr, nullptr, 0), 9);
 }
 
 TEST(DesignServices, FlatFormReadsDiscreteBoundLists)
@@ -85,7 +80,7 @@ TEST(DesignServices, FlatFormReadsDiscreteBoundLists)
     // A one-dimensional study of the discrete second variable: one point per level.
     const int settings[4] = {3, 1, 1, 5};
     const double start[] = {3.0, 0.0};
-    const double boundLists[] = {0.0, 4.0, /**/ 0.0, 1.0, 2.0, 7.0, 10.0};
+    const double boundLists[] = {0.0, 4.0, 0.0, 1.0, 2.0, 7.0, 10.0}; // [0, 4], [0, 1, 2, 7, 10]
     const int listLengths[] = {2, 5};
     std::vector<double> points(10, 0.0);
     ASSERT_EQ(arrangeDOE_(settings, 2, start, boundLists, listLengths, points.data(), 5), 3);

@@ -1,7 +1,6 @@
 #include "doe/FractionalFactorial.h"
 
 #include <array>
-#include <set>
 
 #include <gtest/gtest.h>
 
@@ -49,18 +48,6 @@ TEST(FractionalFactorial, GeneratesFactorsFromThePairSequence)
             }
         }
     }
-}
-
-TEST(FractionalFactorial, BasicFactorsFormAFullFactorial)
-{
-    const FractionalFactorial design(unitVariables(9));
-    ASSERT_EQ(design.pointCount, 128);
-    std::set<std::vector<double>> basicParts;
-    for (const auto& point : design.pointSet->points) {
-        basicParts.insert(std::vector<double>(point.begin(), point.begin() + 7));
-    }
-    EXPECT_EQ(basicParts.size(), 128u);
-    EXPECT_EQ(column(design.pointSet->points, 0)[1], 1.0) << "factor 0 changes fastest";
 }
 
 // With 16 factors the eighth generated factor uses the pair (0, 8), and factor 8

@@ -82,16 +82,7 @@ TEST(LatinHypercube, RandomPositionsComeFromTheMersenneTwisterSeededWithZero)
 
 TEST(LatinHypercube, ClockSeededSamplesAreLatinHypercubesToo)
 {
-    const LatinHypercube random(unitVariables(3), 40, LatinHypercube::kRandomInCell, kClockSeeds);
-    expectOnePointPerCell(random);
-    const LatinHypercube corners(unitVariables(3), 40, LatinHypercube::kCellCorners, kClockSeeds);
-    for (std::size_t j = 0; j < 3; ++j) {
-        auto values = column(corners.pointSet->points, j);
-        std::sort(values.begin(), values.end());
-        EXPECT_EQ(values.front(), 0.0);
-        EXPECT_EQ(values.back(), 1.0);
-        EXPECT_EQ(std::adjacent_find(values.begin(), values.end()), values.end());
-    }
+    expectOnePointPerCell(LatinHypercube(unitVariables(3), 40, LatinHypercube::kRandomInCell, kClockSeeds));
 }
 
 TEST(LatinHypercube, UnknownVariantLeavesThePointsAtTheLowerBounds)

@@ -11,8 +11,6 @@ namespace Opt::DOE {
 namespace {
 
 using Testing::column;
-using Testing::pointLimitMessage;
-using Testing::thrownMessage;
 
 class OneDStudy : public ::testing::Test {
 protected:

@@ -1,6 +1,5 @@
 #include "doe/OrthogonalArrayTable.h"
 
-#include <array>
 #include <set>
 #include <tuple>
 #include <vector>
@@ -61,28 +60,6 @@ TEST(OrthogonalArrayCatalogue, FourRunArrayIsTheClassicL4)
     ASSERT_NE(table, nullptr);
     const std::vector<std::uint8_t> expected{0, 0, 0, 0, 1, 1, 1, 0, 1, 1, 1, 0};
     EXPECT_EQ(table->symbols, expected);
-}
-
-// The fold-over of a Hadamard matrix has strength 3: every triple of columns
-// holds each of the eight sign patterns 96 / 8 times.
-TEST(OrthogonalArrayCatalogue, NinetySixRunArrayHasStrengthThree)
-{
-    const OrthogonalArrayTable* table = findOrthogonalArray(2, 96);
-    ASSERT_NE(table, nullptr);
-    for (int a = 0; a < table->columns; ++a) {
-        for (int b = a + 1; b < table->columns; ++b) {
-            for (int c = b + 1; c < table->columns; ++c) {
-                std::array<int, 8> counts{};
-                for (int r = 0; r < table->runs; ++r) {
-                    ++counts[static_cast<std::size_t>(4 * table->symbol(r, a) +
-                                                      2 * table->symbol(r, b) + table->symbol(r, c))];
-                }
-                for (const int count : counts) {
-                    ASSERT_EQ(count, 12) << "columns " << a << ", " << b << ", " << c;
-                }
-            }
-        }
-    }
 }
 
 } // namespace
