@@ -48,8 +48,9 @@
  * Point limit: a design of more than 10000 points throws the C++ exception
  * std::string("THE NUMBER OF EXPERIMENTAL POINT EXCEEDS IT'S LIMIT.") out of
  * these functions, to the caller. Only a full factorial with
- * levels^nFactors > 10000, or settings[3] > 10000, gets there; a C host, which
- * cannot catch it, must keep within those sizes.
+ * levels^nFactors > 10000, a central composite of 4744 or more variables, or
+ * settings[3] > 10000 gets there; a C host, which cannot catch it, must keep
+ * within those sizes.
  */
 extern "C" {
 
