@@ -73,6 +73,69 @@ ZELKOR_API int Zelkor(int method, int reportLevel, ResponseCallback evaluate, in
                       double* reals, GradientCallback gradients);
 
 /*
+ * Designs of experiments.
+ *
+ * settings: four ints.
+ *   [0] design type: 0 full factorial, 1 central composite, 2 Latin hypercube,
+ *       3 one-dimensional parameter study, 4 orthogonal array; any other value
+ *       selects no design.
+ *   [1] 1: snap every variable that has discrete levels to the nearest level and
+ *       drop points that then coincide (closer than 1e-4 in units of the ranges).
+ *   [2] full factorial: levels per variable, 1 to 3 (1 puts every variable at
+ *       mid-range); central composite: axial type, 0 face-centred, 1 inscribed,
+ *       2 circumscribed (axial points outside the bounds); Latin hypercube:
+ *       0 random position within each cell, 1 cell corners; one-dimensional
+ *       study: index of the studied variable; orthogonal array: levels, 2 to 5.
+ *   [3] Latin hypercube: samples; one-dimensional study: points; orthogonal
+ *       array: runs (2 levels: 4, 8, 12, 16, 32, 96; 3 levels: 9, 18, 36, 81;
+ *       4 levels: 16, 32, 64; 5 levels: 25, 50).
+ * Latin hypercubes are seeded from the clock, so each call gives a new sample.
+ *
+ * Points are in caller units, one row per point, one value per variable in
+ * variable order. The library keeps nothing: every array may be freed as soon
+ * as the call returns.
+ *
+ * Results: the number of points of the design; 0 when the settings select no
+ * design (an orthogonal array the catalogue lacks, or with more variables than
+ * it has columns, also writes "CANNOT FIND ADEQUATE ORTHGONAL ARRAY TABLE." to
+ * standard error); -1 for inconsistent input (a null array, a count below 1, a
+ * bound list of fewer than two values, a non-finite value, a lower bound above
+ * the upper, levels not ascending), with one line on standard error naming the
+ * argument.
+ *
+ * Point limit: a design of more than 10000 points throws the C++ exception
+ * std::string("THE NUMBER OF EXPERIMENTAL POINT EXCEEDS IT'S LIMIT.") out of
+ * these functions, to the caller. Only a full factorial with
+ * levels^nFactors > 10000, a central composite of 4744 or more variables, or
+ * settings[3] > 10000 gets there; a C host, which cannot catch it, must keep
+ * within those sizes.
+ */
+/* The number of points the design of settings has for nFactors variables. For
+   types 2, 3 and 4 this is settings[3] and nothing is built (an orthogonal array
+   the catalogue lacks still reports settings[3]; arrangeDOE_ then returns 0);
+   for types 0 and 1 the design is built on placeholder variables. A
+   one-dimensional study with settings[1] = 1 whose studied variable has
+   discrete levels has one point per level instead: call arrangeDOE_ with
+   maxPoints 0 to learn its size. */
+ZELKOR_API int get_nexp(const int* settings, int nFactors);
+
+/* Arranges the design of settings for nFactors variables and writes its points
+   into points, row by row.
+   start: nFactors values, the base point of a one-dimensional study (the other
+   designs do not read it); may be null: every variable then sits at mid-range.
+   boundLists: the variables' bound lists one after another, variable i taking
+   listLengths[i] values, [lower, upper] for a continuous variable and
+   [lower, level..., upper] for a discrete one (levels ascending); listLengths
+   may be null when every list is [lower, upper].
+   points: room for maxPoints rows of nFactors doubles; may be null when
+   maxPoints is 0.
+   Returns the number of points of the design; when it exceeds maxPoints only the
+   first maxPoints rows are written. */
+ZELKOR_API int arrangeDOE_(const int* settings, int nFactors, const double* start,
+                           const double* boundLists, const int* listLengths, double* points,
+                           int maxPoints);
+
+/*
  * Linear programming: minimise objective . x subject to
  *   rowLower[i] <= rows[i] . x <= rowUpper[i]      (nRows rows)
  *   variableLower[j] <= x[j] <= variableUpper[j]   (nVariables variables)
@@ -138,6 +201,16 @@ ZELKOR_API int runDIRECT(ArrayCallback evaluate, double* x, double* f,
 ZELKOR_API int runSQP_Soil(ArrayCallback evaluate, double* x, double* f,
                            const std::vector<std::vector<double>>* bounds, int n, int m,
                            double* reals, int* ints);
+
+/* As arrangeDOE_ with the library's vector forms: bounds holds one bound list per
+   variable, laid out as above, and its size is the number of variables; start is
+   null or holds at least that many values; points is replaced by the design's
+   rows (emptied when the settings select no design, untouched on inconsistent
+   input). */
+ZELKOR_API int arrangeDOE(const int* settings, const std::vector<double>* start,
+                          const std::vector<std::vector<double>>* bounds,
+                          std::vector<std::vector<double>>* points);
+
 
 } /* extern "C" */
 

@@ -1,7 +1,8 @@
 #include "doe/LatinHypercube.h"
 
+#include "platform/Platform.h"
+
 #include <algorithm>
-#include <chrono>
 #include <numeric>
 #include <stdexcept>
 #include <string>
@@ -89,8 +90,7 @@ std::uint32_t LatinHypercube::shuffleSeed() const
     if (randomSeeded == 0) {
         return 0u;
     }
-    const auto now = std::chrono::system_clock::now().time_since_epoch();
-    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::seconds>(now).count());
+    return static_cast<std::uint32_t>(Platform::epochSeconds());
 }
 
 } // namespace Opt::DOE

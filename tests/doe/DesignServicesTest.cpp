@@ -12,15 +12,6 @@
 #include "doe/CentralComposite.h"
 #include "DesignTestSupport.h"
 
-// Declared as in the public header (they move there with the next header edit).
-extern "C" {
-int get_nexp(const int* settings, int nFactors);
-int arrangeDOE_(const int* settings, int nFactors, const double* start, const double* boundLists,
-                const int* listLengths, double* points, int maxPoints);
-int arrangeDOE(const int* settings, const std::vector<double>* start,
-               const std::vector<std::vector<double>>* bounds,
-               std::vector<std::vector<double>>* points);
-}
 
 namespace Opt::DOE {
 namespace {
