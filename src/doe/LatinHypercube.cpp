@@ -1,7 +1,5 @@
 #include "doe/LatinHypercube.h"
 
-#include "platform/Platform.h"
-
 #include <algorithm>
 #include <numeric>
 #include <stdexcept>
@@ -10,6 +8,7 @@
 
 #include "common/RandomSource.h"
 #include "doe/LinearCongruentialRandom.h"
+#include "platform/Platform.h"
 
 namespace Opt::DOE {
 
