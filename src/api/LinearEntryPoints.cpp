@@ -4,6 +4,7 @@
 // here and returned as their index.
 #include "api/zelkor.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -13,6 +14,7 @@
 #include "common/ErrorMessages.h"
 #include "engine/LinearProgram.h"
 #include "lp/LinearProgramming.h"
+#include "platform/Platform.h"
 
 namespace Opt {
 
@@ -149,5 +151,114 @@ extern "C" ZELKOR_API int runSIMPLEX_CVL(int nVariables, int nRows, const double
         }
         Opt::setBounds(program, nVariables, nRows, rowLower, rowUpper, variableLower, variableUpper);
         return Opt::solve(program, reals, ints, solution, objectiveValue);
+    });
+}
+
+namespace Opt {
+
+namespace {
+
+constexpr int kSqpEngineType = 0;
+constexpr int kSqpParameterCount = 12;
+
+// The coefficient box of LinearProbOPT's sign option.
+std::vector<double> coefficientBounds(int signOption)
+{
+    switch (signOption) {
+    case 1: return {0.0, 20.0};
+    case 0: return {-20.0, 20.0};
+    case -1: return {-20.0, 0.0};
+    default: return {0.0, 0.0};
+    }
+}
+
+double fittingObjective(int form, int n, const double* x, const double* weights)
+{
+    double value = 0.0;
+    for (int i = 0; i < n; ++i) {
+        const double term = std::fabs(weights[i] * x[i]);
+        switch (form) {
+        case 1: value += term; break;
+        case 2: value += term * term; break;
+        case 3: value = std::max(value, term); break;
+        default: return 0.0;
+        }
+    }
+    return value;
+}
+
+// Objective first, then A_k . x - b_k for every constraint.
+void fittingResponses(int m, int n, const double* x, const double* const* rows, const double* rhs,
+                      const double* weights, int form, double* f)
+{
+    f[0] = fittingObjective(form, n, x, weights);
+    for (int k = 0; k < m; ++k) {
+        double activity = 0.0;
+        for (int i = 0; i < n; ++i) {
+            activity += rows[k][i] * x[i];
+        }
+        f[k + 1] = activity - rhs[k];
+    }
+}
+
+int fitCoefficients(int m, int n, double* x, const double* const* rows, const double* rhs,
+                    const double* weights, int form, int signOption, double* result)
+{
+    const double cpuStart = Platform::processCpuSeconds();
+    const std::vector<double> start(x, x + n);
+    const std::vector<std::vector<double>> bounds(static_cast<std::size_t>(n),
+                                                  coefficientBounds(signOption));
+    std::vector<double> reals(kSqpParameterCount, -999.0);
+    std::vector<int> ints(kSqpParameterCount, -999);
+    OptEngineMain session(n, m + 1, start, bounds, reals.data(), ints.data(), kSqpEngineType, 0);
+    if (session.engine == nullptr) {
+        return 0;
+    }
+    std::vector<double> f(static_cast<std::size_t>(m + 1), 0.0);
+    int status = 1;
+    while (status < 5) {
+        if (status == 1) {
+            fittingResponses(m, n, x, rows, rhs, weights, form, f.data());
+            status = 3;
+        } else if (status == 2 || status == 4) {
+            status = 3;
+        } else if (status == 3) {
+            status = session.runOptEngine(x, f.data(), nullptr);
+        } else {
+            break;
+        }
+    }
+    if (result != nullptr) {
+        fittingResponses(m, n, x, rows, rhs, weights, form, f.data());
+        result[0] = f[0];
+        result[1] = m > 0 ? *std::max_element(f.begin() + 1, f.end()) : 0.0;
+        result[2] = Platform::processCpuSeconds() - cpuStart;
+    }
+    return session.engine->feasible ? 1 : 0;
+}
+
+} // namespace
+
+} // namespace Opt
+
+extern "C" ZELKOR_API int LinearProbOPT(int m, int n, double* x, const double* const* rows,
+                                        const double* rhs, const double* weights,
+                                        int objectiveForm, int signOption, double* result)
+{
+    return Opt::guardEntryPoint("LinearProbOPT", 0, [&] {
+        if (n < 1 || m < 0 || x == nullptr || weights == nullptr ||
+            (m > 0 && (rows == nullptr || rhs == nullptr))) {
+            return Opt::rejectArgument("LinearProbOPT",
+                                       "n = " + std::to_string(n) + ", m = " + std::to_string(m) +
+                                           ": counts below their minimum or a null array");
+        }
+        for (int k = 0; k < m; ++k) {
+            if (rows[k] == nullptr) {
+                return Opt::rejectArgument("LinearProbOPT",
+                                           "constraint row " + std::to_string(k) + " is null");
+            }
+        }
+        return Opt::fitCoefficients(m, n, x, rows, rhs, weights, objectiveForm, signOption,
+                                    result);
     });
 }

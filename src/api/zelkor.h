@@ -165,6 +165,23 @@ ZELKOR_API int runSIMPLEX_CVL(int nVariables, int nRows, const double* objective
                               double* reals, int* ints, double* solution,
                               double* objectiveValue);
 
+/*
+ * Fits n coefficients x under m linear constraints rows[k] . x - rhs[k] <= 0 by
+ * minimising, by objectiveForm, 1: sum |w_i x_i|, 2: sum (w_i x_i)^2,
+ * 3: max |w_i x_i| (any other form: 0), with the SQP engine at its defaults. The
+ * coefficients range over [0, 20] for signOption 1, [-20, 20] for 0, [-20, 0]
+ * for -1 and are fixed at 0 for any other value.
+ * x (in/out): n starting coefficients (inside their range); on return the fit.
+ * rows: m pointers to n coefficients; rhs: m values; weights: n values.
+ * result: null or room for 3 doubles: the final objective, the largest
+ * constraint value and the CPU seconds the fit took. Nothing is printed.
+ * Returns 1 when the final coefficients satisfy every constraint, else 0
+ * (also, with one line on standard error, for inconsistent arguments).
+ */
+ZELKOR_API int LinearProbOPT(int m, int n, double* x, const double* const* rows,
+                             const double* rhs, const double* weights, int objectiveForm,
+                             int signOption, double* result);
+
 #ifdef __cplusplus
 } /* extern "C" */
 
