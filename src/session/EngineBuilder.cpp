@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "direct/DIRECT.h"
+#include "gradient/SequentialQuadraticProgramming.h"
 
 namespace Opt {
 
@@ -27,10 +28,28 @@ EngineBuilder directBuilder()
     return builder;
 }
 
+EngineBuilder sqpBuilder()
+{
+    EngineBuilder builder;
+    builder.engineType = SequentialQuadraticProgramming::kMethodCode;
+    builder.realCount = SQPParameter::kRealCount;
+    builder.intCount = SQPParameter::kIntCount;
+    builder.realFill = -999.0;
+    builder.intFill = -999;
+    builder.buildFromHost = [](const HostEngineInput& in) {
+        return std::make_shared<SequentialQuadraticProgramming>(in.start, in.bounds, in.nResponses,
+                                                                in.reals, in.ints, in.reportLevel);
+    };
+    builder.buildFromDataSet = [](const DataSetEngineInput& in) {
+        return std::make_shared<SequentialQuadraticProgramming>(in.dataSet, in.reals, in.ints);
+    };
+    return builder;
+}
+
 // The library's engines, one row per engine type. Each engine adds its row here.
 std::vector<EngineBuilder> libraryBuilders()
 {
-    return {directBuilder()};
+    return {sqpBuilder(), directBuilder()};
 }
 
 struct BuilderTable {
