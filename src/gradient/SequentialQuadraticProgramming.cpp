@@ -105,7 +105,6 @@ void SequentialQuadraticProgramming::loadSettings(const std::vector<double>& rea
     const bool intsComplete = static_cast<int>(ints.size()) >= SQPParameter::kIntCount;
     record->load(realsComplete ? reals.data() : nullptr, intsComplete ? ints.data() : nullptr);
     parameter = record;
-    finiteDifferenceMode = record->gradientMode == 1;
     iterationCount = record->startIteration;
     alpha = record->initialStepLength;
 }

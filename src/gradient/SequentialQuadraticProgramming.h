@@ -38,19 +38,20 @@ namespace Opt {
 // whole unit box) and solved again; once the doubled limit exceeds 1 the run is
 // interrupted as incompatible.
 //
-// Two choices where the textbook reading and ours differ, on purpose:
+// Two choices made on purpose:
 // - We differentiate with respect to the normalised variables in every
-//   gradient mode (see GradientBased): the QP step, its box and the trial
-//   point are normalised, and a G with respect to the physical variables
-//   mis-scales every linearised constraint by ub - lb. Measured on reference
-//   problems in their own boxes, physical derivatives interrupt on incompatible
-//   constraints or stall on about half of them.
-// - The line search's reference merit Φ0 is taken at the current (base-point)
-//   design, not at the most recently evaluated responses. With forward
-//   differences those are the responses of the last perturbed design, which
-//   offset Φ0 by about h·∂Φ/∂x_i; near an optimum with a large bound
-//   multiplier that offset exceeds every remaining decrease and the run
-//   stalls. In the other gradient modes both readings agree.
+//   gradient mode (see GradientBased), because the QP step, its box and the
+//   trial point are all normalised: a G with respect to the physical variables
+//   mis-scales every linearised constraint by ub - lb. On our sixteen
+//   Hock-Schittkowski reference problems, physical derivatives solve 3 (forward
+//   differences) and 4 (host gradients); the others end interrupted as
+//   incompatible or far from the optimum.
+// - The line search's reference merit Φ0 is the merit at the current
+//   (base-point) design, not at the most recently evaluated responses, because
+//   with forward differences those belong to the last perturbed design: the
+//   perturbation offsets Φ0 by about h·∂Φ/∂x_i, which near an optimum with a
+//   large bound multiplier exceeds every remaining decrease and stalls the
+//   run. In the other gradient modes both are the same design.
 //
 // Decisions where behaviour was open:
 // - Large violation (skip-line-search flag): the QP step is taken whole, at
@@ -88,6 +89,12 @@ namespace Opt {
 // - Data-set mode prints the iteration line after every evaluation of a base
 //   point, the start included.
 // - Discrete variables snap to their allowed interior levels.
+// - The save and restore hooks carry the whole iteration state (SQPState),
+//   not only d, B, the penalties, multipliers, counters and line-search
+//   record: with G, the three response and design sets and the flags as well,
+//   a freshly built engine that restores it publishes exactly the designs an
+//   unbroken run would, at any evaluation request (perturbations included).
+// - The interrupt messages go to the console at every report level.
 class SequentialQuadraticProgramming : public GradientBased {
 public:
     static constexpr int kMethodCode = 0;
@@ -191,7 +198,6 @@ private:
     double bestTrialStepLength = 0.0;
     double bestTrialMerit = 0.0;
     bool skipLineSearch = false;
-    bool finiteDifferenceMode = false;
 
     IterationRecord record;
     std::vector<std::string> messageList;
