@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "direct/DIRECT.h"
+#include "gradient/SequentialQuadraticProgramming.h"
 #include "lp/LinearProgramming.h"
 
 namespace Opt {
@@ -28,6 +29,24 @@ EngineBuilder directBuilder()
     return builder;
 }
 
+EngineBuilder sqpBuilder()
+{
+    EngineBuilder builder;
+    builder.engineType = SequentialQuadraticProgramming::kMethodCode;
+    builder.realCount = SQPParameter::kRealCount;
+    builder.intCount = SQPParameter::kIntCount;
+    builder.realFill = -999.0;
+    builder.intFill = -999;
+    builder.buildFromHost = [](const HostEngineInput& in) {
+        return std::make_shared<SequentialQuadraticProgramming>(in.start, in.bounds, in.nResponses,
+                                                                in.reals, in.ints, in.reportLevel);
+    };
+    builder.buildFromDataSet = [](const DataSetEngineInput& in) {
+        return std::make_shared<SequentialQuadraticProgramming>(in.dataSet, in.reals, in.ints);
+    };
+    return builder;
+}
+
 // Linear programming takes its program through the linear-data hook, not as
 // design variables, so the session does not check a problem for it.
 EngineBuilder linearProgrammingBuilder()
@@ -47,7 +66,7 @@ EngineBuilder linearProgrammingBuilder()
 // The library's engines, one row per engine type. Each engine adds its row here.
 std::vector<EngineBuilder> libraryBuilders()
 {
-    return {directBuilder(), linearProgrammingBuilder()};
+    return {sqpBuilder(), directBuilder(), linearProgrammingBuilder()};
 }
 
 struct BuilderTable {
