@@ -171,6 +171,9 @@ ZELKOR_API int runSIMPLEX_CVL(int nVariables, int nRows, const double* objective
  * 3: max |w_i x_i| (any other form: 0), with the SQP engine at its defaults. The
  * coefficients range over [0, 20] for signOption 1, [-20, 20] for 0, [-20, 0]
  * for -1 and are fixed at 0 for any other value.
+ * Note: at its defaults the SQP engine expects gradients to come with the
+ * responses, and this service supplies none, so the engine has no slope to
+ * follow: the coefficients are only brought back into their range.
  * x (in/out): n starting coefficients (inside their range); on return the fit.
  * rows: m pointers to n coefficients; rhs: m values; weights: n values.
  * result: null or room for 3 doubles: the final objective, the largest
