@@ -122,6 +122,11 @@ protected:
     // data-set mode. Clears the pending flag.
     void storeResponses(const double* f);
 
+    // Combines the objective responses into the objective row's value by the
+    // objective form and the responses' goals; each response's value is divided
+    // by its scale first when divideByScale is set (targets are never scaled).
+    void aggregateObjective(bool divideByScale);
+
     // Sizes the response table and sets constrained; builders call it after
     // loading the parameter record.
     void setResponseCount(int count);

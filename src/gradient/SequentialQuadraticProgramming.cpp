@@ -141,46 +141,7 @@ void SequentialQuadraticProgramming::evaluateObjective()
 {
     // As the problem model aggregates, but on the responses' own values: the
     // objective row's scale normalises the aggregate afterwards.
-    if (!isDataSetMode() || responseRows.empty()) {
-        return;
-    }
-    ResponseRow& row = responseRows[static_cast<std::size_t>(objectiveRow)];
-    const int form = parameter->objectiveForm;
-    double sum = 0.0;
-    for (std::size_t k = 0; k < row.weights.size() && k < row.ids.size(); ++k) {
-        const ResponseDefinition* definition = dataSet->find(row.ids[k]);
-        if (definition == nullptr) {
-            continue;
-        }
-        const double w = row.weights[k];
-        const double value = definition->value.value_or(0.0);
-        const double offTarget = value - definition->target;
-        double term = 0.0;
-        switch (definition->goal) {
-        case 1:
-        case 2:
-            term = form == 2 ? (w * value) * (w * value) : form == 3 ? w * std::fabs(value) : w * value;
-            sum += definition->goal == 1 ? term : -term;
-            break;
-        case 3:
-            sum += form == 2 ? (w * offTarget) * (w * offTarget) : w * std::fabs(offTarget);
-            break;
-        default:
-            break;
-        }
-    }
-    switch (form) {
-    case 1:
-    case 3:
-        row.value = row.sign * sum;
-        break;
-    case 2:
-        row.value = row.sign * std::sqrt(sum);
-        break;
-    default:
-        row.value = 0.0;
-        break;
-    }
+    aggregateObjective(false);
 }
 
 // ---------------------------------------------------------------- receiving
