@@ -132,6 +132,11 @@ void DataOutBase::writeAll(const ModelMap& models, const SampleTrailer& sample)
                                  " has type " + std::to_string(model.modelType()) +
                                  ", which has no record format"};
         }
+        if (writer.position() > std::numeric_limits<std::int32_t>::max()) {
+            throw ModelFileError{"the record of response " + std::to_string(entry.first) +
+                                 " would start at byte " + std::to_string(writer.position()) +
+                                 ", beyond the reach of int32 offsets"};
+        }
         offsets.push_back(writer.position());
         writer.writeInt(model.modelType());
         type->write(writer, model, sample);
