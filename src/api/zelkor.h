@@ -44,6 +44,29 @@ typedef int (*ArrayCallback)(double* x, double* f);
 ZELKOR_API const char* zelkorVersion(void);
 
 /*
+ * Fatal errors of the surrogate models: a model asked for on fewer than two
+ * sample points ("ERROR : TOO SMALL DOE DATA FOR SURROGATES MODEL.") and a fit
+ * that fails ("ERROR : BUILDING SURROGATE MODEL IS FAILED."). By default the
+ * library writes that line to standard error and ends the process with exit
+ * status 0.
+ *
+ * A host that must not be ended (a scripting-language binding, say) installs a
+ * handler instead; it is called with the line, without its line end. If the
+ * handler returns, the failed call does not go on: it throws a C++
+ * std::runtime_error carrying the same line, which a C++ host (or a binding
+ * written in C++) can catch and turn into its own error. A C host cannot catch
+ * it and should end the process in its handler. A handler may also throw its
+ * own C++ exception. Models fitted in a parallel loop call the handler from
+ * the fitting thread.
+ *
+ * Passing null restores the default. Returns the handler replaced (null for
+ * the default). The handler is process-wide: set it before any model is built,
+ * not while models are fitted.
+ */
+typedef void (*ZelkorFatalHandler)(const char* message);
+ZELKOR_API ZelkorFatalHandler zelkorSetFatalHandler(ZelkorFatalHandler handler);
+
+/*
  * The general entry point. Optimises the problem with `method`:
  *   0 DIRECT global search, 1 SQP, 2 genetic algorithm, 3 micro-GA, 4 hybrid GA,
  *   5 sequential approximate optimisation

@@ -17,6 +17,9 @@ void dgemv_(const char* trans, const int* m, const int* n, const double* alpha, 
 void dgesvd_(const char* jobu, const char* jobvt, const int* m, const int* n, double* a,
              const int* lda, double* s, double* u, const int* ldu, double* vt, const int* ldvt,
              double* work, const int* lwork, int* info, std::size_t, std::size_t);
+void dsyevd_(const char* jobz, const char* uplo, const int* n, double* a, const int* lda,
+             double* w, double* work, const int* lwork, int* iwork, const int* liwork, int* info,
+             std::size_t, std::size_t);
 void dgetrf_(const int* m, const int* n, double* a, const int* lda, int* ipiv, int* info);
 void dgetri_(const int* n, double* a, const int* lda, const int* ipiv, double* work,
              const int* lwork, int* info);
@@ -172,6 +175,38 @@ LinalgStatus pseudoInverse(const Matrix& a, double threshold, Matrix& inverse, i
         *rank = kept;
     }
     return svd.status;
+}
+
+SymmetricEigenDecomposition decomposeSymmetricEigen(const Matrix& a)
+{
+    assert(a.rows() == a.columns());
+    SymmetricEigenDecomposition eigen;
+    const int n = a.rows();
+    eigen.vectors = a; // dsyevd overwrites its input with the eigenvectors
+    eigen.values.assign(static_cast<std::size_t>(n), 0.0);
+    if (n == 0) {
+        return eigen;
+    }
+    const char vectors = 'V';
+    const char lower = 'L';
+    const int lda = leadingDimension(eigen.vectors);
+    int info = 0;
+    int lwork = -1;
+    int liwork = -1;
+    double query = 0.0;
+    int integerQuery = 0;
+    dsyevd_(&vectors, &lower, &n, eigen.vectors.data(), &lda, eigen.values.data(), &query, &lwork,
+            &integerQuery, &liwork, &info, 1, 1);
+    if (info == 0) {
+        lwork = workspaceSize(query);
+        liwork = std::max(1, integerQuery);
+        std::vector<double> workspace(static_cast<std::size_t>(lwork));
+        std::vector<int> integerWorkspace(static_cast<std::size_t>(liwork));
+        dsyevd_(&vectors, &lower, &n, eigen.vectors.data(), &lda, eigen.values.data(),
+                workspace.data(), &lwork, integerWorkspace.data(), &liwork, &info, 1, 1);
+    }
+    eigen.status = statusOf("dsyevd", info, "the eigenvalue iteration did not converge");
+    return eigen;
 }
 
 LinalgStatus invertGeneral(Matrix& a)

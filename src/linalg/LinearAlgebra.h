@@ -41,6 +41,17 @@ SingularValueDecomposition decomposeSingularValues(const Matrix& a);
 LinalgStatus pseudoInverse(const Matrix& a, double threshold, Matrix& inverse,
                            int* rank = nullptr);
 
+// Eigendecomposition of a symmetric matrix A = Q diag(lambda) Q^T (dsyevd, divide
+// and conquer, reading the lower triangle). The singular values of a symmetric
+// matrix are the |lambda| with Q's columns (up to sign) as singular vectors, so
+// this is also its singular value decomposition, at a fraction of dgesvd's cost.
+struct SymmetricEigenDecomposition {
+    Matrix vectors;              // n x n; column j belongs to values[j]
+    std::vector<double> values;  // ascending
+    LinalgStatus status;
+};
+SymmetricEigenDecomposition decomposeSymmetricEigen(const Matrix& a);
+
 // In-place inverse of a general square matrix by LU factorisation (dgetrf, dgetri).
 LinalgStatus invertGeneral(Matrix& a);
 

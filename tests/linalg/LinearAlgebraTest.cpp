@@ -116,12 +116,32 @@ TEST(LinearAlgebra, PseudoInverseThresholdIsAbsolute)
     expectNear(pinv, Matrix::fromRows({{0.5, 0}, {0, 0}}));
 }
 
+TEST(LinearAlgebra, SymmetricEigenDecompositionRebuildsTheMatrix)
+{
+    // Eigenvalues -1 and 3 (an indefinite matrix), in ascending order.
+    const Matrix a = Matrix::fromRows({{1, 2}, {2, 1}});
+    const SymmetricEigenDecomposition eigen = decomposeSymmetricEigen(a);
+    ASSERT_TRUE(eigen.status.ok());
+    ASSERT_EQ(eigen.values.size(), 2u);
+    EXPECT_NEAR(eigen.values[0], -1.0, kTolerance);
+    EXPECT_NEAR(eigen.values[1], 3.0, kTolerance);
+    Matrix scaled = eigen.vectors;
+    for (int c = 0; c < 2; ++c) {
+        for (int r = 0; r < 2; ++r) {
+            scaled(r, c) *= eigen.values[static_cast<std::size_t>(c)];
+        }
+    }
+    expectNear(multiply(scaled, eigen.vectors, Transpose::No, Transpose::Yes), a);
+    expectNear(multiply(eigen.vectors, eigen.vectors, Transpose::Yes), Matrix::identity(2));
+}
+
 TEST(LinearAlgebra, EmptyMatricesAreHarmless)
 {
     Matrix empty;
     EXPECT_TRUE(invertGeneral(empty).ok());
     EXPECT_TRUE(choleskyFactor(empty).ok());
     EXPECT_TRUE(invertSymmetric(empty).ok());
+    EXPECT_TRUE(decomposeSymmetricEigen(empty).status.ok());
     Matrix pinv;
     EXPECT_TRUE(pseudoInverse(Matrix(0, 3), 1e-3, pinv).ok());
     EXPECT_EQ(pinv.rows(), 3);

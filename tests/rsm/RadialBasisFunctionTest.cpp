@@ -1,0 +1,169 @@
+#include "rsm/RadialBasisFunction.h"
+
+#include <cmath>
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+
+#include "SurrogateTestSupport.h"
+
+namespace Opt::RSM {
+namespace {
+
+using Testing::installDesign;
+using Testing::installFunction;
+using Testing::Points;
+using Testing::relativeDifference;
+using Testing::scattered;
+
+class RadialBasisFunctionTest : public Testing::SurrogateTest {};
+
+double smooth(const std::vector<double>& x)
+{
+    return std::sin(2.0 * x[0]) + x[1] * x[1] + 0.5 * x[0] * x[1];
+}
+
+std::shared_ptr<RadialBasisFunction> fitted(int basis, int variables, bool withCrossValidation)
+{
+    auto model = std::make_shared<RadialBasisFunction>(0, basis, variables, 0);
+    model->loadResponse(0);
+    EXPECT_TRUE(model->build(withCrossValidation));
+    return model;
+}
+
+TEST(RadialBases, ValuesAtDistanceZeroAndOne)
+{
+    const double atZero[6] = {0.0, 0.0, 0.0, 1.0, 1.0, 1.0};
+    const double atOne[6] = {1.0, 1.0, 0.0, std::exp(-0.5), std::sqrt(2.0), 1.0 / std::sqrt(2.0)};
+    for (int basis = 0; basis <= 5; ++basis) {
+        EXPECT_EQ(RadialBasisFunction::basisValue(basis, 0.0), atZero[basis]) << "basis " << basis;
+        EXPECT_DOUBLE_EQ(RadialBasisFunction::basisValue(basis, 1.0), atOne[basis]) << "basis " << basis;
+    }
+    // r = 2: r^3 = 8, r^2 ln r = 4 ln 2.
+    EXPECT_DOUBLE_EQ(RadialBasisFunction::basisValue(1, 4.0), 8.0);
+    EXPECT_DOUBLE_EQ(RadialBasisFunction::basisValue(2, 4.0), 4.0 * std::log(2.0));
+    EXPECT_EQ(RadialBasisFunction::basisValue(2, 1e-17), 1e-17) << "q itself, not q ln sqrt q";
+}
+
+TEST_F(RadialBasisFunctionTest, EveryBasisInterpolatesTheSamples)
+{
+    const Points points = scattered(15, 2);
+    installFunction(points, smooth);
+    for (int basis = 0; basis <= 5; ++basis) {
+        const auto model = fitted(basis, 2, false);
+        for (const auto& x : points) {
+            EXPECT_NEAR(model->predict(x), smooth(x), 1e-8) << "basis " << basis;
+        }
+        EXPECT_NEAR(model->rSquared(), 1.0, 1e-12);
+    }
+}
+
+TEST_F(RadialBasisFunctionTest, ConstantValuesGiveZeroWeights)
+{
+    installFunction(scattered(10, 3), [](const std::vector<double>&) { return -2.5; });
+    for (int basis = 0; basis <= 5; ++basis) {
+        const auto model = fitted(basis, 3, true);
+        EXPECT_EQ(model->record().mean, -2.5);
+        for (const double w : model->record().weights) {
+            EXPECT_EQ(w, 0.0) << "basis " << basis;
+        }
+        EXPECT_EQ(model->predict({0.9, -0.9, 0.1}), -2.5);
+        EXPECT_EQ(model->rSquared(), 1.0);
+        EXPECT_EQ(model->leaveOneOutDetermination(), 1.0);
+    }
+}
+
+// Every basis on well-spread points (every left-out model by the formula) and
+// on points of which two coincide (Phi is singular and needs the cut-off: every
+// left-out model is refitted), against fresh models fitted to the other points.
+TEST_F(RadialBasisFunctionTest, LeaveOneOutEqualsHonestRefits)
+{
+    struct Case {
+        int basis;
+        Points points;
+        int refits;
+    };
+    std::vector<Case> cases;
+    for (int basis = 0; basis <= 5; ++basis) {
+        cases.push_back({basis, scattered(12, 2), 0});
+    }
+    Points twin = scattered(9, 2);
+    twin.push_back(twin[4]);
+    cases.push_back({3, twin, 10});
+    cases.push_back({4, twin, 10});
+    for (const Case& c : cases) {
+        installFunction(c.points, smooth);
+        const auto model = fitted(c.basis, 2, true);
+        ASSERT_EQ(model->record().leaveOneOutWeights.size(), c.points.size());
+        EXPECT_EQ(model->leaveOneOutRefits, c.refits) << "basis " << c.basis;
+        for (std::size_t i = 0; i < c.points.size(); ++i) {
+            Points others = c.points;
+            others.erase(others.begin() + static_cast<std::ptrdiff_t>(i));
+            installFunction(others, smooth);
+            RadialBasisFunction refit(0, c.basis, 2, 0);
+            refit.loadResponse(0);
+            refit.build(false);
+            EXPECT_EQ(model->record().leaveOneOutWeights[i][i], 0.0);
+            EXPECT_EQ(model->record().leaveOneOutMeans[i], refit.record().mean);
+            for (const auto& x : scattered(3, 2)) {
+                EXPECT_LE(relativeDifference(model->predictLeaveOneOut(static_cast<int>(i), x),
+                                             refit.predict(x)),
+                          1e-9)
+                    << "basis " << c.basis << ", " << c.points.size() << " points, point " << i;
+            }
+        }
+    }
+}
+
+TEST_F(RadialBasisFunctionTest, ARepeatedPointStillGivesAModel)
+{
+    Points points = scattered(10, 2);
+    points.push_back(points[3]);
+    installFunction(points, smooth);
+    for (const int basis : {0, 3, 4}) {
+        const auto model = fitted(basis, 2, true);
+        for (const auto& x : points) {
+            EXPECT_NEAR(model->predict(x), smooth(x), 1e-6) << "basis " << basis;
+        }
+        EXPECT_TRUE(std::isfinite(model->leaveOneOutDetermination()));
+    }
+}
+
+TEST_F(RadialBasisFunctionTest, QualityAndModelGoIntoTheSummary)
+{
+    installFunction(scattered(20, 2), smooth);
+    const auto model = fitted(1, 2, true);
+    auto dataSet = std::make_shared<DataSet>();
+    model->storeQuality(dataSet);
+    model->storeModel(dataSet);
+    const SurrogateSummary& summary = dataSet->surrogateSummaries.at(0);
+    EXPECT_NEAR(*summary.rSquared, 1.0, 1e-12);
+    EXPECT_DOUBLE_EQ(*summary.qSquared, model->leaveOneOutDetermination());
+    EXPECT_GT(*summary.qSquared, 0.5);
+    EXPECT_LT(*summary.qSquared, 1.0);
+    EXPECT_FALSE(summary.adjustedQSquared.has_value());
+    EXPECT_EQ(summary.modelType, 3);
+    EXPECT_EQ(summary.kind, 1);
+    EXPECT_EQ(summary.coefficients, model->record().weights);
+    EXPECT_EQ(summary.constant, model->record().mean);
+    EXPECT_EQ(model->looRSquared(), 0.0) << "the base measure";
+}
+
+TEST_F(RadialBasisFunctionTest, SecondBuildAndBadArguments)
+{
+    installFunction(scattered(6, 2), smooth);
+    EXPECT_THROW(RadialBasisFunction(0, 6, 2, 0), std::invalid_argument);
+    const auto model = fitted(0, 2, false);
+    const std::vector<double> weights = model->record().weights;
+    model->setResponseValues(std::vector<double>(6, 3.0));
+    EXPECT_FALSE(model->build(true));
+    EXPECT_EQ(model->record().weights, weights);
+    EXPECT_THROW(model->predictLeaveOneOut(0, {0.0, 0.0}), std::out_of_range);
+    EXPECT_THROW(model->predict({0.0, 0.0, 0.0}), std::invalid_argument);
+    bool ok = false;
+    EXPECT_EQ(model->predictNormalised({0.1, 0.2}, &ok), model->predict({0.1, 0.2}));
+    EXPECT_TRUE(ok);
+}
+
+} // namespace
+} // namespace Opt::RSM

@@ -1,0 +1,166 @@
+#include "rsm/SupportVectorRegression.h"
+
+#include <cmath>
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+
+#include "SurrogateTestSupport.h"
+
+namespace Opt::RSM {
+namespace {
+
+using Testing::installDesign;
+using Testing::installFunction;
+using Testing::Points;
+using Testing::scattered;
+
+class SupportVectorRegressionTest : public Testing::SurrogateTest {};
+
+double smooth(const std::vector<double>& x)
+{
+    return 10.0 * std::sin(1.5 * x[0]) + 4.0 * x[1] * x[1] - 3.0 * x[0] * x[1];
+}
+
+std::shared_ptr<SupportVectorRegression> fitted(int kernel, double tau, double epsilon, double boxC,
+                                                int maxIterations, int variables)
+{
+    auto model = std::make_shared<SupportVectorRegression>(0, kernel, tau, epsilon, boxC,
+                                                           maxIterations, variables, 0);
+    model->loadResponse(0);
+    EXPECT_TRUE(model->build(true));
+    return model;
+}
+
+TEST(SupportVectorKernels, ValuesOfEveryKind)
+{
+    const std::vector<double> x{1.0, 2.0};
+    const std::vector<double> z{0.5, -1.0}; // x.z = -1.5, |x - z|^2 = 9.25
+    EXPECT_DOUBLE_EQ(SupportVectorRegression::kernelValue(0, x, z), -1.5);
+    EXPECT_DOUBLE_EQ(SupportVectorRegression::kernelValue(1, x, z), -3.375);
+    EXPECT_DOUBLE_EQ(SupportVectorRegression::kernelValue(2, x, z), std::exp(-4.625));
+    EXPECT_EQ(SupportVectorRegression::kernelValue(3, x, z), 0.0);
+    EXPECT_DOUBLE_EQ(SupportVectorRegression::kernelValue(4, x, z), 0.25);
+    EXPECT_EQ(SupportVectorRegression::kernelValue(2, x, x), 1.0);
+}
+
+TEST_F(SupportVectorRegressionTest, NoKernelPredictsTheBias)
+{
+    installDesign(scattered(5, 2), {{1.0}, {4.0}, {-2.0}, {0.5}, {6.5}});
+    const auto model = fitted(3, 0.01, 0.1, 10.0, 100, 2);
+    EXPECT_DOUBLE_EQ(model->record().bias, 2.0);
+    for (const auto& x : scattered(4, 2)) {
+        EXPECT_EQ(model->predict(x), model->record().bias);
+    }
+}
+
+TEST_F(SupportVectorRegressionTest, AWideTubeLeavesTheMean)
+{
+    installDesign(scattered(3, 2), {{0.1}, {-0.2}, {0.4}});
+    const auto model = fitted(2, 0.001, 1.0, 10.0, 100, 2);
+    EXPECT_EQ(model->updateCount, 0);
+    EXPECT_EQ(model->record().beta, (std::vector<double>(3, 0.0)));
+    EXPECT_NEAR(model->predict({0.7, -0.7}), 0.1, 1e-15);
+}
+
+// Two coinciding points: K is all ones and eta = 0 for their pair. From beta = 0
+// neither same-sign rule applies, so the pair goes to the box: the point that
+// may decrease most (the smaller value's) to -boxC, the other to +boxC. Then
+// every remaining violation is within tau and the solver stops.
+TEST_F(SupportVectorRegressionTest, IdenticalPointsFollowTheZeroCurvatureRules)
+{
+    installDesign({{0.3, 0.3}, {0.3, 0.3}}, {{1.0}, {3.0}});
+    const auto model = fitted(2, 0.01, 0.1, 10.0, 5, 2);
+    EXPECT_EQ(model->updateCount, 1);
+    EXPECT_EQ(model->record().beta, (std::vector<double>{-10.0, 10.0}));
+    EXPECT_DOUBLE_EQ(model->record().bias, 2.0);
+    EXPECT_DOUBLE_EQ(model->predict({-1.0, 1.0}), 2.0) << "the two terms cancel everywhere";
+
+    installDesign({{0.3, 0.3}, {0.3, 0.3}}, {{3.0}, {1.0}});
+    const auto mirrored = fitted(2, 0.01, 0.1, 10.0, 5, 2);
+    EXPECT_EQ(mirrored->record().beta, (std::vector<double>{10.0, -10.0}));
+}
+
+TEST_F(SupportVectorRegressionTest, ZeroIterationsMakeAtMostOneUpdate)
+{
+    installFunction(scattered(12, 2), smooth);
+    const auto model = fitted(2, 0.001, 0.01, 100.0, 0, 2);
+    EXPECT_EQ(model->updateCount, 1);
+    int moved = 0;
+    for (const double b : model->record().beta) {
+        moved += b != 0.0 ? 1 : 0;
+    }
+    EXPECT_EQ(moved, 2);
+    installFunction(scattered(12, 2), smooth);
+    EXPECT_EQ(fitted(2, 0.001, 0.01, 100.0, 4, 2)->updateCount, 5);
+}
+
+TEST_F(SupportVectorRegressionTest, DefaultsFitASmoothResponse)
+{
+    installFunction(scattered(40, 2), smooth);
+    auto model = std::make_shared<SupportVectorRegression>(0, 2, 0);
+    model->loadResponse(0);
+    ASSERT_TRUE(model->build(false));
+    EXPECT_EQ(model->kernel, SupportVectorRegression::kDefaultKernel);
+    double mean = 0.0;
+    for (const double v : model->record().values) {
+        mean += v / 40.0;
+    }
+    double variance = 0.0;
+    for (const double v : model->record().values) {
+        variance += (v - mean) * (v - mean) / 40.0;
+    }
+    EXPECT_DOUBLE_EQ(model->record().epsilon, 1e-3 * std::sqrt(variance));
+    EXPECT_DOUBLE_EQ(model->record().boxC, 1e3 * std::sqrt(variance));
+    EXPECT_EQ(model->record().maxIterations, 20000 + 200 * 40);
+    double beta = 0.0;
+    for (const double b : model->record().beta) {
+        beta += b;
+        EXPECT_LE(std::fabs(b), model->record().boxC);
+    }
+    EXPECT_NEAR(beta, 0.0, 1e-9) << "pair updates keep the sum";
+    std::vector<double> values;
+    std::vector<double> predictions;
+    for (const auto& x : scattered(200, 2)) {
+        values.push_back(smooth(x));
+        predictions.push_back(model->predict(x));
+    }
+    EXPECT_GT(RSMBase::coefficientOfDetermination(values, predictions), 0.99);
+}
+
+TEST_F(SupportVectorRegressionTest, LeaveOneOutDropsTheOwnTerm)
+{
+    installFunction(scattered(10, 2), smooth);
+    const auto model = fitted(4, 0.001, 0.01, 100.0, 1000, 2);
+    const std::vector<double> x{0.2, -0.6};
+    const auto& sample = model->samplePoints()[3];
+    EXPECT_DOUBLE_EQ(model->predictLeaveOneOut(3, x),
+                     model->predict(x) - model->record().beta[3] *
+                                             SupportVectorRegression::kernelValue(4, sample, x));
+    EXPECT_THROW(model->predictLeaveOneOut(10, x), std::out_of_range);
+    auto dataSet = std::make_shared<DataSet>();
+    model->storeQuality(dataSet);
+    model->storeModel(dataSet);
+    const SurrogateSummary& summary = dataSet->surrogateSummaries.at(0);
+    EXPECT_DOUBLE_EQ(*summary.rSquared, RSMBase::clampToUnitInterval(model->rSquared()));
+    EXPECT_DOUBLE_EQ(*summary.qSquared,
+                     RSMBase::clampToUnitInterval(model->leaveOneOutDetermination()));
+    EXPECT_EQ(summary.modelType, 4);
+    EXPECT_EQ(summary.kind, 4);
+    EXPECT_EQ(summary.coefficients, model->record().beta);
+    EXPECT_EQ(summary.constant, model->record().bias);
+}
+
+TEST_F(SupportVectorRegressionTest, SecondBuildAndBadArguments)
+{
+    installFunction(scattered(6, 2), smooth);
+    EXPECT_THROW(SupportVectorRegression(0, 5, 0.1, 0.1, 1.0, 10, 2, 0), std::invalid_argument);
+    const auto model = fitted(2, 0.001, 0.01, 100.0, 100, 2);
+    const std::vector<double> beta = model->record().beta;
+    EXPECT_FALSE(model->build(true));
+    EXPECT_EQ(model->record().beta, beta);
+    EXPECT_THROW(model->predict({1.0}), std::invalid_argument);
+}
+
+} // namespace
+} // namespace Opt::RSM

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "rsm/CurrentDesign.h"
+#include "rsm/FatalError.h"
+#include "rsm/GivenPointsDesign.h"
+
+namespace Opt::RSM::Testing {
+
+using Points = std::vector<std::vector<double>>;
+
+// Installs a design of the given points as the current design with one response
+// column per entry of each response row (ids 0, 1, ... map to columns 0, 1, ...).
+inline std::shared_ptr<GivenPointsDesign> installDesign(const Points& points,
+                                                        const Points& responses = {})
+{
+    auto design = std::make_shared<GivenPointsDesign>(points);
+    if (!responses.empty()) {
+        design->pointSet->responses = responses;
+        design->pointSet->hasResponses = true;
+        for (std::size_t c = 0; c < responses.front().size(); ++c) {
+            design->pointSet->responseColumns[static_cast<int>(c)] = static_cast<int>(c);
+        }
+    }
+    setCurrentDesign(design);
+    return design;
+}
+
+// Installs points with one response, f at every point.
+inline std::shared_ptr<GivenPointsDesign> installFunction(
+    const Points& points, const std::function<double(const std::vector<double>&)>& f)
+{
+    Points responses;
+    for (const auto& point : points) {
+        responses.push_back({f(point)});
+    }
+    return installDesign(points, responses);
+}
+
+// An n-by-n grid on [-1, 1]^2.
+inline Points grid(int n)
+{
+    Points points;
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) {
+            points.push_back({-1.0 + 2.0 * i / (n - 1), -1.0 + 2.0 * j / (n - 1)});
+        }
+    }
+    return points;
+}
+
+// Scattered points in [-1, 1]^dimension from a fixed integer sequence, so that no
+// two coincide and no test depends on a random generator.
+inline Points scattered(int count, int dimension)
+{
+    Points points;
+    unsigned state = 12345u;
+    for (int i = 0; i < count; ++i) {
+        std::vector<double> point;
+        for (int k = 0; k < dimension; ++k) {
+            state = state * 1103515245u + 12345u;
+            point.push_back(static_cast<double>((state >> 8) % 20001u) / 10000.0 - 1.0);
+        }
+        points.push_back(point);
+    }
+    return points;
+}
+
+inline double relativeDifference(double a, double b)
+{
+    return std::fabs(a - b) / std::max(1.0, std::max(std::fabs(a), std::fabs(b)));
+}
+
+// Every surrogate test starts without a current design and with the default
+// fatal handler, and leaves it so.
+class SurrogateTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        setCurrentDesign(nullptr);
+        setFatalHandler(nullptr);
+    }
+    void TearDown() override
+    {
+        setCurrentDesign(nullptr);
+        setFatalHandler(nullptr);
+    }
+};
+
+} // namespace Opt::RSM::Testing
