@@ -24,6 +24,10 @@ void dgetrf_(const int* m, const int* n, double* a, const int* lda, int* ipiv, i
 void dgetri_(const int* n, double* a, const int* lda, const int* ipiv, double* work,
              const int* lwork, int* info);
 void dpotrf_(const char* uplo, const int* n, double* a, const int* lda, int* info, std::size_t);
+void dtrsm_(const char* side, const char* uplo, const char* transa, const char* diag, const int* m,
+            const int* n, const double* alpha, const double* a, const int* lda, double* b,
+            const int* ldb, std::size_t, std::size_t, std::size_t, std::size_t);
+void dpotri_(const char* uplo, const int* n, double* a, const int* lda, int* info, std::size_t);
 void dtptri_(const char* uplo, const char* diag, const int* n, double* ap, int* info, std::size_t,
              std::size_t);
 void dsytrf_(const char* uplo, const int* n, double* a, const int* lda, int* ipiv, double* work,
@@ -73,6 +77,15 @@ int workspaceSize(double query)
 
 Matrix multiply(const Matrix& a, const Matrix& b, Transpose ta, Transpose tb)
 {
+    const int m = ta == Transpose::Yes ? a.columns() : a.rows();
+    const int n = tb == Transpose::Yes ? b.rows() : b.columns();
+    Matrix c(m, n);
+    multiplyInto(a, b, ta, tb, c);
+    return c;
+}
+
+void multiplyInto(const Matrix& a, const Matrix& b, Transpose ta, Transpose tb, Matrix& c)
+{
     const bool transA = ta == Transpose::Yes;
     const bool transB = tb == Transpose::Yes;
     const int m = transA ? a.columns() : a.rows();
@@ -81,9 +94,13 @@ Matrix multiply(const Matrix& a, const Matrix& b, Transpose ta, Transpose tb)
     const int n = transB ? b.rows() : b.columns();
     assert(k == kb);
     (void)kb;
-    Matrix c(m, n);
-    if (m == 0 || n == 0 || k == 0) {
-        return c;
+    assert(c.rows() == m && c.columns() == n);
+    if (m == 0 || n == 0) {
+        return;
+    }
+    if (k == 0) {
+        c = Matrix(m, n);
+        return;
     }
     const char opA = transA ? 'T' : 'N';
     const char opB = transB ? 'T' : 'N';
@@ -94,17 +111,25 @@ Matrix multiply(const Matrix& a, const Matrix& b, Transpose ta, Transpose tb)
     const int ldc = leadingDimension(c);
     dgemm_(&opA, &opB, &m, &n, &k, &one, a.data(), &lda, b.data(), &ldb, &zero, c.data(), &ldc,
            1, 1);
-    return c;
 }
 
 std::vector<double> multiply(const Matrix& a, const std::vector<double>& x, Transpose ta)
 {
-    const bool trans = ta == Transpose::Yes;
-    const int resultSize = trans ? a.columns() : a.rows();
-    assert(static_cast<int>(x.size()) == (trans ? a.rows() : a.columns()));
+    const int resultSize = ta == Transpose::Yes ? a.columns() : a.rows();
     std::vector<double> y(static_cast<std::size_t>(resultSize), 0.0);
+    multiplyInto(a, x, ta, y);
+    return y;
+}
+
+void multiplyInto(const Matrix& a, const std::vector<double>& x, Transpose ta,
+                  std::vector<double>& y)
+{
+    const bool trans = ta == Transpose::Yes;
+    assert(static_cast<int>(x.size()) == (trans ? a.rows() : a.columns()));
+    assert(static_cast<int>(y.size()) == (trans ? a.columns() : a.rows()));
     if (a.empty()) {
-        return y;
+        std::fill(y.begin(), y.end(), 0.0);
+        return;
     }
     const char op = trans ? 'T' : 'N';
     const int m = a.rows();
@@ -114,7 +139,33 @@ std::vector<double> multiply(const Matrix& a, const std::vector<double>& x, Tran
     const int lda = leadingDimension(a);
     const int inc = 1;
     dgemv_(&op, &m, &n, &one, a.data(), &lda, x.data(), &inc, &zero, y.data(), &inc, 1);
-    return y;
+}
+
+LinalgStatus solveLowerTriangular(const Matrix& l, Matrix& b)
+{
+    assert(l.rows() == l.columns() && l.rows() == b.rows());
+    const int m = b.rows();
+    const int n = b.columns();
+    if (m == 0 || n == 0) {
+        return {};
+    }
+    const char left = 'L';
+    const char lower = 'L';
+    const char noTranspose = 'N';
+    const char nonUnit = 'N';
+    const double one = 1.0;
+    const int lda = leadingDimension(l);
+    const int ldb = leadingDimension(b);
+    // dtrsm has no info code; a zero on the diagonal would divide by zero, so it
+    // is refused here.
+    for (int i = 0; i < m; ++i) {
+        if (l(i, i) == 0.0) {
+            return statusOf("dtrsm", i + 1, "the triangular matrix has a zero diagonal entry");
+        }
+    }
+    dtrsm_(&left, &lower, &noTranspose, &nonUnit, &m, &n, &one, l.data(), &lda, b.data(), &ldb, 1,
+           1, 1, 1);
+    return {};
 }
 
 SingularValueDecomposition decomposeSingularValues(const Matrix& a)
@@ -245,6 +296,27 @@ LinalgStatus choleskyFactor(Matrix& a)
     dpotrf_(&lower, &n, a.data(), &lda, &info, 1);
     clearStrictUpperTriangle(a);
     return statusOf("dpotrf", info, "the matrix is not positive definite");
+}
+
+LinalgStatus invertFromCholesky(Matrix& a)
+{
+    assert(a.rows() == a.columns());
+    const int n = a.rows();
+    if (n == 0) {
+        return {};
+    }
+    const char lower = 'L';
+    const int lda = leadingDimension(a);
+    int info = 0;
+    dpotri_(&lower, &n, a.data(), &lda, &info, 1);
+    if (info == 0) {
+        for (int c = 1; c < n; ++c) {
+            for (int r = 0; r < c; ++r) {
+                a(r, c) = a(c, r);
+            }
+        }
+    }
+    return statusOf("dpotri", info, "the Cholesky factor has a zero diagonal entry");
 }
 
 LinalgStatus invertLowerTriangular(Matrix& a)

@@ -27,6 +27,18 @@ Matrix multiply(const Matrix& a, const Matrix& b, Transpose ta = Transpose::No,
 std::vector<double> multiply(const Matrix& a, const std::vector<double>& x,
                              Transpose ta = Transpose::No);
 
+// C = op(A) * op(B) (dgemm) into a C already of the product's size: no
+// allocation, for loops that repeat the product with the same shapes.
+void multiplyInto(const Matrix& a, const Matrix& b, Transpose ta, Transpose tb, Matrix& c);
+
+// y = op(A) * x (dgemv) into a y already of the product's length.
+void multiplyInto(const Matrix& a, const std::vector<double>& x, Transpose ta,
+                  std::vector<double>& y);
+
+// B = L^-1 B in place (dtrsm, left side, lower, no transpose), L lower triangular
+// in the lower triangle of l (as choleskyFactor leaves it).
+LinalgStatus solveLowerTriangular(const Matrix& l, Matrix& b);
+
 // Singular value decomposition A = U diag(s) V^T (dgesvd, thin form).
 struct SingularValueDecomposition {
     Matrix u;                         // rows(A) x k
@@ -59,6 +71,11 @@ LinalgStatus invertGeneral(Matrix& a);
 // on success the lower triangle holds L with A = L L^T and the strict upper
 // triangle is set to zero.
 LinalgStatus choleskyFactor(Matrix& a);
+
+// In-place inverse of a symmetric positive definite matrix from its Cholesky
+// factor L held in the lower triangle (dpotri); both triangles of the result are
+// filled.
+LinalgStatus invertFromCholesky(Matrix& a);
 
 // In-place inverse of a lower-triangular matrix held in the lower triangle, done
 // in packed storage (dtptri); the strict upper triangle is set to zero.
