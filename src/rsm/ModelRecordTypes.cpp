@@ -7,6 +7,7 @@
 #include "rsm/ModelFileError.h"
 #include "rsm/ModelFileReader.h"
 #include "rsm/ModelFileWriter.h"
+#include "rsm/Kriging.h"
 #include "rsm/PolynomialRegression.h"
 #include "rsm/RadialBasisFunction.h"
 #include "rsm/SupportVectorRegression.h"
@@ -37,6 +38,23 @@ void writePolynomial(ModelFileWriter& writer, const RSMBase& model, const Sample
 RestoredModel readPolynomial(ModelFileReader& reader, int responseId, int variableCount)
 {
     return {PolynomialRegression::readBlock(reader, responseId, variableCount, false), std::nullopt};
+}
+
+void writeKriging(ModelFileWriter& writer, const RSMBase& model, const SampleTrailer& sample)
+{
+    const auto& kriging = modelAs<Kriging>(model, "kriging model");
+    kriging.writeBlock(writer, false);
+    writeTrailer(writer, sample, static_cast<int>(kriging.record().weights.size()),
+                 kriging.variableCount);
+}
+
+RestoredModel readKriging(ModelFileReader& reader, int responseId, int variableCount)
+{
+    auto model = Kriging::readBlock(reader, responseId, variableCount, false);
+    SampleTrailer trailer =
+        readTrailer(reader, std::as_const(*model).record().weights.size(), variableCount);
+    model->restoreSample(trailer.points);
+    return {model, std::move(trailer)};
 }
 
 void writeRadialBasis(ModelFileWriter& writer, const RSMBase& model, const SampleTrailer& sample)
@@ -71,6 +89,7 @@ RestoredModel readSupportVector(ModelFileReader& reader, int responseId, int var
 
 const ModelRecordType kRecordTypes[] = {
     {1, writePolynomial, readPolynomial},
+    {2, writeKriging, readKriging},
     {3, writeRadialBasis, readRadialBasis},
     {4, writeSupportVector, readSupportVector},
 };

@@ -73,7 +73,14 @@ double termValue(const TermTable& terms, std::size_t k, const std::vector<double
 
 PolynomialRegression::PolynomialRegression(int polynomialKind, int id, int variables, int pointCount,
                                            int excluded)
-    : RSMBase(std::make_shared<PRData>(), id), variableCount(variables), kind(polynomialKind),
+    : PolynomialRegression(std::make_shared<PRData>(), polynomialKind, id, variables, pointCount,
+                           excluded)
+{
+}
+
+PolynomialRegression::PolynomialRegression(std::shared_ptr<PRData> record, int polynomialKind,
+                                           int id, int variables, int pointCount, int excluded)
+    : RSMBase(std::move(record), id), variableCount(variables), kind(polynomialKind),
       excludedVariable(excluded)
 {
     requireKind(kind);
@@ -99,8 +106,9 @@ PolynomialRegression::PolynomialRegression(int polynomialKind, int id, int varia
     fitted.values.assign(samples.size(), 0.0);
 }
 
-PolynomialRegression::PolynomialRegression(Restored, int id, int variables)
-    : RSMBase(std::make_shared<PRData>(), id), variableCount(variables), built(true)
+PolynomialRegression::PolynomialRegression(Restored, std::shared_ptr<PRData> record, int id,
+                                           int variables)
+    : RSMBase(std::move(record), id), variableCount(variables), built(true)
 {
 }
 
@@ -359,8 +367,28 @@ std::shared_ptr<PolynomialRegression> PolynomialRegression::readBlock(ModelFileR
                                                                       int id, int variables,
                                                                       bool withLeaveOneOut)
 {
-    auto model = std::shared_ptr<PolynomialRegression>(new PolynomialRegression(Restored{}, id, variables));
+    auto model = std::shared_ptr<PolynomialRegression>(
+        new PolynomialRegression(Restored{}, std::make_shared<PRData>(), id, variables));
+    model->readCoefficientsAndTerms(reader);
     auto& fitted = model->editRecord();
+    const std::size_t count = fitted.coefficients.size();
+    if (withLeaveOneOut) {
+        fitted.leaveOneOutCoefficients = reader.readRows("polynomial leave-one-out coefficients");
+        for (const auto& row : fitted.leaveOneOutCoefficients) {
+            if (row.size() != count) {
+                throw ModelFileError{"a leave-one-out row of " + std::to_string(row.size()) +
+                                     " coefficients for " + std::to_string(count) + " terms"};
+            }
+        }
+    }
+    model->basisReady = true;
+    return model;
+}
+
+void PolynomialRegression::readCoefficientsAndTerms(ModelFileReader& reader)
+{
+    auto& fitted = editRecord();
+    const int variables = variableCount;
     fitted.coefficients = reader.readVector("polynomial coefficients");
     fitted.terms = reader.readIntTable("polynomial term table");
     const std::size_t count = fitted.coefficients.size();
@@ -376,26 +404,15 @@ std::shared_ptr<PolynomialRegression> PolynomialRegression::readBlock(ModelFileR
             }
         }
     }
-    if (withLeaveOneOut) {
-        fitted.leaveOneOutCoefficients = reader.readRows("polynomial leave-one-out coefficients");
-        for (const auto& row : fitted.leaveOneOutCoefficients) {
-            if (row.size() != count) {
-                throw ModelFileError{"a leave-one-out row of " + std::to_string(row.size()) +
-                                     " coefficients for " + std::to_string(count) + " terms"};
-            }
-        }
-    }
-    model->termCount = static_cast<int>(count);
-    model->kind = -1;
+    termCount = static_cast<int>(count);
+    kind = -1;
     for (int k = kMinKind; k <= kMaxKind; ++k) {
         if (wideTermCount(k, variables) == static_cast<long long>(count) &&
             termTableOf(k, variables) == fitted.terms) {
-            model->kind = k;
+            kind = k;
             break;
         }
     }
-    model->basisReady = true;
-    return model;
 }
 
 } // namespace Opt::RSM

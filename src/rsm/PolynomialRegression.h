@@ -96,15 +96,25 @@ public:
     bool basisReady = false;
 
 protected:
+    struct Restored {};
+    // For derived models (kriging): the same construction with their own record,
+    // which must derive from PRData.
+    PolynomialRegression(std::shared_ptr<PRData> record, int kind, int responseId,
+                         int variableCount, int pointCount, int excludedVariable);
+    // A fitted model restored from a model file into the given record.
+    PolynomialRegression(Restored, std::shared_ptr<PRData> record, int responseId,
+                         int variableCount);
+
     PRData& editRecord() { return static_cast<PRData&>(*data); }
     void fit(bool withCrossValidation);
+    // The basis matrix F of the sample points and H = (F^T F)^+ F^T.
+    void formBasis();
+    // Reads coefficients and term table of a PR block into the record and checks
+    // them; sets termCount and recognises kind.
+    void readCoefficientsAndTerms(ModelFileReader& reader);
 
 private:
-    struct Restored {};
-    PolynomialRegression(Restored, int responseId, int variableCount);
-
     void installReducedPoints(int pointCount);
-    void formBasis();
     void computeLeaveOneOut();
     double polynomialAt(const std::vector<double>& coefficients, const std::vector<double>& x) const;
     double adjusted(double measure) const;
