@@ -8,6 +8,7 @@
 #include "rsm/ModelFileReader.h"
 #include "rsm/ModelFileWriter.h"
 #include "rsm/Kriging.h"
+#include "rsm/OrdinaryKrigingGeo.h"
 #include "rsm/PolynomialRegression.h"
 #include "rsm/RadialBasisFunction.h"
 #include "rsm/SupportVectorRegression.h"
@@ -87,11 +88,27 @@ RestoredModel readSupportVector(ModelFileReader& reader, int responseId, int var
     return {model, std::move(trailer)};
 }
 
+void writeOrdinaryKriging(ModelFileWriter& writer, const RSMBase& model, const SampleTrailer& sample)
+{
+    const auto& geo = modelAs<OrdinaryKrigingGeo>(model, "ordinary kriging model");
+    geo.writeRecord(writer);
+    writeTrailer(writer, sample, static_cast<int>(geo.data->values.size()), geo.variableCount);
+}
+
+RestoredModel readOrdinaryKriging(ModelFileReader& reader, int responseId, int variableCount)
+{
+    auto model = OrdinaryKrigingGeo::readRecord(reader, responseId, variableCount);
+    SampleTrailer trailer = readTrailer(reader, model->data->values.size(), variableCount);
+    model->restoreSample(trailer.points);
+    return {model, std::move(trailer)};
+}
+
 const ModelRecordType kRecordTypes[] = {
     {1, writePolynomial, readPolynomial},
     {2, writeKriging, readKriging},
     {3, writeRadialBasis, readRadialBasis},
     {4, writeSupportVector, readSupportVector},
+    {6, writeOrdinaryKriging, readOrdinaryKriging},
 };
 
 } // namespace
