@@ -7,6 +7,7 @@
 #include "rsm/ModelFileError.h"
 #include "rsm/ModelFileReader.h"
 #include "rsm/ModelFileWriter.h"
+#include "rsm/EnsembleOfSurrogates.h"
 #include "rsm/Kriging.h"
 #include "rsm/OrdinaryKrigingGeo.h"
 #include "rsm/PolynomialRegression.h"
@@ -88,6 +89,21 @@ RestoredModel readSupportVector(ModelFileReader& reader, int responseId, int var
     return {model, std::move(trailer)};
 }
 
+void writeEnsemble(ModelFileWriter& writer, const RSMBase& model, const SampleTrailer& sample)
+{
+    const auto& ensemble = modelAs<EnsembleOfSurrogates>(model, "ensemble of surrogates");
+    ensemble.writeRecord(writer);
+    writeTrailer(writer, sample, ensemble.sampleCount(), ensemble.variableCount);
+}
+
+RestoredModel readEnsemble(ModelFileReader& reader, int responseId, int variableCount)
+{
+    auto model = EnsembleOfSurrogates::readRecord(reader, responseId, variableCount);
+    SampleTrailer trailer = readTrailer(reader, model->data->values.size(), variableCount);
+    model->restoreSamples(trailer.points);
+    return {model, std::move(trailer)};
+}
+
 void writeOrdinaryKriging(ModelFileWriter& writer, const RSMBase& model, const SampleTrailer& sample)
 {
     const auto& geo = modelAs<OrdinaryKrigingGeo>(model, "ordinary kriging model");
@@ -108,6 +124,7 @@ const ModelRecordType kRecordTypes[] = {
     {2, writeKriging, readKriging},
     {3, writeRadialBasis, readRadialBasis},
     {4, writeSupportVector, readSupportVector},
+    {5, writeEnsemble, readEnsemble},
     {6, writeOrdinaryKriging, readOrdinaryKriging},
 };
 

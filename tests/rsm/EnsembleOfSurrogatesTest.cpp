@@ -1,0 +1,145 @@
+#include "rsm/EnsembleOfSurrogates.h"
+
+#include <cmath>
+#include <cstdio>
+#include <numeric>
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+
+#include "SurrogateTestSupport.h"
+#include "rsm/NearestSampleList.h"
+#include "rsm/RSMDataOut.h"
+
+namespace Opt::RSM {
+namespace {
+
+using Testing::installFunction;
+using Testing::Points;
+using Testing::scattered;
+
+double bumpy(const std::vector<double>& x)
+{
+    return std::sin(3.0 * x[0]) * std::cos(2.0 * x[1]) + 0.3 * x[0];
+}
+
+class EnsembleOfSurrogatesTest : public Testing::SurrogateTest {
+protected:
+    std::shared_ptr<EnsembleOfSurrogates> fitted(const Points& points, int neighbours = 3)
+    {
+        installFunction(points, bumpy);
+        EnsembleMemberSettings settings;
+        settings.variableCount = 2;
+        settings.correlationKind = 0;
+        auto model = std::make_shared<EnsembleOfSurrogates>(0, settings, neighbours);
+        model->loadResponse(0);
+        EXPECT_TRUE(model->build(true));
+        NearestSampleList::resize(model->neighbourCount);
+        return model;
+    }
+};
+
+TEST_F(EnsembleOfSurrogatesTest, AtASampleTheInterpolatingMembersShareTheWeight)
+{
+    const Points points = scattered(16, 2);
+    const auto model = fitted(points);
+    const auto& x = points[5];
+    NearestSampleList::fill(x, points);
+    EXPECT_EQ(NearestSampleList::indices().front(), 5);
+    const auto errors = model->memberErrors(x);
+    EXPECT_GT(errors[0], 0.0) << "the polynomial does not interpolate";
+    EXPECT_EQ(errors[1], 0.0);
+    EXPECT_EQ(errors[2], 0.0);
+    const auto weights = model->memberWeights(x);
+    EXPECT_EQ(weights[0], 0.0);
+    EXPECT_EQ(weights[1], 0.5);
+    EXPECT_EQ(weights[2], 0.5);
+    EXPECT_EQ(weights[3], 0.0);
+    EXPECT_NEAR(model->predict(x), bumpy(x), 1e-8);
+    EXPECT_NEAR(model->rSquared(), 1.0, 1e-12);
+}
+
+TEST_F(EnsembleOfSurrogatesTest, BetweenSamplesTheWeightsFollowTheInverseErrors)
+{
+    const Points points = scattered(16, 2);
+    const auto model = fitted(points);
+    const std::vector<double> x = {0.13, -0.41};
+    NearestSampleList::fill(x, points);
+    const auto errors = model->memberErrors(x);
+    const auto weights = model->memberWeights(x);
+    EXPECT_NEAR(std::accumulate(weights.begin(), weights.end(), 0.0), 1.0, 1e-14);
+    for (std::size_t m = 0; m < weights.size(); ++m) {
+        ASSERT_GT(errors[m], 0.0);
+        EXPECT_NEAR(weights[m] * errors[m], weights[0] * errors[0], 1e-14) << "member " << m;
+    }
+    double expected = 0.0;
+    const auto members = model->members();
+    for (std::size_t m = 0; m < weights.size(); ++m) {
+        expected += weights[m] * members[m]->predict(x);
+    }
+    EXPECT_DOUBLE_EQ(model->predict(x), expected);
+}
+
+TEST_F(EnsembleOfSurrogatesTest, MemberErrorIsTheSpreadOfLeaveOneOutPredictionsNearby)
+{
+    const Points points = scattered(16, 2);
+    const auto model = fitted(points, 4);
+    const std::vector<double> x = {-0.5, 0.2};
+    NearestSampleList::fill(x, points);
+    const auto& near = NearestSampleList::indices();
+    ASSERT_EQ(near.size(), 4u);
+    double sum = 0.0;
+    for (int k = 0; k < 4; ++k) {
+        const double d = model->polynomial->predict(x) - model->polynomial->predictLeaveOneOut(near[k], x);
+        sum += d * d;
+    }
+    EXPECT_DOUBLE_EQ(model->memberErrors(x)[0], std::sqrt(sum / 4.0));
+    for (std::size_t k = 1; k < near.size(); ++k) {
+        const auto a = points[static_cast<std::size_t>(near[k - 1])];
+        const auto b = points[static_cast<std::size_t>(near[k])];
+        EXPECT_LE(std::hypot(a[0] - x[0], a[1] - x[1]), std::hypot(b[0] - x[0], b[1] - x[1]));
+    }
+}
+
+TEST_F(EnsembleOfSurrogatesTest, NeighbourCountBelowTwoBecomesTheVariableCount)
+{
+    installFunction(scattered(10, 3), [](const std::vector<double>& x) { return x[0] + x[1] * x[2]; });
+    EnsembleMemberSettings settings;
+    settings.variableCount = 3;
+    EXPECT_EQ(EnsembleOfSurrogates(0, settings, 1).neighbourCount, 3);
+    EXPECT_EQ(EnsembleOfSurrogates(0, settings, -999).neighbourCount, 3);
+    EXPECT_EQ(EnsembleOfSurrogates(0, settings, 5).neighbourCount, 5);
+}
+
+TEST_F(EnsembleOfSurrogatesTest, AnUnfilledListIsRefused)
+{
+    const auto model = fitted(scattered(10, 2));
+    NearestSampleList::resize(model->neighbourCount); // empties it
+    EXPECT_THROW(model->predict({0.0, 0.0}), std::logic_error);
+    EXPECT_FALSE(model->build(true));
+}
+
+TEST_F(EnsembleOfSurrogatesTest, ModelFileRoundTripGivesBitIdenticalPredictions)
+{
+    const Points points = scattered(14, 2);
+    const auto model = fitted(points);
+    const std::string base = ::testing::TempDir() + "ensemble_round_trip";
+    {
+        RSMDataOut out(base, " ");
+        out.writeModels(ModelMap{{0, model}}, points, true);
+    }
+    RSMDataOut in(base, " ");
+    const auto restored = std::dynamic_pointer_cast<EnsembleOfSurrogates>(in.readModel(0, 2));
+    ASSERT_NE(restored, nullptr);
+    EXPECT_EQ(restored->modelType(), 5);
+    EXPECT_EQ(restored->neighbourCount, 3);
+    for (const auto& x : scattered(12, 2)) {
+        const std::vector<double> shifted = {0.8 * x[0] + 0.05, 0.8 * x[1]};
+        NearestSampleList::fill(shifted, points);
+        EXPECT_EQ(restored->predict(shifted), model->predict(shifted));
+    }
+    std::remove((base + ".rsm").c_str());
+}
+
+} // namespace
+} // namespace Opt::RSM
