@@ -3,7 +3,9 @@
 polynomial tail SciPy adds by default) and scikit-learn's SVR on the sample and
 hold-out points the C++ bench wrote, in surrogate coordinates [-1, 1].
 
-Usage: rsm_peers.py LABEL FILE. The file holds a header line
+Usage: rsm_peers.py LABEL FILE [gp]; with "gp" (bench/KrigingBench.cpp) it fits
+scikit-learn's GaussianProcessRegressor instead: a constant times an
+anisotropic RBF kernel, normalize_y, the default optimizer and no restarts. The file holds a header line
 "N n M svrEpsilon svrBoxC", N sample rows and M hold-out rows, each the
 coordinates followed by the value. Prints rows in the bench's table format.
 """
@@ -44,6 +46,16 @@ def timed(fit):
     return model, time.perf_counter() - start
 
 
+def gaussian_process(label, count, x, y, hx, hy):
+    from sklearn.gaussian_process import GaussianProcessRegressor
+    from sklearn.gaussian_process.kernels import RBF, ConstantKernel
+
+    kernel = ConstantKernel(1.0) * RBF(length_scale=np.ones(x.shape[1]))
+    model, seconds = timed(lambda: GaussianProcessRegressor(kernel=kernel, normalize_y=True).fit(x, y))
+    row(label, count, "sklearn GP const*RBF aniso", seconds, r_squared(hy, model.predict(hx)))
+    sys.stdout.flush()
+
+
 def main():
     label, path = sys.argv[1], sys.argv[2]
     with open(path) as file:
@@ -53,6 +65,9 @@ def main():
         data = np.loadtxt(file)
     x, y = data[:count, :dimension], data[:count, dimension]
     hx, hy = data[count:count + hold, :dimension], data[count:count + hold, dimension]
+    if len(sys.argv) > 3 and sys.argv[3] == "gp":
+        gaussian_process(label, count, x, y, hx, hy)
+        return
     for name, kernel, shape in BASES:
         model, seconds = timed(lambda: RBFInterpolator(x, y, kernel=kernel, epsilon=shape))
         row(label, count, f"SciPy RBF {name}", seconds, r_squared(hy, model(hx)))

@@ -1,0 +1,164 @@
+// Kriging on the surrogate bench's samples: the random Latin-hypercube points
+// (fixed seeds) of the Branin function (N = 20, 50, 100) and the Hartmann 6
+// function (N = 50, 100, 200) with 5000 uniform hold-out points, drawn by the
+// helpers of bench/RsmBench.cpp (compiled into this program below). For every
+// correlation kind (constant trend), the ensemble of surrogates and ordinary
+// kriging: the fit time with leave-one-out data, Q^2 and the hold-out R^2, beside
+// scikit-learn's GaussianProcessRegressor (constant times anisotropic RBF
+// kernel, normalize_y) fitted on the same points in the same run by
+// bench/rsm_peers.py. Last, likelihood evaluations per second for N = 100, 200,
+// 500 and the share of this machine's dpotrf rate they reach.
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The sample drawing, test functions and peer plumbing of the surrogate bench,
+// without its main.
+#define main rsmBenchMain
+#include "bench/RsmBench.cpp"
+#undef main
+
+#include "linalg/LinearAlgebra.h"
+#include "rsm/EnsembleOfSurrogates.h"
+#include "rsm/Kriging.h"
+#include "rsm/NearestSampleList.h"
+#include "rsm/OrdinaryKrigingGeo.h"
+
+namespace {
+
+const char* const kCorrelationNames[3] = {"exp(-theta d)", "exp(-theta d^1.5)", "exp(-theta d^p)"};
+
+double seconds(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double ensembleHoldOutR2(const EnsembleOfSurrogates& model, const Sample& sample)
+{
+    std::vector<double> predictions;
+    for (const auto& x : sample.holdOut) {
+        NearestSampleList::fill(x, sample.points);
+        predictions.push_back(model.predict(x));
+    }
+    return RSMBase::coefficientOfDetermination(sample.holdOutValues, predictions);
+}
+
+void benchKriging(const char* name, const Sample& sample, int n)
+{
+    install(sample);
+    const int count = static_cast<int>(sample.points.size());
+    std::shared_ptr<RSMBase> model;
+    for (int kind = 0; kind <= 2; ++kind) {
+        const double ms =
+            timedFit([&] { return std::make_shared<Kriging>(0, kind, 0, count, n, 0); }, model);
+        const auto& kriging = static_cast<const Kriging&>(*model);
+        printRow(name, count, std::string("Zelkor kriging ") + kCorrelationNames[kind], ms,
+                 kriging.looRSquared(), holdOutR2(*model, sample));
+        std::printf("%-10s %5d    (%d likelihood evaluations)\n", name, count,
+                    kriging.likelihoodEvaluations);
+    }
+    EnsembleMemberSettings settings;
+    settings.variableCount = n;
+    settings.pointCount = count;
+    double ms = timedFit([&] { return std::make_shared<EnsembleOfSurrogates>(0, settings, 0); }, model);
+    const auto& ensemble = static_cast<const EnsembleOfSurrogates&>(*model);
+    NearestSampleList::resize(ensemble.neighbourCount);
+    printRow(name, count, "Zelkor ensemble", ms, 0.0, ensembleHoldOutR2(ensemble, sample));
+    ms = timedFit([&] { return std::make_shared<OrdinaryKrigingGeo>(0, 0, n, 1.0, count); }, model);
+    printRow(name, count, "Zelkor ordinary kriging", ms, 0.0, holdOutR2(*model, sample));
+}
+
+void benchGaussianProcess(const std::string& python, const char* name, const Sample& sample)
+{
+    if (python.empty()) {
+        return;
+    }
+    char path[] = "/tmp/zelkor_kriging_bench_XXXXXX";
+    const int descriptor = mkstemp(path);
+    if (descriptor < 0) {
+        return;
+    }
+    writeSample(path, sample, 0.0, 0.0);
+    std::fflush(stdout);
+    const std::string command = python + " " + peerScript() + " " + name + " " + path + " gp";
+    if (std::system(command.c_str()) != 0) {
+        std::printf("(%s failed)\n", command.c_str());
+    }
+    std::remove(path);
+}
+
+// Repeats work for at least a quarter of a second; returns repetitions per second.
+template <typename Work>
+double rate(Work work)
+{
+    int repetitions = 0;
+    const auto start = Clock::now();
+    do {
+        work();
+        ++repetitions;
+    } while (seconds(start) < 0.25 || repetitions < 3);
+    return repetitions / seconds(start);
+}
+
+void benchLikelihoodRate()
+{
+    std::printf("\nLikelihood evaluations (Hartmann 6, correlation kind 2, constant trend) against\n"
+                "dpotrf of the same order (refilled from a copy each time, as the evaluation refills R)\n");
+    std::printf("%6s %14s %14s %12s %10s\n", "N", "evals/s", "dpotrf/s", "dpotrf GF/s", "share");
+    for (const int count : {100, 200, 500}) {
+        const Sample sample = makeSample(testFunction("Hartman-6"), count, 3000u + static_cast<unsigned>(count));
+        install(sample);
+        Kriging kriging(0, 2, 0, count, 6, 0);
+        kriging.loadResponse(0);
+        const std::vector<double> h = {1.0, 2.0, 0.5, 1.5, 1.0, 3.0, 1.9, 1.9, 1.9, 1.9, 1.9, 1.9};
+        const double evaluations = rate([&] { kriging.likelihoodObjective(h); });
+        Matrix master(count, count);
+        for (int j = 0; j < count; ++j) {
+            for (int i = 0; i < count; ++i) {
+                master(i, j) = Kriging::correlation(2, h, sample.points[static_cast<std::size_t>(i)].data(),
+                                                    sample.points[static_cast<std::size_t>(j)].data(), 6);
+            }
+        }
+        Matrix factor = master;
+        const double factorisations = rate([&] {
+            factor = master;
+            Linalg::choleskyFactor(factor);
+        });
+        const double flops = static_cast<double>(count) * count * count / 3.0;
+        std::printf("%6d %14.1f %14.1f %12.2f %9.0f%%\n", count, evaluations, factorisations,
+                    factorisations * flops * 1e-9, 100.0 * evaluations / factorisations);
+    }
+}
+
+} // namespace
+
+int main()
+{
+    const std::string python = pythonWithPeers();
+    std::printf("Kriging on random Latin-hypercube samples (MT19937, seed 1000 + N, as the surrogate\n"
+                "bench), R^2 on %d uniform hold-out points; fit with leave-one-out data (peer: fit only)\n",
+                kHoldOutPoints);
+    if (python.empty()) {
+        std::printf("(scikit-learn not found: the peer is left out)\n");
+    }
+    std::printf("%-10s %5s  %-26s %10s %10s %10s\n", "function", "N", "model", "fit [ms]", "Q^2",
+                "R^2 hold");
+    struct Case {
+        const char* function;
+        const char* label;
+        int count;
+    };
+    const Case cases[] = {{"Branin", "Branin", 20},      {"Branin", "Branin", 50},
+                          {"Branin", "Branin", 100},     {"Hartman-6", "Hartmann6", 50},
+                          {"Hartman-6", "Hartmann6", 100}, {"Hartman-6", "Hartmann6", 200}};
+    for (const Case& c : cases) {
+        const auto& f = testFunction(c.function);
+        const Sample sample = makeSample(f, c.count, 1000u + static_cast<unsigned>(c.count));
+        benchKriging(c.label, sample, static_cast<int>(f.lower.size()));
+        benchGaussianProcess(python, c.label, sample);
+    }
+    benchLikelihoodRate();
+    return 0;
+}
