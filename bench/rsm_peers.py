@@ -3,9 +3,11 @@
 polynomial tail SciPy adds by default) and scikit-learn's SVR on the sample and
 hold-out points the C++ bench wrote, in surrogate coordinates [-1, 1].
 
-Usage: rsm_peers.py LABEL FILE [gp]; with "gp" (bench/KrigingBench.cpp) it fits
+Usage: rsm_peers.py LABEL FILE [gp | gp-units]; with "gp" (bench/KrigingBench.cpp) it fits
 scikit-learn's GaussianProcessRegressor instead: a constant times an
-anisotropic RBF kernel, normalize_y, the default optimizer and no restarts. The file holds a header line
+anisotropic RBF kernel, normalize_y, the default optimizer and start
+("gp-units" only names the row for the sample written in the test function's
+own units). The file holds a header line
 "N n M svrEpsilon svrBoxC", N sample rows and M hold-out rows, each the
 coordinates followed by the value. Prints rows in the bench's table format.
 """
@@ -46,13 +48,16 @@ def timed(fit):
     return model, time.perf_counter() - start
 
 
-def gaussian_process(label, count, x, y, hx, hy):
+def gaussian_process(label, count, x, y, hx, hy, name):
     from sklearn.gaussian_process import GaussianProcessRegressor
     from sklearn.gaussian_process.kernels import RBF, ConstantKernel
+    import warnings
+
+    warnings.filterwarnings("ignore")  # the convergence warnings of the default start
 
     kernel = ConstantKernel(1.0) * RBF(length_scale=np.ones(x.shape[1]))
     model, seconds = timed(lambda: GaussianProcessRegressor(kernel=kernel, normalize_y=True).fit(x, y))
-    row(label, count, "sklearn GP const*RBF aniso", seconds, r_squared(hy, model.predict(hx)))
+    row(label, count, name, seconds, r_squared(hy, model.predict(hx)))
     sys.stdout.flush()
 
 
@@ -65,8 +70,9 @@ def main():
         data = np.loadtxt(file)
     x, y = data[:count, :dimension], data[:count, dimension]
     hx, hy = data[count:count + hold, :dimension], data[count:count + hold, dimension]
-    if len(sys.argv) > 3 and sys.argv[3] == "gp":
-        gaussian_process(label, count, x, y, hx, hy)
+    if len(sys.argv) > 3 and sys.argv[3] in ("gp", "gp-units"):
+        name = "sklearn GP const*RBF aniso" if sys.argv[3] == "gp" else "  same, function units"
+        gaussian_process(label, count, x, y, hx, hy, name)
         return
     for name, kernel, shape in BASES:
         model, seconds = timed(lambda: RBFInterpolator(x, y, kernel=kernel, epsilon=shape))

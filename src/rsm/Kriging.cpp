@@ -218,6 +218,56 @@ void Kriging::prepare()
         workspace.moment.assign(static_cast<std::size_t>(p), 0.0);
         workspace.residual.assign(static_cast<std::size_t>(n), 0.0);
         editRecord().correlationFactor = Matrix(n, n);
+        formPairTable();
+    }
+}
+
+void Kriging::formPairTable()
+{
+    const auto n = samples.size();
+    const auto width = static_cast<std::size_t>(variableCount);
+    const std::size_t pairs = n * (n - 1) / 2;
+    workspace.pairTable.clear();
+    if (width == 0 || pairs > kPairTableLimit / width) {
+        return; // too large to keep: fillCorrelation computes each term instead
+    }
+    workspace.pairTable.resize(pairs * width);
+    std::size_t at = 0;
+    for (std::size_t j = 0; j < n; ++j) {
+        for (std::size_t i = j + 1; i < n; ++i) {
+            for (std::size_t k = 0; k < width; ++k, ++at) {
+                const double d = std::fabs(samples[i][k] - samples[j][k]);
+                workspace.pairTable[at] = correlationKind == 0   ? d
+                                          : correlationKind == 1 ? std::sqrt(d) * d
+                                                                 : std::log(d);
+            }
+        }
+    }
+}
+
+void Kriging::fillLowerFromPairTable(const std::vector<double>& h, Matrix& r) const
+{
+    const int n = sampleCount();
+    const std::size_t width = static_cast<std::size_t>(variableCount);
+    const double* term = workspace.pairTable.data();
+    const double* theta = h.data();
+    const double* power = h.data() + width;
+    for (int j = 0; j < n; ++j) {
+        r(j, j) = 1.0;
+        double* column = &r(0, j);
+        for (int i = j + 1; i < n; ++i, term += width) {
+            double exponent = 0.0;
+            if (correlationKind == 2) {
+                for (std::size_t k = 0; k < width; ++k) {
+                    exponent += theta[k] * std::exp(power[k] * term[k]); // d^p = exp(p ln d)
+                }
+            } else {
+                for (std::size_t k = 0; k < width; ++k) {
+                    exponent += theta[k] * term[k];
+                }
+            }
+            column[i] = std::exp(-exponent);
+        }
     }
 }
 
@@ -308,7 +358,11 @@ Kriging::Likelihood Kriging::evaluate(const std::vector<double>& h)
 {
     firstSolve = false;
     Matrix& r = editRecord().correlationFactor;
-    fillCorrelation(h, r);
+    if (solveMode == kCholeskySolve && !workspace.pairTable.empty()) {
+        fillLowerFromPairTable(h, r);
+    } else {
+        fillCorrelation(h, r);
+    }
     if (solveMode == kCholeskySolve && Linalg::choleskyFactor(r).ok()) {
         return evaluateCholesky();
     }
