@@ -4,10 +4,21 @@
 #include <mutex>
 
 #include "direct/DIRECT.h"
+#include "ga/GeneticAlgorithm.h"
 
 namespace Opt {
 
 namespace {
+
+template <typename Engine>
+bool acceptedByGeneticEngine(const std::vector<double>& reals, const std::vector<int>& ints,
+                             const std::vector<std::vector<double>>& bounds)
+{
+    GAParameter settings;
+    settings.load(reals.data(), ints.data());
+    return GeneticAlgorithm::acceptsSettings(Engine::kName, settings, bounds,
+                                             Engine::kForcesRealCoding);
+}
 
 EngineBuilder directBuilder()
 {
@@ -27,10 +38,37 @@ EngineBuilder directBuilder()
     return builder;
 }
 
+// The genetic algorithms share one row layout; an engine whose settings it
+// cannot run (coding 2) is not built.
+template <typename Engine>
+EngineBuilder geneticBuilder(int engineType, int realCount, int intCount)
+{
+    EngineBuilder builder;
+    builder.engineType = engineType;
+    builder.realCount = realCount;
+    builder.intCount = intCount;
+    builder.buildFromHost = [](const HostEngineInput& in) -> std::shared_ptr<OptEngine> {
+        if (!acceptedByGeneticEngine<Engine>(in.reals, in.ints, in.bounds)) {
+            return nullptr;
+        }
+        return std::make_shared<Engine>(in.start, in.bounds, in.nResponses, in.reals, in.ints,
+                                        in.reportLevel);
+    };
+    builder.buildFromDataSet = [](const DataSetEngineInput& in) -> std::shared_ptr<OptEngine> {
+        if (!acceptedByGeneticEngine<Engine>(in.reals, in.ints, in.dataSet->bounds)) {
+            return nullptr;
+        }
+        return std::make_shared<Engine>(in.dataSet, in.reals, in.ints);
+    };
+    return builder;
+}
+
 // The library's engines, one row per engine type. Each engine adds its row here.
 std::vector<EngineBuilder> libraryBuilders()
 {
-    return {directBuilder()};
+    return {directBuilder(),
+            geneticBuilder<GeneticAlgorithm>(GeneticAlgorithm::kMethodCode, GAParameter::kRealCount,
+                                             GAParameter::kIntCount)};
 }
 
 struct BuilderTable {
