@@ -5,6 +5,7 @@
 
 #include "direct/DIRECT.h"
 #include "ga/GeneticAlgorithm.h"
+#include "ga/MicroGA.h"
 
 namespace Opt {
 
@@ -68,7 +69,9 @@ std::vector<EngineBuilder> libraryBuilders()
 {
     return {directBuilder(),
             geneticBuilder<GeneticAlgorithm>(GeneticAlgorithm::kMethodCode, GAParameter::kRealCount,
-                                             GAParameter::kIntCount)};
+                                             GAParameter::kIntCount),
+            geneticBuilder<MicroGA>(MicroGA::kMethodCode, GAParameter::kRealCount,
+                                    GAParameter::kIntCount)};
 }
 
 struct BuilderTable {
