@@ -5,6 +5,7 @@
 
 #include "direct/DIRECT.h"
 #include "ga/GeneticAlgorithm.h"
+#include "ga/HybridGA.h"
 #include "ga/MicroGA.h"
 
 namespace Opt {
@@ -71,7 +72,9 @@ std::vector<EngineBuilder> libraryBuilders()
             geneticBuilder<GeneticAlgorithm>(GeneticAlgorithm::kMethodCode, GAParameter::kRealCount,
                                              GAParameter::kIntCount),
             geneticBuilder<MicroGA>(MicroGA::kMethodCode, GAParameter::kRealCount,
-                                    GAParameter::kIntCount)};
+                                    GAParameter::kIntCount),
+            geneticBuilder<HybridGA>(HybridGA::kMethodCode, HybridGA::kRealCount,
+                                     HybridGA::kIntCount)};
 }
 
 struct BuilderTable {
