@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(g++ cmake make pkg-config libboost-dev libopenblas-dev liblapack-dev libgtest-dev)
 if [[ "${1:-}" == "--bench" ]]; then
-  packages+=(libnlopt-dev python3-scipy)
+  packages+=(libnlopt-dev python3-scipy libpagmo-dev)
 fi
 
 missing=()
