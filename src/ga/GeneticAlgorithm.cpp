@@ -47,6 +47,10 @@ GeneticAlgorithm::GeneticAlgorithm(const std::vector<double>& start,
 {
     construct(std::move(record), reals, ints, forcesRealCoding);
     startReport(reportLevel, methodCode, 0);
+    // The report level decides whether the history is kept, so the store follows it.
+    if (recordsHistory()) {
+        allocateResponseStore(populationSize());
+    }
 }
 
 GeneticAlgorithm::GeneticAlgorithm(std::shared_ptr<DataSet> sharedDataSet,
@@ -107,9 +111,6 @@ void GeneticAlgorithm::construct(std::shared_ptr<GAParameter> record,
     if (record->useRepository == 1) {
         constexpr int kLargestReservation = 100000;
         repository->reserve(std::min(record->maxEvaluations, kLargestReservation));
-    }
-    if (recordsHistory()) {
-        allocateResponseStore(populationSize());
     }
 }
 
@@ -485,6 +486,9 @@ StepCode GeneticAlgorithm::endIteration(double*)
 
 void GeneticAlgorithm::recordGeneration()
 {
+    if (bestIndex >= static_cast<int>(responseStore.size())) {
+        return;
+    }
     std::vector<double> decoded(designVariables.size(), 0.0);
     genomes->decodeIndividual(bestIndex, decoded);
     std::vector<DesignTriple> design;
@@ -503,7 +507,7 @@ void GeneticAlgorithm::recordGeneration()
 StepCode GeneticAlgorithm::concludeRun()
 {
     decodeIntoDesign(bestIndex);
-    if (recordsHistory()) {
+    if (recordsHistory() && bestIndex < static_cast<int>(responseStore.size())) {
         const std::vector<double>& values = responseStore[static_cast<std::size_t>(bestIndex)];
         for (std::size_t j = 0; j < responseRows.size() && j < values.size(); ++j) {
             responseRows[j].value = values[j];

@@ -411,3 +411,32 @@ TEST(GeneticAlgorithmReference, NicheRestrictedTournamentAlsoConverges)
 
 } // namespace
 } // namespace Opt
+
+namespace Opt {
+namespace {
+
+TEST(GeneticAlgorithmReport, KeptHistoryRecordsEveryGenerationAndTheResult)
+{
+    std::vector<int> ints = gaInts(6, 4, 2);
+    std::vector<double> reals = gaReals();
+    testing::internal::CaptureStdout();
+    OptEngineMain session(2, 2, {0.5, 0.5}, kUnitSquare, reals.data(), ints.data(),
+                          GeneticAlgorithm::kMethodCode, 13);
+    GADriver driver(*session.engine, [](const std::vector<double>& x) {
+        return std::vector<double>{x[0] + x[1], x[0] - 0.5};
+    }, 2, 2);
+    EXPECT_EQ(driver.run(), 0);
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_NE(printed.find("OPTIMIZATION METHOD                 :       GA"), std::string::npos);
+    EXPECT_NE(printed.find("HISTORY OF OPTIMIZATION"), std::string::npos);
+    EXPECT_NE(printed.find("  ITER:   3 "), std::string::npos);
+    EXPECT_NE(printed.find("OPTIMIZATION IS COMPLETED"), std::string::npos);
+    const RunReport& report = session.engine->report;
+    // Generations 1 to 3 print a block; the fourth ends the run with the result.
+    ASSERT_EQ(report.objectiveHistory.size(), 4u);
+    EXPECT_EQ(report.objectiveHistory.back()[1], driver.x[0] + driver.x[1]);
+    EXPECT_EQ(report.constraintHistory.back()[1], driver.x[0] - 0.5);
+}
+
+} // namespace
+} // namespace Opt
