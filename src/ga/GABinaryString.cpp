@@ -95,4 +95,15 @@ bool GABinaryString::sameBits(const GABinaryString& other, int length) const
     return true;
 }
 
+std::uint64_t GABinaryString::fingerprint(int length) const
+{
+    // FNV-1a over the bits, one byte per bit: simple, and fast enough for the
+    // string lengths of a GA.
+    std::uint64_t hash = 14695981039346656037ull;
+    for (int i = 0; i < length && i < bitCount; ++i) {
+        hash = (hash ^ (bit(i) ? 1u : 0u)) * 1099511628211ull;
+    }
+    return hash;
+}
+
 } // namespace Opt

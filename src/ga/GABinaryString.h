@@ -33,6 +33,8 @@ public:
     void setBit(int i, bool value);
     // Whether the first `length` bits of both strings are equal.
     bool sameBits(const GABinaryString& other, int length) const;
+    // A hash of the first `length` bits: equal bits give equal fingerprints.
+    std::uint64_t fingerprint(int length) const;
 
 private:
     int bitCount = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/ResponseRow.h"
@@ -15,9 +17,12 @@ namespace Opt {
 // appended in evaluation order and never removed.
 //
 // Two binary strings are the same design when all their bits are equal; two real
-// strings when every pair of genes differs by less than 1e-9. The search is linear
-// and returns the first match in storage order. Only codings 0 and 1 are stored
-// and found.
+// strings when every pair of genes differs by less than 1e-9. A search returns
+// the first match in storage order, as a linear scan would; to keep look-ups
+// cheap as the store grows, it only examines the entries an index points to
+// (binary strings by a hash of their bits, real strings by their first gene in
+// buckets of 1e-8, with the neighbouring buckets). Only codings 0 and 1 are
+// stored and found.
 class GARepository {
 public:
     void reserve(int entries);
@@ -33,10 +38,18 @@ public:
     int lastMatch() const { return matchIndex; }
 
 private:
+    // The bucket of a real string's first gene; false when it has none (no genes,
+    // or a value that is not finite and so never matches).
+    static bool bucketOf(const GARealString& string, long long& bucket);
+
     std::vector<GABinaryString> storedBinary;
     std::vector<GARealString> storedReal;
     std::vector<std::vector<ResponseRow>> storedResponses;
     int matchIndex = -1;
+    // Positions in storedBinary and storedReal by fingerprint and by bucket.
+    std::unordered_multimap<std::uint64_t, int> binaryIndex;
+    std::unordered_multimap<long long, int> realIndex;
+    std::vector<int> emptyRealStrings; // real strings without genes
 };
 
 } // namespace Opt

@@ -43,6 +43,21 @@ TEST_F(Repository, RealGenesWithinOneBillionthAreTheSameDesign)
     EXPECT_FALSE(repository.find(GAGenomes::kReal, probes, 5)) << "no such individual";
 }
 
+TEST_F(Repository, MatchesAcrossABucketBoundaryAreFound)
+{
+    // The store indexes first genes in buckets of 1e-8; a match may sit just
+    // across a boundary, and the earlier of two matches wins.
+    const GAGenomes stored = realPopulation({{2e-8 + 4e-10, 0.5}, {2e-8 - 4e-10, 0.5}, {0.7, 0.5}});
+    repository.store(stored, GAGenomes::kReal, 2, rowsWith(3.0, 0.0));
+    repository.store(stored, GAGenomes::kReal, 0, rowsWith(1.0, 0.0));
+    repository.store(stored, GAGenomes::kReal, 1, rowsWith(2.0, 0.0));
+    const GAGenomes probe = realPopulation({{2e-8 - 4e-10, 0.5}, {2e-8 - 1.2e-9, 0.5}});
+    ASSERT_TRUE(repository.find(GAGenomes::kReal, probe, 0));
+    EXPECT_EQ(repository.lastMatch(), 1);
+    ASSERT_TRUE(repository.find(GAGenomes::kReal, probe, 1));
+    EXPECT_EQ(repository.lastMatch(), 2);
+}
+
 TEST_F(Repository, FirstMatchInStorageOrderIsCopiedOut)
 {
     const GAGenomes stored = realPopulation({{0.1}, {0.5}, {0.5 + 1e-10}});
