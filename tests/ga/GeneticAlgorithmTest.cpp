@@ -440,3 +440,60 @@ TEST(GeneticAlgorithmReport, KeptHistoryRecordsEveryGenerationAndTheResult)
 
 } // namespace
 } // namespace Opt
+
+namespace Opt {
+namespace {
+
+// Data-set mode: designs go through the data set, responses come back by id.
+std::vector<double> solveOnDataSet(double penalty, bool lowerBound)
+{
+    auto data = std::make_shared<DataSet>();
+    data->bounds = {{0.0, 1.0}, {0.0, 1.0}};
+    data->designValues = {0.1, 0.1};
+    data->engineType = GeneticAlgorithm::kMethodCode;
+    // Upper bound: maximise x0 + x1 with x0^2 + x1^2 <= 0.5 (1 at (0.5, 0.5)).
+    // Lower bound: minimise x0 + x1 with x0^2 + x1^2 >= 0.5 (sqrt(0.5) on an axis).
+    auto objective = std::make_shared<ResponseDefinition>();
+    objective->goal = lowerBound ? 1 : 2;
+    auto constraint = std::make_shared<ResponseDefinition>();
+    constraint->kind = 1;
+    if (lowerBound) {
+        constraint->lower = 0.5;
+    } else {
+        constraint->upper = 0.5;
+    }
+    data->responses = {{0, objective}, {1, constraint}};
+    data->currentSearchSettings.ints = gaInts(30, 80, 3);
+    data->currentSearchSettings.reals = gaReals(penalty);
+    OptEngineMain session(data);
+    int code = 3;
+    while (code >= 1 && code <= 3) {
+        code = session.runOptEngine(nullptr, nullptr, nullptr);
+        if (code == 1) {
+            const std::vector<double>& x = data->designValues;
+            objective->value = x[0] + x[1];
+            constraint->value = x[0] * x[0] + x[1] * x[1];
+        }
+    }
+    EXPECT_EQ(code, 0);
+    return data->designValues;
+}
+
+TEST(GeneticAlgorithmDataSet, UpperBoundConstraintWithBothRankings)
+{
+    for (double penalty : {100.0, -1.0}) {
+        const std::vector<double> x = solveOnDataSet(penalty, false);
+        EXPECT_NEAR(x[0] + x[1], 1.0, 0.02) << "penalty " << penalty;
+        EXPECT_LE(x[0] * x[0] + x[1] * x[1], 0.5 + 1e-9) << "penalty " << penalty;
+    }
+}
+
+TEST(GeneticAlgorithmDataSet, LowerBoundConstraintWithAPenalty)
+{
+    const std::vector<double> x = solveOnDataSet(100.0, true);
+    EXPECT_NEAR(x[0] + x[1], std::sqrt(0.5), 0.02);
+    EXPECT_GE(x[0] * x[0] + x[1] * x[1], 0.5 - 1e-9);
+}
+
+} // namespace
+} // namespace Opt
