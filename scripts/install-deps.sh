@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(g++ cmake make pkg-config libboost-dev libopenblas-dev liblapack-dev libgtest-dev)
 if [[ "${1:-}" == "--bench" ]]; then
-  packages+=(libnlopt-dev python3-scipy libpagmo-dev)
+  packages+=(libnlopt-dev python3-scipy libglpk-dev libpagmo-dev)
 fi
 
 missing=()

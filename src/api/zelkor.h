@@ -72,6 +72,119 @@ ZELKOR_API int Zelkor(int method, int reportLevel, ResponseCallback evaluate, in
                       double** bounds, int m, double* f, int reserved1, int* ints, int reserved2,
                       double* reals, GradientCallback gradients);
 
+/*
+ * Designs of experiments.
+ *
+ * settings: four ints.
+ *   [0] design type: 0 full factorial, 1 central composite, 2 Latin hypercube,
+ *       3 one-dimensional parameter study, 4 orthogonal array; any other value
+ *       selects no design.
+ *   [1] 1: snap every variable that has discrete levels to the nearest level and
+ *       drop points that then coincide (closer than 1e-4 in units of the ranges).
+ *   [2] full factorial: levels per variable, 1 to 3 (1 puts every variable at
+ *       mid-range); central composite: axial type, 0 face-centred, 1 inscribed,
+ *       2 circumscribed (axial points outside the bounds); Latin hypercube:
+ *       0 random position within each cell, 1 cell corners; one-dimensional
+ *       study: index of the studied variable; orthogonal array: levels, 2 to 5.
+ *   [3] Latin hypercube: samples; one-dimensional study: points; orthogonal
+ *       array: runs (2 levels: 4, 8, 12, 16, 32, 96; 3 levels: 9, 18, 36, 81;
+ *       4 levels: 16, 32, 64; 5 levels: 25, 50).
+ * Latin hypercubes are seeded from the clock, so each call gives a new sample.
+ *
+ * Points are in caller units, one row per point, one value per variable in
+ * variable order. The library keeps nothing: every array may be freed as soon
+ * as the call returns.
+ *
+ * Results: the number of points of the design; 0 when the settings select no
+ * design (an orthogonal array the catalogue lacks, or with more variables than
+ * it has columns, also writes "CANNOT FIND ADEQUATE ORTHGONAL ARRAY TABLE." to
+ * standard error); -1 for inconsistent input (a null array, a count below 1, a
+ * bound list of fewer than two values, a non-finite value, a lower bound above
+ * the upper, levels not ascending), with one line on standard error naming the
+ * argument.
+ *
+ * Point limit: a design of more than 10000 points throws the C++ exception
+ * std::string("THE NUMBER OF EXPERIMENTAL POINT EXCEEDS IT'S LIMIT.") out of
+ * these functions, to the caller. Only a full factorial with
+ * levels^nFactors > 10000, a central composite of 4744 or more variables, or
+ * settings[3] > 10000 gets there; a C host, which cannot catch it, must keep
+ * within those sizes.
+ */
+/* The number of points the design of settings has for nFactors variables. For
+   types 2, 3 and 4 this is settings[3] and nothing is built (an orthogonal array
+   the catalogue lacks still reports settings[3]; arrangeDOE_ then returns 0);
+   for types 0 and 1 the design is built on placeholder variables. A
+   one-dimensional study with settings[1] = 1 whose studied variable has
+   discrete levels has one point per level instead: call arrangeDOE_ with
+   maxPoints 0 to learn its size. */
+ZELKOR_API int get_nexp(const int* settings, int nFactors);
+
+/* Arranges the design of settings for nFactors variables and writes its points
+   into points, row by row.
+   start: nFactors values, the base point of a one-dimensional study (the other
+   designs do not read it); may be null: every variable then sits at mid-range.
+   boundLists: the variables' bound lists one after another, variable i taking
+   listLengths[i] values, [lower, upper] for a continuous variable and
+   [lower, level..., upper] for a discrete one (levels ascending); listLengths
+   may be null when every list is [lower, upper].
+   points: room for maxPoints rows of nFactors doubles; may be null when
+   maxPoints is 0.
+   Returns the number of points of the design; when it exceeds maxPoints only the
+   first maxPoints rows are written. */
+ZELKOR_API int arrangeDOE_(const int* settings, int nFactors, const double* start,
+                           const double* boundLists, const int* listLengths, double* points,
+                           int maxPoints);
+
+/*
+ * Linear programming: minimise objective . x subject to
+ *   rowLower[i] <= rows[i] . x <= rowUpper[i]      (nRows rows)
+ *   variableLower[j] <= x[j] <= variableUpper[j]   (nVariables variables)
+ * rows holds nRows * nVariables coefficients, row by row. A bound of -HUGE_VAL /
+ * +HUGE_VAL (or a null bound array) leaves that side open; equal bounds fix a row
+ * or a variable. reals (4) and ints (4) are the engine's settings, either may be
+ * null: reals[0] feasibility tolerance (1e-9), reals[1] optimality tolerance
+ * (1e-9), ints[0] iteration limit (0: 1000 + 50 (nRows + nVariables)), ints[1]
+ * pivots per engine step (50).
+ * On success returns 0 and writes the nVariables values of the optimum into
+ * solution and its objective into *objectiveValue (either may be null). On failure
+ * prints ERROR MESSAGE OF SIMPLEX : " <message> " and returns the message's index
+ * in the library's error table: 2 invalid settings, 6 invalid bounds, 7 numerical
+ * failure, 8 iteration limit, 9 infeasible, 10 unbounded, 11 invalid input.
+ */
+ZELKOR_API int runSIMPLEX(int nVariables, int nRows, const double* objective, const double* rows,
+                          const double* rowLower, const double* rowUpper,
+                          const double* variableLower, const double* variableUpper,
+                          double* reals, int* ints, double* solution, double* objectiveValue);
+
+/* As runSIMPLEX, with row i given by its own array rows[i] of rowLengths[i]
+ * leading coefficients (the rest are 0; 0 <= rowLengths[i] <= nVariables). */
+ZELKOR_API int runSIMPLEX_CVL(int nVariables, int nRows, const double* objective,
+                              const double* const* rows, const int* rowLengths,
+                              const double* rowLower, const double* rowUpper,
+                              const double* variableLower, const double* variableUpper,
+                              double* reals, int* ints, double* solution,
+                              double* objectiveValue);
+
+/*
+ * Fits n coefficients x under m linear constraints rows[k] . x - rhs[k] <= 0 by
+ * minimising, by objectiveForm, 1: sum |w_i x_i|, 2: sum (w_i x_i)^2,
+ * 3: max |w_i x_i| (any other form: 0), with the SQP engine at its defaults. The
+ * coefficients range over [0, 20] for signOption 1, [-20, 20] for 0, [-20, 0]
+ * for -1 and are fixed at 0 for any other value.
+ * Note: at its defaults the SQP engine expects gradients to come with the
+ * responses, and this service supplies none, so the engine has no slope to
+ * follow: the coefficients are only brought back into their range.
+ * x (in/out): n starting coefficients (inside their range); on return the fit.
+ * rows: m pointers to n coefficients; rhs: m values; weights: n values.
+ * result: null or room for 3 doubles: the final objective, the largest
+ * constraint value and the CPU seconds the fit took. Nothing is printed.
+ * Returns 1 when the final coefficients satisfy every constraint, else 0
+ * (also, with one line on standard error, for inconsistent arguments).
+ */
+ZELKOR_API int LinearProbOPT(int m, int n, double* x, const double* const* rows,
+                             const double* rhs, const double* weights, int objectiveForm,
+                             int signOption, double* result);
+
 #ifdef __cplusplus
 } /* extern "C" */
 
@@ -159,6 +272,16 @@ ZELKOR_API int runMicroGA_(ArrayCallback evaluate, std::vector<double>* x,
                            std::vector<double>* f, const std::vector<std::vector<double>>* bounds,
                            double* reals, int* ints, double* evaluationSeconds,
                            double* engineSeconds);
+
+/* As arrangeDOE_ with the library's vector forms: bounds holds one bound list per
+   variable, laid out as above, and its size is the number of variables; start is
+   null or holds at least that many values; points is replaced by the design's
+   rows (emptied when the settings select no design, untouched on inconsistent
+   input). */
+ZELKOR_API int arrangeDOE(const int* settings, const std::vector<double>* start,
+                          const std::vector<std::vector<double>>* bounds,
+                          std::vector<std::vector<double>>* points);
+
 
 } /* extern "C" */
 

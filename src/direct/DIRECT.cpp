@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <map>
 
 #include "common/NumericConstants.h"
 
@@ -40,6 +42,35 @@ std::vector<Candidate> lowestPerLevel(const DIRECTSampleStore& store, int maxDiv
             }
             candidates.push_back({point, static_cast<int>(level), value, store.halfDiagonal(point)});
         }
+    }
+    return candidates;
+}
+
+// The candidates when rectangles are grouped by their size d instead of their
+// level, largest first (the grouping of the method's original description).
+// Only the comparison experiments use it; it costs a sort of the points.
+std::vector<Candidate> lowestPerSize(const DIRECTSampleStore& store, int maxDivisionDepth)
+{
+    std::map<double, std::vector<std::pair<double, int>>, std::greater<double>> bySize;
+    for (const auto& level : store.levelIndex()) {
+        for (const auto& [value, point] : level) {
+            if (store.smallestCount(point) < maxDivisionDepth) {
+                bySize[store.halfDiagonal(point)].push_back({value, point});
+            }
+        }
+    }
+    std::vector<Candidate> candidates;
+    int rank = 0;
+    for (auto& [size, points] : bySize) {
+        std::sort(points.begin(), points.end(), DIRECTSampleStore::ByValue());
+        const double lowest = points.front().first;
+        for (const auto& [value, point] : points) {
+            if (!(std::fabs(value - lowest) <= DIRECT::kTieTolerance)) {
+                break;
+            }
+            candidates.push_back({point, rank, value, size});
+        }
+        ++rank;
     }
     return candidates;
 }
@@ -234,7 +265,8 @@ StepCode DIRECT::beginIteration(double*, double*, double**)
 void DIRECT::sampleIteration()
 {
     const DIRECTParameter& p = settings();
-    selected = selectRectangles(store, best, p.maxDivisionDepth, rules.sufficientDecrease);
+    selected = selectRectangles(store, best, p.maxDivisionDepth, rules.sufficientDecrease,
+                                rules.groupBySize);
     longestSides.assign(selected.size(), {});
     firstNewPoint.assign(selected.size(), store.pointCount());
     newPointCount = 0;
@@ -276,9 +308,12 @@ void DIRECT::sampleIteration()
 }
 
 std::vector<int> DIRECT::selectRectangles(const DIRECTSampleStore& store, double bestValue,
-                                          int maxDivisionDepth, double sufficientDecrease)
+                                          int maxDivisionDepth, double sufficientDecrease,
+                                          bool groupBySize)
 {
-    const std::vector<Candidate> candidates = lowestPerLevel(store, maxDivisionDepth);
+    const std::vector<Candidate> candidates = groupBySize
+                                                  ? lowestPerSize(store, maxDivisionDepth)
+                                                  : lowestPerLevel(store, maxDivisionDepth);
     std::vector<int> kept;
     std::vector<double> low;
     std::vector<double> up;

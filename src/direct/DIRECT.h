@@ -56,6 +56,7 @@ public:
     struct Rules {
         double sufficientDecrease = kTieTolerance; // epsilon of the decrease test
         int stagnationLimit = kStagnationLimit;    // 0: never stop on stagnation
+        bool groupBySize = false; // group candidates by rectangle size instead of level
     };
 
     // Host-array mode: reals and ints hold the 10 and 11 entries of DIRECTParameter.
@@ -70,7 +71,8 @@ public:
     // then the level's lowest point before its ties).
     static std::vector<int> selectRectangles(const DIRECTSampleStore& store, double bestValue,
                                              int maxDivisionDepth,
-                                             double sufficientDecrease = kTieTolerance);
+                                             double sufficientDecrease = kTieTolerance,
+                                             bool groupBySize = false);
 
     void setRules(const Rules& newRules) { rules = newRules; }
 

@@ -180,6 +180,11 @@ void OptEngine::evaluateResponses()
 
 void OptEngine::evaluateObjective()
 {
+    aggregateObjective(true);
+}
+
+void OptEngine::aggregateObjective(bool divideByScale)
+{
     if (!isDataSetMode() || responseRows.empty()) {
         return;
     }
@@ -194,7 +199,7 @@ void OptEngine::evaluateObjective()
         const double w = row.weights[k];
         double v = definition->value.value_or(0.0);
         const double s = std::fabs(definition->scale.value_or(0.0));
-        if (s >= kNumericZero && definition->goal != 3) {
+        if (divideByScale && s >= kNumericZero && definition->goal != 3) {
             v /= s;
         }
         const double t = definition->target;
@@ -309,5 +314,6 @@ StepCode OptEngine::updateStep() { return StepCode::Finished; }
 void OptEngine::finish(double*) {}
 void OptEngine::setParameterOption(int) {}
 int OptEngine::parameterOption() const { return 0; }
+void OptEngine::setLinearProgram(const LinearProgram&) {}
 
 } // namespace Opt

@@ -5,6 +5,7 @@
 
 #include "engine/DataSet.h"
 #include "engine/DesignVariable.h"
+#include "engine/LinearProgram.h"
 #include "engine/OptEngineParameter.h"
 #include "engine/ResponseRow.h"
 #include "engine/StepCode.h"
@@ -93,6 +94,9 @@ public:
     virtual void finish(double* x);
     virtual void setParameterOption(int option);
     virtual int parameterOption() const;
+    // Hands a linear program to an engine that solves one, before its first step;
+    // every other engine ignores it.
+    virtual void setLinearProgram(const LinearProgram& program);
 
     std::shared_ptr<DataSet> dataSet;
     int constrained = 0;
@@ -117,6 +121,11 @@ protected:
     // host-array mode (f may be null: nothing is read), evaluateResponses() in
     // data-set mode. Clears the pending flag.
     void storeResponses(const double* f);
+
+    // Combines the objective responses into the objective row's value by the
+    // objective form and the responses' goals; each response's value is divided
+    // by its scale first when divideByScale is set (targets are never scaled).
+    void aggregateObjective(bool divideByScale);
 
     // Sizes the response table and sets constrained; builders call it after
     // loading the parameter record.

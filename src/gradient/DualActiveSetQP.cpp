@@ -702,9 +702,16 @@ private:
                 return residualTooLarge(row);
             }
         }
+        // d's components carry rounding errors relative to its largest one,
+        // whatever their own size: a component that cancelled down to noise
+        // is tracked with the magnitude of the noise, not of its origin.
+        double largestStep = 0.0;
+        for (int k = 0; k < n; ++k) {
+            largestStep = std::max(largestStep, std::fabs(d[k]));
+        }
         for (int position = activeEqualities; position < activeCount; ++position) {
             const int id = work.active[position];
-            if (slack(id) < -level * magnitude(id)) {
+            if (slack(id) < -level * (magnitude(id) + normalNorm(id) * largestStep)) {
                 return residualTooLarge(id);
             }
         }

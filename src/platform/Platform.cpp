@@ -77,6 +77,12 @@ double wallClockSeconds()
     return static_cast<double>(ms) / 1000.0;
 }
 
+long long epochSeconds()
+{
+    using namespace std::chrono;
+    return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
+}
+
 int clockSeed()
 {
 #if defined(_WIN32)

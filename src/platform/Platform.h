@@ -13,6 +13,9 @@ double processCpuSeconds();
 // (the origin is arbitrary but fixed for the process).
 double wallClockSeconds();
 
+// Seconds since 1970-01-01 UTC, the seed of the runtime-style shuffles.
+long long epochSeconds();
+
 // The clock seed of the random generators: the current UTC second within the
 // minute (0-59) times 100 plus the current millisecond (0-999).
 int clockSeed();

@@ -7,20 +7,12 @@
 #include "ga/GeneticAlgorithm.h"
 #include "ga/HybridGA.h"
 #include "ga/MicroGA.h"
+#include "gradient/SequentialQuadraticProgramming.h"
+#include "lp/LinearProgramming.h"
 
 namespace Opt {
 
 namespace {
-
-template <typename Engine>
-bool acceptedByGeneticEngine(const std::vector<double>& reals, const std::vector<int>& ints,
-                             const std::vector<std::vector<double>>& bounds)
-{
-    GAParameter settings;
-    settings.load(reals.data(), ints.data());
-    return GeneticAlgorithm::acceptsSettings(Engine::kName, settings, bounds,
-                                             Engine::kForcesRealCoding);
-}
 
 EngineBuilder directBuilder()
 {
@@ -38,6 +30,34 @@ EngineBuilder directBuilder()
         return std::make_shared<DIRECT>(in.dataSet, in.reals, in.ints);
     };
     return builder;
+}
+
+EngineBuilder sqpBuilder()
+{
+    EngineBuilder builder;
+    builder.engineType = SequentialQuadraticProgramming::kMethodCode;
+    builder.realCount = SQPParameter::kRealCount;
+    builder.intCount = SQPParameter::kIntCount;
+    builder.realFill = -999.0;
+    builder.intFill = -999;
+    builder.buildFromHost = [](const HostEngineInput& in) {
+        return std::make_shared<SequentialQuadraticProgramming>(in.start, in.bounds, in.nResponses,
+                                                                in.reals, in.ints, in.reportLevel);
+    };
+    builder.buildFromDataSet = [](const DataSetEngineInput& in) {
+        return std::make_shared<SequentialQuadraticProgramming>(in.dataSet, in.reals, in.ints);
+    };
+    return builder;
+}
+
+template <typename Engine>
+bool acceptedByGeneticEngine(const std::vector<double>& reals, const std::vector<int>& ints,
+                             const std::vector<std::vector<double>>& bounds)
+{
+    GAParameter settings;
+    settings.load(reals.data(), ints.data());
+    return GeneticAlgorithm::acceptsSettings(Engine::kName, settings, bounds,
+                                             Engine::kForcesRealCoding);
 }
 
 // The genetic algorithms share one row layout; an engine whose settings it
@@ -65,10 +85,28 @@ EngineBuilder geneticBuilder(int engineType, int realCount, int intCount)
     return builder;
 }
 
+// Linear programming takes its program through the linear-data hook, not as
+// design variables, so the session does not check a problem for it.
+EngineBuilder linearProgrammingBuilder()
+{
+    EngineBuilder builder;
+    builder.engineType = LinearProgramming::kEngineType;
+    builder.realCount = LinearProgrammingParameter::kRealCount;
+    builder.intCount = LinearProgrammingParameter::kIntCount;
+    builder.needsResponses = false;
+    builder.checksProblem = false;
+    builder.buildFromHost = [](const HostEngineInput& in) {
+        return std::make_shared<LinearProgramming>(in.reals, in.ints);
+    };
+    return builder;
+}
+
 // The library's engines, one row per engine type. Each engine adds its row here.
 std::vector<EngineBuilder> libraryBuilders()
 {
-    return {directBuilder(),
+    return {sqpBuilder(),
+            directBuilder(),
+            linearProgrammingBuilder(),
             geneticBuilder<GeneticAlgorithm>(GeneticAlgorithm::kMethodCode, GAParameter::kRealCount,
                                              GAParameter::kIntCount),
             geneticBuilder<MicroGA>(MicroGA::kMethodCode, GAParameter::kRealCount,

@@ -42,6 +42,7 @@ struct EngineBuilder {
     double realFill = -999.0;
     int intFill = -999;
     bool needsResponses = true; // false for builders that take no response count
+    bool checksProblem = true;  // false for engines that take no design variables
     std::function<std::shared_ptr<OptEngine>(const HostEngineInput&)> buildFromHost;
     std::function<std::shared_ptr<OptEngine>(const DataSetEngineInput&)> buildFromDataSet;
 };

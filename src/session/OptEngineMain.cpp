@@ -42,15 +42,17 @@ OptEngineMain::OptEngineMain(int nDesignVariables, int nResponses,
     if (builder == nullptr || !builder->buildFromHost) {
         return;
     }
-    if (reportInconsistency(checkSessionInput(nDesignVariables, nResponses,
-                                              builder->needsResponses, start, bounds))) {
-        return;
-    }
     HostEngineInput input;
     input.nDesignVariables = nDesignVariables;
     input.nResponses = nResponses;
-    input.start.assign(start.begin(), start.begin() + nDesignVariables);
-    input.bounds.assign(bounds.begin(), bounds.begin() + nDesignVariables);
+    if (builder->checksProblem) {
+        if (reportInconsistency(checkSessionInput(nDesignVariables, nResponses,
+                                                  builder->needsResponses, start, bounds))) {
+            return;
+        }
+        input.start.assign(start.begin(), start.begin() + nDesignVariables);
+        input.bounds.assign(bounds.begin(), bounds.begin() + nDesignVariables);
+    }
     input.reals = copyParameters<double>(reals, builder->realCount, builder->realFill);
     input.ints = copyParameters<int>(ints, builder->intCount, builder->intFill);
     input.reportLevel = reportLevel;

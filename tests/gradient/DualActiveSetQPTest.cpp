@@ -352,6 +352,33 @@ TEST_F(DualActiveSetQPTest, DuplicateRowsShareOneMultiplier)
     EXPECT_TRUE(satisfiesKkt(qp, twice));
 }
 
+// The direction finding of a converged SQP iteration: the step is zero up to
+// rounding, every active row passes through the origin with an offset at the
+// rounding level, and the computed step's components are noise of 1e-16 and
+// below. Residuals of that noise on the active rows are no loss of accuracy.
+TEST_F(DualActiveSetQPTest, ActiveRowsThroughTheOriginAtRoundingLevel)
+{
+    auto vertex = problem({{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}},
+                          {0.69332481594756246, 0.35750998416915536, 0.12233107769861817,
+                           0.69253082806244493},
+                          {{0, -4, -1, 2}, {0, 0, 3, 0}, {3, 0, 2, -1}, {3, -2, -2, -4},
+                           {-1, 0, -1, 4}, {3, 4, -3, 2}},
+                          {4.4846624089404945e-16, 0.0, -7.3104336345568303e-16, 0.0,
+                           -8.676322889514268e-16, 0.0});
+    auto edge = problem({{1, 0, 0}, {0, 1, 0}, {0, 0, 1}},
+                        {-0.70843027671799064, 0.085658801253885031, 0.49826135020703077},
+                        {{3, -2, -2}, {0, -4, 0}, {-1, 4, 1}, {0, -3, 2}},
+                        {-2.0645929500460627e-16, 8.3179528452456003e-16,
+                         -1.1310645844787359e-17, 7.8419914608821277e-16});
+    for (auto* qp : {&vertex, &edge}) {
+        qp->lower.assign(qp->linear.size(), -1.0);
+        qp->upper.assign(qp->linear.size(), 1.0);
+        const auto s = solve(*qp);
+        ASSERT_EQ(s.status, Status::Solved) << s.message;
+        EXPECT_TRUE(satisfiesKkt(*qp, s));
+    }
+}
+
 // min ½‖d - (2, 2)‖² with d1 ≤ 1, d2 ≤ 1 and their sum d1 + d2 ≤ 2: all three
 // rows meet at the optimum (1, 1) and the third is the sum of the others, so
 // the multipliers are not unique; any valid split must satisfy KKT.

@@ -1,0 +1,223 @@
+// The exported design-of-experiments services: arrangeDOE, arrangeDOE_ and
+// get_nexp. They build a design from the four flat settings of
+// Opt::DOE::DesignSettings and hand its points to the host.
+#include "api/zelkor.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/ErrorMessages.h"
+#include "doe/DesignSettings.h"
+
+
+namespace {
+
+using Opt::DesignVariable;
+using Opt::DOE::DesignSettings;
+
+// Thrown by the input checks below and turned into result -1 at the boundary.
+struct InconsistentInput {
+    std::string message;
+};
+
+[[noreturn]] void reject(const std::ostringstream& text)
+{
+    throw InconsistentInput{text.str()};
+}
+
+void checkSettings(const int* settings)
+{
+    if (settings == nullptr) {
+        std::ostringstream text;
+        text << "settings is null (four integers are needed)";
+        reject(text);
+    }
+}
+
+void checkFactorCount(int nFactors)
+{
+    if (nFactors < 1) {
+        std::ostringstream text;
+        text << "nFactors = " << nFactors << " (at least one design variable is needed)";
+        reject(text);
+    }
+}
+
+void checkBoundList(std::size_t i, const double* list, std::size_t length)
+{
+    std::ostringstream text;
+    if (length < 2) {
+        text << "the bound list of design variable " << i << " holds " << length
+             << " values (a lower and an upper bound are needed)";
+        reject(text);
+    }
+    for (std::size_t k = 0; k < length; ++k) {
+        if (!std::isfinite(list[k])) {
+            text << "entry " << k << " of the bound list of design variable " << i << " is "
+                 << list[k];
+            reject(text);
+        }
+    }
+    if (list[0] > list[length - 1]) {
+        text << "design variable " << i << " has lower bound " << list[0]
+             << " above its upper bound " << list[length - 1];
+        reject(text);
+    }
+    for (std::size_t k = 2; k + 1 < length; ++k) {
+        if (list[k] < list[k - 1]) {
+            text << "the levels of design variable " << i << " are not ascending (entry " << k
+                 << " is " << list[k] << " after " << list[k - 1] << ")";
+            reject(text);
+        }
+    }
+}
+
+double startValue(const double* start, std::size_t i, const std::vector<double>& list)
+{
+    if (start == nullptr) {
+        return (list.front() + list.back()) / 2.0;
+    }
+    if (!std::isfinite(start[i])) {
+        std::ostringstream text;
+        text << "the start value of design variable " << i << " is " << start[i];
+        reject(text);
+    }
+    return start[i];
+}
+
+std::vector<DesignVariable> variablesFromLists(const std::vector<std::vector<double>>& lists,
+                                               const double* start)
+{
+    std::vector<DesignVariable> variables;
+    variables.reserve(lists.size());
+    for (std::size_t i = 0; i < lists.size(); ++i) {
+        checkBoundList(i, lists[i].data(), lists[i].size());
+        variables.emplace_back(lists[i], startValue(start, i, lists[i]));
+    }
+    return variables;
+}
+
+std::vector<std::vector<double>> listsFromFlat(int nFactors, const double* boundLists,
+                                               const int* listLengths)
+{
+    if (boundLists == nullptr) {
+        std::ostringstream text;
+        text << "boundLists is null";
+        reject(text);
+    }
+    constexpr int kContinuousListLength = 2;
+    std::vector<std::vector<double>> lists;
+    const double* next = boundLists;
+    for (int i = 0; i < nFactors; ++i) {
+        const int length = listLengths == nullptr ? kContinuousListLength : listLengths[i];
+        if (length < kContinuousListLength) {
+            std::ostringstream text;
+            text << "listLengths[" << i << "] = " << length
+                 << " (a lower and an upper bound are needed)";
+            reject(text);
+        }
+        lists.emplace_back(next, next + length);
+        next += length;
+    }
+    return lists;
+}
+
+// Runs one service: inconsistent input gives -1 and the construction errors of a
+// design give 0, each with one line on standard error; the point-limit message
+// goes on to the caller.
+template <typename Service>
+int guarded(const char* name, Service service)
+{
+    try {
+        return service();
+    } catch (const InconsistentInput& input) {
+        std::cerr << name << ": " << input.message << "; no design arranged\n";
+        return -1;
+    } catch (const std::string& message) {
+        if (message == Opt::errorMessage(Opt::ErrorCode::PointLimitExceeded)) {
+            throw;
+        }
+        std::cerr << name << ": " << message << '\n';
+        return 0;
+    } catch (const std::exception& error) {
+        std::cerr << name << ": " << error.what() << "; no design arranged\n";
+        return -1;
+    } catch (...) {
+        std::cerr << name << ": unexpected failure; no design arranged\n";
+        return -1;
+    }
+}
+
+} // namespace
+
+extern "C" ZELKOR_API int get_nexp(const int* settings, int nFactors)
+{
+    return guarded("get_nexp", [&] {
+        checkSettings(settings);
+        checkFactorCount(nFactors);
+        return DesignSettings::fromFlat(settings).pointCount(nFactors);
+    });
+}
+
+extern "C" ZELKOR_API int arrangeDOE_(const int* settings, int nFactors, const double* start,
+                                      const double* boundLists, const int* listLengths,
+                                      double* points, int maxPoints)
+{
+    return guarded("arrangeDOE_", [&] {
+        checkSettings(settings);
+        checkFactorCount(nFactors);
+        if (maxPoints < 0 || (maxPoints > 0 && points == nullptr)) {
+            std::ostringstream text;
+            text << "points " << (points == nullptr ? "is null" : "is given") << " with maxPoints = "
+                 << maxPoints;
+            reject(text);
+        }
+        const auto variables = variablesFromLists(listsFromFlat(nFactors, boundLists, listLengths), start);
+        const auto design = DesignSettings::fromFlat(settings).arrange(variables);
+        if (!design) {
+            return 0;
+        }
+        const auto& rows = design->pointSet->points;
+        const std::size_t written = std::min(rows.size(), static_cast<std::size_t>(maxPoints));
+        for (std::size_t p = 0; p < written; ++p) {
+            std::copy(rows[p].begin(), rows[p].end(), points + p * rows[p].size());
+        }
+        return design->pointCount;
+    });
+}
+
+extern "C" ZELKOR_API int arrangeDOE(const int* settings, const std::vector<double>* start,
+                                     const std::vector<std::vector<double>>* bounds,
+                                     std::vector<std::vector<double>>* points)
+{
+    return guarded("arrangeDOE", [&] {
+        checkSettings(settings);
+        std::ostringstream text;
+        if (bounds == nullptr || points == nullptr) {
+            text << (bounds == nullptr ? "bounds" : "points") << " is null";
+            reject(text);
+        }
+        if (bounds->empty()) {
+            text << "bounds holds no bound lists (at least one design variable is needed)";
+            reject(text);
+        }
+        if (start != nullptr && start->size() < bounds->size()) {
+            text << "start holds " << start->size() << " values for " << bounds->size()
+                 << " design variables";
+            reject(text);
+        }
+        const auto variables = variablesFromLists(*bounds, start ? start->data() : nullptr);
+        points->clear();
+        const auto design = DesignSettings::fromFlat(settings).arrange(variables);
+        if (!design) {
+            return 0;
+        }
+        *points = design->pointSet->points;
+        return design->pointCount;
+    });
+}

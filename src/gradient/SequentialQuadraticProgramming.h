@@ -1,0 +1,211 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gradient/DualActiveSetQP.h"
+#include "gradient/GradientBased.h"
+#include "gradient/SQPParameter.h"
+
+namespace Opt {
+
+// Sequential quadratic programming on the normalised design variables: each
+// iteration linearises the constraints at the current design, models the
+// Lagrangian by a damped BFGS matrix B, solves the QP
+//     minimise ½ dᵀBd + ∇fᵀd  subject to  0.9 g_j + ∇g_jᵀd ≤ 0 (g_j near active
+//     or violated), g_j + ∇g_jᵀd ≤ 0 (the others), d in the move-limit box,
+// and walks along d with a merit-function line search; the accepted design is
+// evaluated once more as the base point of the next iteration. It runs as a
+// state machine: phase 1 the gradient step, phase 2 the Hessian update and the
+// QP, phase 4 the line search, phase 5 the acceptance.
+//
+// References: S.-P. Han, "A globally convergent method for nonlinear
+// programming", J. Optim. Theory Appl. 22 (1977); M. J. D. Powell, "A fast
+// algorithm for nonlinearly constrained optimization calculations", Lecture
+// Notes in Mathematics 630 (1978) - the damped BFGS update and the penalty
+// update max(½(r + |u|), |u|); K. Schittkowski, "The nonlinear programming
+// method of Wilson, Han and Powell with an augmented Lagrangian type line
+// search function", Numer. Math. 38 (1981) - the switched merit function;
+// J. Nocedal and S. J. Wright, "Numerical Optimization", 2nd ed., ch. 18. The
+// QP is solved by our DualActiveSetQP (Goldfarb-Idnani in Powell's form).
+//
+// Merit: Φ = f + Σ_{r_j > 0} (u_j|g_j| + ½ r_j g_j² when u_j/r_j + g_j ≥ 0,
+// else ½ u_j²/r_j) on normalised responses, with the QP multipliers u and the
+// penalties r. The move limit grows by moveLimitFactor after a line search
+// accepted at its first trial and shrinks after a longer one, clamped to
+// [minMoveLimit, maxMoveLimit]. When a QP fails, the box is doubled (up to the
+// whole unit box) and solved again; once the doubled limit exceeds 1 the run is
+// interrupted as incompatible.
+//
+// Two choices made on purpose:
+// - We differentiate with respect to the normalised variables in every
+//   gradient mode (see GradientBased), because the QP step, its box and the
+//   trial point are all normalised: a G with respect to the physical variables
+//   mis-scales every linearised constraint by ub - lb. On our sixteen
+//   Hock-Schittkowski reference problems, physical derivatives solve 3 (forward
+//   differences) and 4 (host gradients); the others end interrupted as
+//   incompatible or far from the optimum.
+// - The line search's reference merit Φ0 is the merit at the current
+//   (base-point) design, not at the most recently evaluated responses, because
+//   with forward differences those belong to the last perturbed design: the
+//   perturbation offsets Φ0 by about h·∂Φ/∂x_i, which near an optimum with a
+//   large bound multiplier exceeds every remaining decrease and stalls the
+//   run. In the other gradient modes both are the same design.
+//
+// Decisions where behaviour was open:
+// - Large violation (skip-line-search flag): the QP step is taken whole, at
+//   initialStepLength, without a merit test; the penalties and multiplier
+//   estimates are updated as after an accepted search, the move limit is
+//   left alone (there was no search to judge it by). The flag stays set, so
+//   the run goes on by full steps; it ends by the usual tests or the
+//   iteration limit, and every step reduces the linearised violation.
+// - Feasibility required (option 1) and no trial feasible: the search goes on
+//   for 10 trials beyond maxLineSearchTrials, then accepts the trial with the
+//   lowest merit it has seen (and shrinks the move limit as after any long
+//   search), so every line search ends and the next iteration starts from the
+//   best point the search found.
+// - A non-finite response (NaN or infinite) ends the run at once with a
+//   console message; the final design is the last design whose responses were
+//   all finite (the previous design when the new base point failed), and the
+//   feasible flag is that design's.
+// - An interrupt for incompatible constraints hands the current design, not
+//   the last perturbed one, to the caller's x, so that x and the feasible flag
+//   describe the same design.
+// - The first trial is current x + alpha·d with alpha = initialStepLength
+//   (the full step with the default 1).
+// - B starts as the identity and the penalties as |u| in the engine's first
+//   iteration (iterationCount == startIteration), so a run that starts at a
+//   later iteration count is initialised too. The BFGS update is skipped when
+//   sᵀBs is not positive (a zero step), which keeps B positive definite.
+// - A design outside its box (a start outside the bounds) gets a step box that
+//   holds only the step back onto the violated bound.
+// - In host-array mode the objective row's sign follows the goal in every
+//   gradient mode, and the constraint rows' signs are +1.
+// - After a gradient request the pending evaluation consumes no responses:
+//   the host only filled the gradient array.
+// - The message list (" MAXIMUM ITERATION REACHED.", " FEASIBLE OPTIMUM \n",
+//   ...) is printed after the results at report level 1 or more.
+// - Data-set mode prints the iteration line after every evaluation of a base
+//   point, the start included.
+// - Discrete variables snap to their allowed interior levels.
+// - The save and restore hooks carry the whole iteration state (SQPState),
+//   not only d, B, the penalties, multipliers, counters and line-search
+//   record: with G, the three response and design sets and the flags as well,
+//   a freshly built engine that restores it publishes exactly the designs an
+//   unbroken run would, at any evaluation request (perturbations included).
+// - The interrupt messages go to the console at every report level.
+class SequentialQuadraticProgramming : public GradientBased {
+public:
+    static constexpr int kMethodCode = 0;
+    // Trials beyond maxLineSearchTrials while feasibility is required.
+    static constexpr int kExtraFeasibilityTrials = 10;
+    // Factor on the linearisation of near-active and violated constraints.
+    static constexpr double kActiveLinearisationFactor = 0.9;
+
+    // Values of the iteration line (run report codes 100 to 106).
+    struct IterationRecord {
+        int iteration = 0;
+        double relativeChange = 1.0;
+        double stepNorm = 0.0;
+        double largestConstraint = 0.0; // physical units
+        double violationPercent = 0.0;
+        double objective = 0.0;         // physical units
+        int lineSearchTrials = 0;
+    };
+
+    // Host-array mode: reals and ints hold the 12 entries each of SQPParameter.
+    SequentialQuadraticProgramming(const std::vector<double>& start,
+                                   const std::vector<std::vector<double>>& bounds,
+                                   int nResponses, const std::vector<double>& reals,
+                                   const std::vector<int>& ints, int reportLevel);
+    // Data-set mode: the response table comes from the data set.
+    SequentialQuadraticProgramming(std::shared_ptr<DataSet> dataSet,
+                                   const std::vector<double>& reals, const std::vector<int>& ints);
+
+    void evaluateObjective() override;
+    StepCode receiveResponses(const double* f, double** g) override;
+    StepCode beginIteration(double* x, double* f, double** g) override;
+    void prepareStep() override;
+    StepCode computeStep(double* x, double* f, double** g) override;
+    StepCode updateStep() override;
+    StepCode endIteration(double* x) override;
+    void finish(double* x) override;
+    void setParameterOption(int option) override;
+    int parameterOption() const override;
+    void restoreState(const SQPState& state) override;
+    void saveState(SQPState& state) const override;
+
+    const SQPParameter& settings() const
+    {
+        return static_cast<const SQPParameter&>(*parameter);
+    }
+    const Matrix& hessian() const { return b; }
+    const std::vector<double>& multipliers() const { return u; }
+    const std::vector<double>& penalties() const { return r; }
+    const IterationRecord& lastRecord() const { return record; }
+    const std::vector<std::string>& messages() const { return messageList; }
+    // The move limit of each QP solve of the last direction finding, in order.
+    const std::vector<double>& moveLimitsTried() const { return solveMoveLimits; }
+    bool skipsLineSearch() const { return skipLineSearch; }
+
+private:
+    SQPParameter& mutableSettings() { return static_cast<SQPParameter&>(*parameter); }
+    void loadSettings(const std::vector<double>& reals, const std::vector<int>& ints);
+    void sizeIterationStorage();
+    void registerStatusFields();
+    bool isFirstIteration() const;
+    int constraintCount() const { return nResponses - 1; }
+
+    StepCode stopOnNonFiniteResponse(int row);
+    StepCode receiveBasePoint(double** g);
+    void recordConstraintHistory();
+    bool objectiveConverged();
+    void writeIterationOutput(bool firstBasePoint);
+    std::vector<ResponseRow> physicalRows() const;
+
+    void dampedBfgsUpdate();
+    void testLargeViolation();
+    DualActiveSetQP::Problem buildSubproblem();
+    void setStepBox(DualActiveSetQP::Problem& problem, double moveLimit) const;
+    void storeStep(const DualActiveSetQP::Solution& solution);
+
+    StepCode startLineSearch();
+    StepCode judgeTrial();
+    StepCode acceptTrial(double acceptedStepLength);
+    StepCode takeWholeStep();
+    void updatePenalties();
+    void updateMultiplierEstimates(double acceptedStepLength);
+    void adaptMoveLimit();
+    void setTrialDesign(double stepLength);
+    double merit(bool atCurrentDesign) const;
+    bool latestSatisfiesConstraints() const;
+
+    void prepareFinalDesign();
+    double snapToLevel(const DesignVariable& variable, double value, int index) const;
+
+    Matrix b;
+    Matrix previousB;
+    std::vector<double> u;
+    std::vector<double> v;
+    std::vector<double> r;
+    std::vector<double> previousR;
+    std::vector<int> selectedConstraints;
+    double alpha = 1.0;
+    double lastStepLength = 0.0;
+    int lineSearchTrials = 0;
+    double meritAtStart = 0.0;
+    double bestTrialStepLength = 0.0;
+    double bestTrialMerit = 0.0;
+    bool skipLineSearch = false;
+
+    IterationRecord record;
+    std::vector<std::string> messageList;
+    std::vector<double> solveMoveLimits;
+    DualActiveSetQP qpSolver;
+    bool finalDesignPrepared = false;
+    bool finalDesignPublished = false;
+    bool fallBackToPreviousDesign = false;
+};
+
+} // namespace Opt

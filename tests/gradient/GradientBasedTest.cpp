@@ -1,0 +1,128 @@
+// The gradient family: G holds derivatives of the normalised responses with
+// respect to the normalised variables whichever way the gradients are
+// obtained, and responses are normalised as they arrive.
+#include "gradient/GradientBased.h"
+
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "gradient/SqpDriver.h"
+
+namespace Opt {
+namespace {
+
+using Testing::Point;
+using Testing::SqpDriver;
+using Testing::sqpInts;
+using Testing::sqpReals;
+
+// Objective x0² + 3 x1 and constraint x0 x1 - 1 on x0 in [0, 10], x1 in
+// [-2, 2], at (3, 1). Normalised derivatives are the physical ones times the
+// range: objective (6·10, 3·4) = (60, 12), constraint (1·10, 3·4) = (10, 12).
+class GradientAssembly : public ::testing::Test {
+protected:
+    static Point responses(const Point& x) { return {x[0] * x[0] + 3.0 * x[1], x[0] * x[1] - 1.0}; }
+    static std::vector<Point> derivatives(const Point& x)
+    {
+        return {{2.0 * x[0], x[1]}, {3.0, x[0]}};
+    }
+
+    // Runs until the gradient step is complete (the engine enters phase 2).
+    static void runGradientStep(SqpDriver& driver, const Testing::GradientModel& gradients = {})
+    {
+        driver.run(responses, gradients, {}, [&driver] {
+            return driver.engine->phase == EnginePhase::ComputeStep;
+        });
+    }
+
+    const Point start{3.0, 1.0};
+    const std::vector<std::vector<double>> bounds{{0.0, 10.0}, {-2.0, 2.0}};
+};
+
+TEST_F(GradientAssembly, ForwardDifferencesDivideByTheNormalisedStep)
+{
+    SqpDriver driver(start, bounds, 2, sqpReals(), sqpInts({{5, 1}}));
+    runGradientStep(driver);
+    // One perturbation per variable, h = 1e-5 of the range, the others reset.
+    ASSERT_EQ(driver.evaluated.size(), 3u);
+    EXPECT_NEAR(driver.evaluated[1][0], 3.0 + 1e-4, 1e-12);
+    EXPECT_EQ(driver.evaluated[1][1], 1.0);
+    EXPECT_NEAR(driver.evaluated[2][0], 3.0, 1e-12);
+    EXPECT_NEAR(driver.evaluated[2][1], 1.0 + 4e-5, 1e-12);
+    const Matrix& G = driver.engine->gradients();
+    EXPECT_NEAR(G(0, 0), 60.0, 2e-3); // forward differences carry h·f''/2 · range²
+    EXPECT_NEAR(G(0, 1), 12.0, 1e-8);
+    EXPECT_NEAR(G(1, 0), 10.0, 1e-8);
+    EXPECT_NEAR(G(1, 1), 12.0, 1e-8);
+}
+
+TEST_F(GradientAssembly, HostGradientsAreScaledByTheRange)
+{
+    SqpDriver driver(start, bounds, 2, sqpReals(), sqpInts({{5, 3}}));
+    runGradientStep(driver, derivatives);
+    EXPECT_EQ(driver.evaluated.size(), 1u); // the start only: no perturbations
+    EXPECT_EQ(driver.gradientRequests, 1);
+    const Matrix& G = driver.engine->gradients();
+    EXPECT_DOUBLE_EQ(G(0, 0), 60.0);
+    EXPECT_DOUBLE_EQ(G(0, 1), 12.0);
+    EXPECT_DOUBLE_EQ(G(1, 0), 10.0);
+    EXPECT_DOUBLE_EQ(G(1, 1), 12.0);
+}
+
+TEST_F(GradientAssembly, SensitivitiesArrivingWithTheResponsesAreScaledToo)
+{
+    SqpDriver driver(start, bounds, 2, sqpReals(), sqpInts({{5, 0}}));
+    driver.gradientRows = derivatives(start); // the host's sensitivities at the start
+    for (std::size_t i = 0; i < driver.gradientRows.size(); ++i) {
+        driver.g[i] = driver.gradientRows[i].data();
+    }
+    runGradientStep(driver);
+    EXPECT_EQ(driver.evaluated.size(), 1u);
+    EXPECT_EQ(driver.gradientRequests, 0);
+    const Matrix& G = driver.engine->gradients();
+    EXPECT_DOUBLE_EQ(G(0, 0), 60.0);
+    EXPECT_DOUBLE_EQ(G(1, 1), 12.0);
+}
+
+TEST_F(GradientAssembly, MaximisingSignsTheObjectiveRow)
+{
+    SqpDriver driver(start, bounds, 2, sqpReals(), sqpInts({{0, 2}, {5, 3}}));
+    runGradientStep(driver, derivatives);
+    EXPECT_DOUBLE_EQ(driver.engine->responseRows[0].acceptedValue, -12.0); // -(9 + 3)
+    EXPECT_DOUBLE_EQ(driver.engine->gradients()(0, 0), -60.0);
+    EXPECT_DOUBLE_EQ(driver.engine->gradients()(1, 0), 10.0); // constraints keep their sign
+}
+
+// Data-set mode: a constraint with limit L is normalised to r/|L| - 1, and the
+// objective is aggregated from the responses' own values, its definition's
+// scale notwithstanding.
+TEST(GradientNormalisation, DataSetRowsAreNormalisedByTheirLimits)
+{
+    auto dataSet = std::make_shared<DataSet>();
+    dataSet->engineType = SequentialQuadraticProgramming::kMethodCode;
+    dataSet->bounds = {{0.0, 1.0}};
+    dataSet->designValues = {0.5};
+    auto objective = std::make_shared<ResponseDefinition>();
+    objective->value = 7.0;
+    objective->scale = 10.0;
+    auto stress = std::make_shared<ResponseDefinition>();
+    stress->kind = 1;
+    stress->upper = 4.0;
+    stress->value = 3.0;
+    dataSet->responses[1] = objective;
+    dataSet->responses[2] = stress;
+    OptEngineMain session(dataSet);
+    ASSERT_NE(session.engine, nullptr);
+    testing::internal::CaptureStdout(); // the iteration line of data-set mode
+    session.runOptEngine(nullptr, nullptr, nullptr);
+    testing::internal::GetCapturedStdout();
+    const auto& rows = session.engine->responseRows;
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_DOUBLE_EQ(rows[0].acceptedValue, 7.0);
+    EXPECT_DOUBLE_EQ(rows[1].acceptedValue, 3.0 / 4.0 - 1.0);
+    EXPECT_TRUE(session.engine->feasible);
+}
+
+} // namespace
+} // namespace Opt

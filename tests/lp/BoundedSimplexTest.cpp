@@ -1,0 +1,250 @@
+// The bounded-variable simplex on textbook programs with known optima, on
+// degenerate and cycling-prone programs, and on random programs whose optimality
+// is certified by the duality gap of the row duals the solver returns.
+#include "lp/BoundedSimplex.h"
+
+#include <cmath>
+#include <random>
+
+#include <gtest/gtest.h>
+
+namespace Opt {
+namespace {
+
+constexpr double kOpen = HUGE_VAL;
+constexpr double kTolerance = 1e-9;
+
+struct Solved {
+    BoundedSimplex::Status status;
+    std::vector<double> x;
+    double objective;
+    std::vector<double> duals;
+};
+
+Solved solve(const LinearProgram& program)
+{
+    BoundedSimplex simplex(program, BoundedSimplex::Settings());
+    simplex.iterate(1000000);
+    return {simplex.status(), simplex.solution(), simplex.objectiveValue(), simplex.rowDuals()};
+}
+
+std::vector<std::vector<double>> nonNegative(std::size_t n)
+{
+    return std::vector<std::vector<double>>(n, {0.0, kOpen});
+}
+
+std::vector<std::vector<double>> atMost(const std::vector<double>& upper)
+{
+    std::vector<std::vector<double>> bounds;
+    for (double u : upper) {
+        bounds.push_back({-kOpen, u});
+    }
+    return bounds;
+}
+
+// Chvátal (1983), ch. 2: max 5x1 + 4x2 + 3x3, optimum 13 at (2, 0, 1).
+TEST(BoundedSimplex, ChvatalIntroductoryExample)
+{
+    LinearProgram p;
+    p.objective = {-5, -4, -3};
+    p.rows = {{2, 3, 1}, {4, 1, 2}, {3, 4, 2}};
+    p.rowBounds = atMost({5, 11, 8});
+    p.variableBounds = nonNegative(3);
+    const Solved s = solve(p);
+    ASSERT_EQ(s.status, BoundedSimplex::Status::Optimal);
+    EXPECT_NEAR(s.objective, -13.0, kTolerance);
+    EXPECT_NEAR(s.x[0], 2.0, kTolerance);
+    EXPECT_NEAR(s.x[1], 0.0, kTolerance);
+    EXPECT_NEAR(s.x[2], 1.0, kTolerance);
+}
+
+// Ranged rows, a free variable and a bounded one: max x1 + 2 x2 with
+// -2 <= x1 - x2 <= 1, x1 + x2 <= 4, x1 free, 0 <= x2 <= 3. On x1 = 4 - x2 the
+// objective is 4 + x2, and x1 - x2 >= -2 caps x2 at 3: optimum 7 at (1, 3).
+TEST(BoundedSimplex, RangedRowsFreeAndBoundedVariables)
+{
+    LinearProgram p;
+    p.objective = {-1, -2};
+    p.rows = {{1, -1}, {1, 1}};
+    p.rowBounds = {{-2, 1}, {-kOpen, 4}};
+    p.variableBounds = {{-kOpen, kOpen}, {0, 3}};
+    const Solved s = solve(p);
+    ASSERT_EQ(s.status, BoundedSimplex::Status::Optimal);
+    EXPECT_NEAR(s.objective, -7.0, kTolerance);
+    EXPECT_NEAR(s.x[0], 1.0, kTolerance);
+    EXPECT_NEAR(s.x[1], 3.0, kTolerance);
+}
+
+TEST(BoundedSimplex, EqualityRowsAndFixedVariables)
+{
+    // x + y = 3 with x fixed at 1: y = 2, whatever the costs.
+    LinearProgram p;
+    p.objective = {1, -1};
+    p.rows = {{1, 1}};
+    p.rowBounds = {{3, 3}};
+    p.variableBounds = {{1, 1}, {-10, 10}};
+    const Solved s = solve(p);
+    ASSERT_EQ(s.status, BoundedSimplex::Status::Optimal);
+    EXPECT_NEAR(s.x[0], 1.0, kTolerance);
+    EXPECT_NEAR(s.x[1], 2.0, kTolerance);
+}
+
+// Beale's (1955) example cycles under the largest-coefficient rule without an
+// anti-cycling safeguard; its optimum is -1.25 at x4 = x6 = 1.
+TEST(BoundedSimplex, BealesCyclingExampleTerminates)
+{
+    LinearProgram p;
+    p.objective = {-0.75, 20, -0.5, 6};
+    p.rows = {{0.25, -8, -1, 9}, {0.5, -12, -0.5, 3}, {0, 0, 1, 0}};
+    p.rowBounds = atMost({0, 0, 1});
+    p.variableBounds = nonNegative(4);
+    const Solved s = solve(p);
+    ASSERT_EQ(s.status, BoundedSimplex::Status::Optimal);
+    EXPECT_NEAR(s.objective, -1.25, kTolerance);
+    EXPECT_NEAR(s.x[0], 1.0, kTolerance);
+    EXPECT_NEAR(s.x[2], 1.0, kTolerance);
+}
+
+// Klee and Minty (1972), three variables: max 100 x1 + 10 x2 + x3, optimum 10000.
+TEST(BoundedSimplex, KleeMintyCube)
+{
+    LinearProgram p;
+    p.objective = {-100, -10, -1};
+    p.rows = {{1, 0, 0}, {20, 1, 0}, {200, 20, 1}};
+    p.rowBounds = atMost({1, 100, 10000});
+    p.variableBounds = nonNegative(3);
+    const Solved s = solve(p);
+    ASSERT_EQ(s.status, BoundedSimplex::Status::Optimal);
+    EXPECT_NEAR(s.objective, -10000.0, 1e-7);
+}
+
+TEST(BoundedSimplex, InfeasibleAndUnboundedPrograms)
+{
+    LinearProgram infeasible;
+    infeasible.objective = {1, 1};
+    infeasible.rows = {{1, 1}};
+    infeasible.rowBounds = {{5, kOpen}};
+    infeasible.variableBounds = {{0, 2}, {0, 2}};
+    EXPECT_EQ(solve(infeasible).status, BoundedSimplex::Status::Infeasible);
+
+    LinearProgram unbounded;
+    unbounded.objective = {-1, 0};
+    unbounded.rows = {{1, -1}};
+    unbounded.rowBounds = {{-kOpen, 1}};
+    unbounded.variableBounds = nonNegative(2);
+    EXPECT_EQ(solve(unbounded).status, BoundedSimplex::Status::Unbounded);
+}
+
+TEST(BoundedSimplex, IterationLimitIsHonoured)
+{
+    LinearProgram p;
+    p.objective = {-100, -10, -1};
+    p.rows = {{1, 0, 0}, {20, 1, 0}, {200, 20, 1}};
+    p.rowBounds = atMost({1, 100, 10000});
+    p.variableBounds = nonNegative(3);
+    BoundedSimplex::Settings settings;
+    settings.maxIterations = 1;
+    BoundedSimplex simplex(p, settings);
+    EXPECT_EQ(simplex.iterate(100), BoundedSimplex::Status::IterationLimit);
+    EXPECT_EQ(simplex.iterations(), 1);
+}
+
+// A random program with a known feasible point, all variables bounded (so an
+// optimum exists), rows of every kind.
+LinearProgram randomProgram(std::mt19937& random, int m, int n)
+{
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    std::uniform_real_distribution<double> width(0.0, 2.0);
+    std::uniform_real_distribution<double> kind(0.0, 1.0);
+    LinearProgram p;
+    std::vector<double> feasible(static_cast<std::size_t>(n));
+    for (int j = 0; j < n; ++j) {
+        feasible[j] = 2.0 * unit(random);
+        p.objective.push_back(unit(random));
+        p.variableBounds.push_back({feasible[j] - 1.5 * width(random), feasible[j] + 1.5 * width(random)});
+    }
+    for (int i = 0; i < m; ++i) {
+        std::vector<double> row(static_cast<std::size_t>(n));
+        double activity = 0.0;
+        for (int j = 0; j < n; ++j) {
+            row[j] = kind(random) < 0.3 ? 0.0 : unit(random);
+            activity += row[j] * feasible[j];
+        }
+        const double k = kind(random);
+        if (k < 0.1) {
+            p.rowBounds.push_back({activity, activity});
+        } else if (k < 0.5) {
+            p.rowBounds.push_back({activity - width(random), activity + width(random)});
+        } else if (k < 0.75) {
+            p.rowBounds.push_back({-kOpen, activity + width(random)});
+        } else {
+            p.rowBounds.push_back({activity - width(random), kOpen});
+        }
+        p.rows.push_back(row);
+    }
+    return p;
+}
+
+// Weak duality: for any row duals y, the minimum over the bounds of the
+// Lagrangian (c - A^T y) . x + y . s bounds the optimum from below; a zero gap
+// certifies optimality independently of how the solver got there.
+double dualBound(const LinearProgram& p, const std::vector<double>& y)
+{
+    const auto boxMinimum = [](double coefficient, double lower, double upper) {
+        if (std::fabs(coefficient) < 1e-12) {
+            return 0.0;
+        }
+        return std::min(coefficient * lower, coefficient * upper);
+    };
+    double bound = 0.0;
+    for (std::size_t j = 0; j < p.objective.size(); ++j) {
+        double d = p.objective[j];
+        for (std::size_t i = 0; i < p.rows.size(); ++i) {
+            d -= p.rows[i][j] * y[i];
+        }
+        bound += boxMinimum(d, p.variableBounds[j][0], p.variableBounds[j][1]);
+    }
+    for (std::size_t i = 0; i < p.rows.size(); ++i) {
+        bound += boxMinimum(y[i], p.rowBounds[i][0], p.rowBounds[i][1]);
+    }
+    return bound;
+}
+
+double worstViolation(const LinearProgram& p, const std::vector<double>& x)
+{
+    double worst = 0.0;
+    for (std::size_t j = 0; j < x.size(); ++j) {
+        worst = std::max({worst, p.variableBounds[j][0] - x[j], x[j] - p.variableBounds[j][1]});
+    }
+    for (std::size_t i = 0; i < p.rows.size(); ++i) {
+        double activity = 0.0;
+        for (std::size_t j = 0; j < x.size(); ++j) {
+            activity += p.rows[i][j] * x[j];
+        }
+        worst = std::max({worst, p.rowBounds[i][0] - activity, activity - p.rowBounds[i][1]});
+    }
+    return worst;
+}
+
+TEST(BoundedSimplex, RandomProgramsAreSolvedToAZeroDualityGap)
+{
+    constexpr double kRelativeGap = 1e-8;
+    std::mt19937 random(20261206u);
+    std::uniform_int_distribution<int> size(1, 50);
+    for (int trial = 0; trial < 200; ++trial) {
+        const int m = size(random);
+        const int n = size(random);
+        const LinearProgram p = randomProgram(random, m, n);
+        const Solved s = solve(p);
+        ASSERT_EQ(s.status, BoundedSimplex::Status::Optimal) << "trial " << trial;
+        EXPECT_LE(worstViolation(p, s.x), 1e-8) << "trial " << trial;
+        const double bound = dualBound(p, s.duals);
+        const double gap = s.objective - bound;
+        EXPECT_LE(std::fabs(gap), kRelativeGap * std::max(1.0, std::fabs(s.objective)))
+            << "trial " << trial << " (" << m << " x " << n << "): primal " << s.objective
+            << ", dual " << bound;
+    }
+}
+
+} // namespace
+} // namespace Opt

@@ -1,0 +1,170 @@
+// The linear-programming engine behind the exported runSIMPLEX entry points:
+// the step protocol, the results handed back and every failure message.
+#include "lp/LinearProgramming.h"
+
+#include <cmath>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "api/zelkor.h"
+
+namespace Opt {
+namespace {
+
+constexpr double kOpen = HUGE_VAL;
+
+// Chvátal's example as flat arrays: max 5x1 + 4x2 + 3x3, optimum 13 at (2, 0, 1).
+struct Example {
+    double objective[3] = {-5, -4, -3};
+    double rows[9] = {2, 3, 1, 4, 1, 2, 3, 4, 2};
+    double rowUpper[3] = {5, 11, 8};
+    double variableLower[3] = {0, 0, 0};
+    double variableUpper[3] = {kOpen, kOpen, kOpen};
+};
+
+struct SimplexRun {
+    int status;
+    std::string printed;
+    double x[3] = {0, 0, 0};
+    double objective = 0.0;
+};
+
+SimplexRun runExample(Example e, double* reals = nullptr, int* ints = nullptr)
+{
+    SimplexRun run;
+    testing::internal::CaptureStdout();
+    run.status = runSIMPLEX(3, 3, e.objective, e.rows, nullptr, e.rowUpper, e.variableLower,
+                            e.variableUpper, reals, ints, run.x, &run.objective);
+    run.printed = testing::internal::GetCapturedStdout();
+    return run;
+}
+
+std::string printedError(const char* message)
+{
+    return std::string("ERROR MESSAGE OF SIMPLEX : \" ") + message + " \" \n";
+}
+
+TEST(RunSimplex, SolvesAndHandsBackTheOptimum)
+{
+    const SimplexRun run = runExample(Example());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.printed, "");
+    EXPECT_NEAR(run.objective, -13.0, 1e-9);
+    EXPECT_NEAR(run.x[0], 2.0, 1e-9);
+    EXPECT_NEAR(run.x[2], 1.0, 1e-9);
+}
+
+TEST(RunSimplex, ShortRowsArePaddedWithZeros)
+{
+    Example e;
+    const double first[3] = {2, 3, 1};
+    const double second[2] = {4, 1}; // 4 x1 + x2, no x3
+    const double third[3] = {3, 4, 2};
+    const double* rows[3] = {first, second, third};
+    const int lengths[3] = {3, 2, 3};
+    double x[3];
+    double objective = 0.0;
+    ASSERT_EQ(runSIMPLEX_CVL(3, 3, e.objective, rows, lengths, nullptr, e.rowUpper,
+                             e.variableLower, e.variableUpper, nullptr, nullptr, x, &objective),
+              0);
+    e.rows[5] = 0.0;
+    const SimplexRun padded = runExample(e);
+    EXPECT_DOUBLE_EQ(objective, padded.objective);
+}
+
+TEST(RunSimplex, FailuresPrintTheirMessageAndReturnItsIndex)
+{
+    Example infeasible;
+    infeasible.variableLower[0] = 3.0; // 2 x1 <= 5 cannot hold
+    SimplexRun run = runExample(infeasible);
+    EXPECT_EQ(run.status, 9);
+    EXPECT_EQ(run.printed, printedError("NO FEASIBLE SOLUTION"));
+
+    Example unbounded;
+    unbounded.rowUpper[0] = unbounded.rowUpper[1] = unbounded.rowUpper[2] = kOpen;
+    run = runExample(unbounded);
+    EXPECT_EQ(run.status, 10);
+    EXPECT_EQ(run.printed, printedError("CANNOT CONVERGED."));
+
+    Example reversed;
+    reversed.variableLower[1] = 5.0;
+    reversed.variableUpper[1] = 4.0;
+    run = runExample(reversed);
+    EXPECT_EQ(run.status, 6);
+    EXPECT_EQ(run.printed, printedError("SOME BOUNDED VARIABLES HAVE INVALID BOUNDS."));
+
+    Example notANumber;
+    notANumber.rows[4] = std::nan("");
+    run = runExample(notANumber);
+    EXPECT_EQ(run.status, 11);
+    EXPECT_EQ(run.printed, printedError("INPUT DATAS ARE INVALID."));
+
+    double loose[4] = {0.01, -999.0, -999.0, -999.0};
+    run = runExample(Example(), loose);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.printed, printedError("INVALID SIMPLEX PARAMETER."));
+
+    int onePivot[4] = {1, -999, -999, -999};
+    run = runExample(Example(), nullptr, onePivot);
+    EXPECT_EQ(run.status, 8);
+    EXPECT_EQ(run.printed, printedError("ITERATION LIMIT HAS BEEN EXHAUSTED."));
+}
+
+TEST(RunSimplex, InconsistentArgumentsNeverReachTheEngine)
+{
+    Example e;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(runSIMPLEX(0, 3, e.objective, e.rows, nullptr, e.rowUpper, nullptr, nullptr,
+                         nullptr, nullptr, nullptr, nullptr),
+              11);
+    EXPECT_EQ(runSIMPLEX(3, 3, e.objective, nullptr, nullptr, e.rowUpper, nullptr, nullptr,
+                         nullptr, nullptr, nullptr, nullptr),
+              11);
+    const int tooLong[1] = {4};
+    const double* rows[1] = {e.rows};
+    EXPECT_EQ(runSIMPLEX_CVL(3, 1, e.objective, rows, tooLong, nullptr, nullptr, nullptr,
+                             nullptr, nullptr, nullptr, nullptr, nullptr),
+              11);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), printedError("INPUT DATAS ARE INVALID.") +
+                                                          printedError("INPUT DATAS ARE INVALID.") +
+                                                          printedError("INPUT DATAS ARE INVALID."));
+}
+
+TEST(LinearProgrammingEngine, NeverAsksForAnEvaluation)
+{
+    LinearProgram p;
+    p.objective = {-1, -1};
+    p.rows = {{1, 2}, {3, 1}};
+    p.rowBounds = {{-kOpen, 4}, {-kOpen, 6}};
+    p.variableBounds = {{0, kOpen}, {0, kOpen}};
+    int ints[4] = {0, 1, 0, 0}; // one pivot per step
+    OptEngineMain session(0, 0, {}, {}, nullptr, ints, LinearProgramming::kEngineType, 0);
+    ASSERT_NE(session.engine, nullptr);
+    session.engine->setLinearProgram(p);
+    int steps = 0;
+    int status = 3;
+    while (status == 3) {
+        status = session.runOptEngine(nullptr, nullptr, nullptr);
+        ++steps;
+    }
+    EXPECT_EQ(status, 0);
+    EXPECT_GT(steps, 2) << "the pivots are spread over several steps";
+    auto* engine = dynamic_cast<LinearProgramming*>(session.engine.get());
+    EXPECT_NEAR(engine->objectiveValue(), -2.8, 1e-12); // x = (1.6, 1.2)
+    EXPECT_EQ(session.runOptEngine(nullptr, nullptr, nullptr), 0) << "a finished engine stays so";
+}
+
+TEST(LinearProgrammingEngine, WithoutAProgramTheInputIsInvalid)
+{
+    OptEngineMain session(0, 0, {}, {}, nullptr, nullptr, LinearProgramming::kEngineType, 0);
+    try {
+        session.runOptEngine(nullptr, nullptr, nullptr);
+        FAIL() << "no exception";
+    } catch (const std::string& message) {
+        EXPECT_EQ(message, "INPUT DATAS ARE INVALID.");
+    }
+}
+
+} // namespace
+} // namespace Opt
