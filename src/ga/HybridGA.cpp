@@ -117,7 +117,12 @@ StepCode HybridGA::continueTask(double* x, double* f, double** g)
         finishTask(designs, responses);
         return computeStep(x, f, g);
     default:
-        return StepCode::Error;
+        if (!rules.innerErrorEndsTask) {
+            return StepCode::Error;
+        }
+        innerEngine.reset();
+        ++currentTask;
+        return computeStep(x, f, g);
     }
 }
 

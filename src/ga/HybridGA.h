@@ -29,13 +29,17 @@ namespace Opt {
 // number, counted as infinite. Rules::valueWithoutLimit switches to the GA's own
 // violation (r_k when |b_k| is below the numeric zero) for comparison.
 //
+// An error of the inner engine (for the SQP engine, incompatible constraints at
+// an infeasible start) is passed on and ends the whole run with -1.
+// Rules::innerErrorEndsTask instead leaves that individual as it was and goes on
+// with the next task, for comparison.
+//
 // Decisions where behaviour was open:
 // - Exchanges: a task's start design is handed to the host first (the inner engine
 //   takes its responses as those of its start); every design or gradient request
 //   of the inner engine is passed to the driver as it comes, and its repeat codes
 //   are stepped through at once. When a task ends the next one starts in the same
-//   step, so no design is evaluated twice between tasks. An inner error ends the
-//   run with -1.
+//   step, so no design is evaluated twice between tasks.
 // - A gradient request answered by the driver is not counted as an evaluation.
 // - Local-search evaluations count towards the evaluation budget but do not enter
 //   the repository; the history's stored responses of an improved individual are
@@ -63,7 +67,8 @@ public:
 
     // Rules open to change from C++ only, for experiments.
     struct Rules {
-        bool valueWithoutLimit = false; // a constraint without limit counts with its value
+        bool valueWithoutLimit = false;  // a constraint without limit counts with its value
+        bool innerErrorEndsTask = false; // an inner error leaves the individual and goes on
     };
 
     HybridGA(const std::vector<double>& start, const std::vector<std::vector<double>>& bounds,

@@ -254,5 +254,96 @@ TEST(HybridGAInner, AnInnerErrorEndsTheRun)
     EXPECT_EQ(evaluations, 7 + 1) << "the population, then the first task's start";
 }
 
+TEST(HybridGAInner, WithTheChangedRuleAnInnerErrorSkipsTheTask)
+{
+    InnerEngineStandIn failing(true);
+    std::vector<int> ints(HybridGA::kIntCount, -999);
+    ints[3] = 2;
+    std::vector<double> reals(HybridGA::kRealCount, -999.0);
+    HybridGA ga({0.0}, {{0.0, 1.0}}, 1, reals, ints, 0);
+    HybridGA::Rules rules;
+    rules.innerErrorEndsTask = true;
+    ga.setRules(rules);
+    std::vector<double> x(1);
+    std::vector<double> f(1);
+    int code = 3;
+    int evaluations = 0;
+    while (code == 1 || code == 3) {
+        code = ga.step(x.data(), f.data(), nullptr);
+        evaluations += code == 1 ? 1 : 0;
+        f[0] = x[0];
+    }
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(ga.iterationCount, 2);
+    // Each generation: its designs, then one start per task (three of seven).
+    EXPECT_EQ(evaluations, (7 + 3) + (6 + 3));
+}
+
+} // namespace
+} // namespace Opt
+
+namespace Opt {
+namespace {
+
+// With the library's SQP engine for the local searches.
+// Six-hump camel back (Dixon and Szegö 1978): six local minima, the global
+// -1.0316285 at (0.0898, -0.7127) and (-0.0898, 0.7127).
+int sixHumpCamel(double* x, int, double* f, int)
+{
+    const double a = x[0] * x[0];
+    f[0] = (4 - 2.1 * a + a * a / 3) * a + x[0] * x[1] + (-4 + 4 * x[1] * x[1]) * x[1] * x[1];
+    return 0;
+}
+
+TEST(HybridGAWithSqp, SixHumpCamelThroughZelkor)
+{
+    ASSERT_NE(findEngineBuilder(HybridGA::kInnerEngineType), nullptr);
+    // User ints: [0] SQP iterations, [1] evaluations, [3] forward differences.
+    std::vector<int> ints = {20, 1000, -999, 1, -999, -999, -999};
+    std::vector<double> reals(4, -999.0);
+    double box[2][2] = {{-3.0, 3.0}, {-2.0, 2.0}};
+    std::vector<double*> bounds = {box[0], box[1]};
+    std::vector<double> x = {2.5, 1.5};
+    std::vector<double> f(1);
+    EXPECT_EQ(Zelkor(4, 0, sixHumpCamel, 2, x.data(), bounds.data(), 1, f.data(), 0, ints.data(), 0,
+                     reals.data(), nullptr),
+              1);
+    std::vector<double> atOptimum(1);
+    sixHumpCamel(x.data(), 2, atOptimum.data(), 1);
+    EXPECT_NEAR(atOptimum[0], -1.0316285, 1e-4);
+    EXPECT_NEAR(std::fabs(x[0]), 0.0898, 1e-3);
+    EXPECT_NEAR(std::fabs(x[1]), 0.7127, 1e-3);
+}
+
+TEST(HybridGAWithSqp, ConstrainedOptimumWithTheChangedRules)
+{
+    ASSERT_NE(findEngineBuilder(HybridGA::kInnerEngineType), nullptr);
+    std::vector<int> ints(HybridGA::kIntCount, -999);
+    std::vector<double> reals(HybridGA::kRealCount, -999.0);
+    ints[3] = 15;
+    ints[13] = 2;
+    ints[23] = 20; // inner iterations
+    ints[25] = 1;  // inner forward differences
+    HybridGA ga({0.0, 0.0}, {{-2.0, 3.0}, {-2.0, 3.0}}, 3, reals, ints, 0);
+    HybridGA::Rules rules;
+    rules.valueWithoutLimit = true;
+    rules.innerErrorEndsTask = true;
+    ga.setRules(rules);
+    std::vector<double> x(2);
+    std::vector<double> f(3);
+    int code = 3;
+    while (code == 1 || code == 3) {
+        code = ga.step(x.data(), f.data(), nullptr);
+        if (code == 1) { // Bracken and McCormick: 1 at (1, 1)
+            f[0] = (x[0] - 2.0) * (x[0] - 2.0) + (x[1] - 1.0) * (x[1] - 1.0);
+            f[1] = x[0] * x[0] - x[1];
+            f[2] = x[0] + x[1] - 2.0;
+        }
+    }
+    EXPECT_EQ(code, 0);
+    EXPECT_NEAR(x[0], 1.0, 1e-2);
+    EXPECT_NEAR(x[1], 1.0, 1e-2);
+}
+
 } // namespace
 } // namespace Opt
