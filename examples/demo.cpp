@@ -1,6 +1,7 @@
 // The demo: bundled problems solved through the library's general entry point
 // Zelkor, each with its run report, then a table of what was found against the
 // known optimum.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -22,6 +23,7 @@ struct DemoProblem {
     const char* source;
     std::vector<int> ints;     // Zelkor's user parameters for the method
     std::vector<double> reals;
+    double objectiveScale = 1.0; // the objective as printed = f[0] * objectiveScale
 };
 
 // DIRECT: up to 100 iterations and 2000 samples.
@@ -30,6 +32,10 @@ const std::vector<int> kDirectInts = {-999, 100, 2000, -999, -999, -999, -999, -
 const std::vector<int> kSqpInts = {50, -999, -999, 1, -999, -999, -999, -999, -999};
 const std::vector<double> kSqpReals = {1e-4, -999.0, -999.0, -999.0, -999.0, -999.0};
 const std::vector<double> kUnsetReals(6, -999.0);
+// GA: 30000 evaluations, a population of 100, 200 generations without improvement.
+const std::vector<int> kGaInts = {-999, 30000, -999, -999, -999, 100, 200};
+// Hybrid GA: also 20 iterations and forward differences for its local searches.
+const std::vector<int> kHybridInts = {20, 30000, -999, 1, -999, 21, 200};
 
 // Six-hump camel back: six local minima, two of them global (Dixon and Szegö 1978).
 void sixHumpCamel(const double* x, double* f)
@@ -72,6 +78,37 @@ void cantilever(const double* x, double* f)
            7.0 / std::pow(x[3], 3) + 1.0 / std::pow(x[4], 3) - 1.0;
 }
 
+// Sandgren's pressure vessel (1990): a cylindrical vessel with hemispherical
+// heads; shell and head thicknesses come in steps of 0.0625 in, radius and length
+// are continuous. Cost in thousands of dollars, constraints relative to their
+// limits: thickness against radius (ASME code), volume of at least 1296000 in^3,
+// length at most 240 in.
+constexpr double kPlateStep = 0.0625;
+constexpr double kVesselBestKnown = 6059.714335;
+
+double toPlate(double thickness)
+{
+    return std::max(1.0, std::round(thickness / kPlateStep)) * kPlateStep;
+}
+
+void vesselResponses(double ts, double th, double r, double l, double* f)
+{
+    const double pi = 3.14159265358979323846;
+    f[0] = (0.6224 * ts * r * l + 1.7781 * th * r * r + 3.1661 * ts * ts * l + 19.84 * ts * ts * r) /
+           1000.0;
+    f[1] = (0.0193 * r - ts) / 0.0193;
+    f[2] = (0.00954 * r - th) / 0.00954;
+    f[3] = 1.0 - (pi * r * r * l + 4.0 / 3.0 * pi * r * r * r) / 1296000.0;
+    f[4] = l / 240.0 - 1.0;
+}
+
+// Through Zelkor the bounds are continuous: the host rolls each thickness to the
+// nearest plate it can buy.
+void pressureVessel(const double* x, double* f)
+{
+    vesselResponses(toPlate(x[0]), toPlate(x[1]), x[2], x[3], f);
+}
+
 const DemoProblem* current = nullptr;
 int evaluations = 0;
 
@@ -107,7 +144,48 @@ Outcome solve(const DemoProblem& problem, int reportLevel)
                                 nullptr);
     std::vector<double> atOptimum(f.size());
     problem.evaluate(x.data(), atOptimum.data());
-    return {atOptimum[0], feasible == 1, evaluations};
+    return {atOptimum[0] * problem.objectiveScale, feasible == 1, evaluations};
+}
+
+// The pressure vessel with the plate thicknesses as discrete design variables:
+// runGA takes bound lists, [lower, allowed values..., upper], which Zelkor's
+// two-value bounds cannot express.
+int respondVessel(double* x, double* f)
+{
+    ++evaluations;
+    vesselResponses(x[0], x[1], x[2], x[3], f);
+    return 0;
+}
+
+Outcome solveWithPlateLists()
+{
+    std::vector<double> plateList = {kPlateStep};
+    for (int k = 1; k <= 99; ++k) {
+        plateList.push_back(k * kPlateStep);
+    }
+    plateList.push_back(99 * kPlateStep);
+    const std::vector<std::vector<double>> bounds = {plateList, plateList, {10.0, 200.0},
+                                                     {10.0, 200.0}};
+    std::vector<double> x = {1.0, 1.0, 50.0, 100.0};
+    std::vector<double> f(5);
+    std::vector<int> ints(20, -999);
+    std::vector<double> reals(20, -999.0);
+    ints[2] = 100;   // population
+    ints[3] = 300;   // generations
+    ints[6] = 30000; // evaluations
+    ints[10] = 300;  // generations without improvement
+    ints[13] = 3;    // seed
+    reals[0] = -1.0; // feasible designs rank first
+    evaluations = 0;
+    double evaluationSeconds = 0.0;
+    double engineSeconds = 0.0;
+    const int feasible = runGA(respondVessel, &x, &f, &bounds, reals.data(), ints.data(),
+                               &evaluationSeconds, &engineSeconds);
+    vesselResponses(x[0], x[1], x[2], x[3], f.data());
+    std::printf("runGA: Ts %.4f, Th %.4f, R %.4f, L %.4f; %.3f s in the engine, %.3f s in the "
+                "callback\n",
+                x[0], x[1], x[2], x[3], engineSeconds, evaluationSeconds);
+    return {f[0] * 1000.0, feasible == 1, evaluations};
 }
 
 } // namespace
@@ -124,6 +202,12 @@ int main()
          -1.0316285, "Dixon & Szego 1978", kDirectInts, kUnsetReals},
         {"Mishra's bird", "DIRECT", 0, {-1.0, -1.0}, {{-10, 0}, {-6.5, 0}}, 2, mishraBird,
          -106.7645367, "Mishra 2006", kDirectInts, kUnsetReals},
+        {"pressure vessel", "GA", 2, {1.0, 1.0, 50.0, 100.0},
+         {{kPlateStep, 99 * kPlateStep}, {kPlateStep, 99 * kPlateStep}, {10, 200}, {10, 200}}, 5,
+         pressureVessel, kVesselBestKnown, "Sandgren 1990", kGaInts, kUnsetReals, 1000.0},
+        {"pressure vessel", "HYBRIDGA", 4, {1.0, 1.0, 50.0, 100.0},
+         {{kPlateStep, 99 * kPlateStep}, {kPlateStep, 99 * kPlateStep}, {10, 200}, {10, 200}}, 5,
+         pressureVessel, kVesselBestKnown, "Sandgren 1990", kHybridInts, kUnsetReals, 1000.0},
     };
     std::vector<Outcome> outcomes;
     for (const DemoProblem& problem : problems) {
@@ -134,13 +218,17 @@ int main()
         outcomes.push_back(solve(problem, problem.methodCode == 1 ? 13 : 11));
         std::printf("\n");
     }
-    std::printf("%-16s %-8s %14s %14s %11s %9s\n", "problem", "method", "found", "known",
+    std::printf("==== pressure vessel with plate lists (Sandgren 1990) by runGA\n");
+    const Outcome listed = solveWithPlateLists();
+    std::printf("\n%-16s %-8s %14s %14s %11s %9s\n", "problem", "method", "found", "known",
                 "evaluations", "feasible");
     for (std::size_t k = 0; k < problems.size(); ++k) {
         std::printf("%-16s %-8s %14.6f %14.6f %11d %9s\n", problems[k].name, problems[k].method,
                     outcomes[k].objective, problems[k].knownOptimum, outcomes[k].evaluations,
                     outcomes[k].feasible ? "yes" : "no");
     }
+    std::printf("%-16s %-8s %14.6f %14.6f %11d %9s\n", "pressure vessel", "runGA",
+                listed.objective, kVesselBestKnown, listed.evaluations, listed.feasible ? "yes" : "no");
     std::printf("\nEach run rewrites QUORAL_result/OPT_RESULT.txt; it holds the last one.\n");
     return 0;
 }

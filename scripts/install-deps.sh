@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(g++ cmake make pkg-config libboost-dev libopenblas-dev liblapack-dev libgtest-dev)
 if [[ "${1:-}" == "--bench" ]]; then
-  packages+=(libnlopt-dev python3-scipy python3-sklearn libglpk-dev clang libclang-rt-14-dev)
+  packages+=(libnlopt-dev python3-scipy python3-sklearn libglpk-dev libpagmo-dev clang libclang-rt-14-dev)
 fi
 
 missing=()

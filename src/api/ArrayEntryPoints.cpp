@@ -90,3 +90,19 @@ extern "C" ZELKOR_API int runSQP_Soil(ArrayCallback evaluate, double* x, double*
                                             true};
     return Opt::guarded(entry, evaluate, x, f, bounds, n, m, reals, ints);
 }
+
+extern "C" ZELKOR_API int runGA_ptr(ArrayCallback evaluate, double* x, double* f,
+                                    const std::vector<std::vector<double>>* bounds, int n, int m,
+                                    double* reals, int* ints)
+{
+    static const Opt::ArrayEntryPoint entry{"runGA_ptr", 1, 3, Opt::GradientRequest::EndLoop};
+    return Opt::guarded(entry, evaluate, x, f, bounds, n, m, reals, ints);
+}
+
+extern "C" ZELKOR_API int runMicroGA_ptr(ArrayCallback evaluate, double* x, double* f,
+                                         const std::vector<std::vector<double>>* bounds, int n,
+                                         int m, double* reals, int* ints)
+{
+    static const Opt::ArrayEntryPoint entry{"runMicroGA_ptr", 4, 3, Opt::GradientRequest::EndLoop};
+    return Opt::guarded(entry, evaluate, x, f, bounds, n, m, reals, ints);
+}

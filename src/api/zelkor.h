@@ -245,6 +245,57 @@ ZELKOR_API int runSQP_Soil(ArrayCallback evaluate, double* x, double* f,
                            const std::vector<std::vector<double>>* bounds, int n, int m,
                            double* reals, int* ints);
 
+/*
+ * Genetic algorithm with the engine's own parameter arrays (20 reals and 20 ints;
+ * either may be null: every setting at its default):
+ *   ints: [2] population size (251), [3] generations (1000), [4] coding (1 real,
+ *         0 binary; 2 is rejected: nothing is built and 0 is returned), [5] bits
+ *         per continuous variable in binary coding (15), [6] evaluations (10000),
+ *         [8] simulated binary crossover for real strings (1), [9] no mutation (0),
+ *         [10] generations without improvement before stopping (50), [11]
+ *         selection (0 tournament, 1 niche-restricted), [12] niche candidates
+ *         (0: N / 4), [13] seed (0), [14] skip designs already evaluated (0);
+ *   reals: [0] penalty factor (100; a negative value other than -999 ranks
+ *         feasible designs first), [1] crossover rate (0.7), [2] mutation rate
+ *         (0: automatic), [3] niche radius (0.1).
+ * Negative entries take the defaults. A discrete variable (a bound list of more
+ * than two entries) switches the run to real coding.
+ * x (in/out): n values; the engine hands out its own designs from the first
+ * step (the start is not evaluated); on return the best design found. f: m
+ * responses written by `evaluate`, on return those of the last evaluation.
+ * Silent; the same seed gives the same designs. Returns 1 when the best design
+ * violates no constraint, else 0.
+ */
+ZELKOR_API int runGA_ptr(ArrayCallback evaluate, double* x, double* f,
+                         const std::vector<std::vector<double>>* bounds, int n, int m,
+                         double* reals, int* ints);
+
+/*
+ * Micro-GA (a population of at most 21, odd, default 7; no mutation; restarted
+ * around the elite when it has converged) with the arrays of runGA_ptr. Discrete
+ * variables keep the chosen coding.
+ */
+ZELKOR_API int runMicroGA_ptr(ArrayCallback evaluate, double* x, double* f,
+                              const std::vector<std::vector<double>>* bounds, int n, int m,
+                              double* reals, int* ints);
+
+/*
+ * runGA_ptr with the design and responses in the caller's vectors: x->size()
+ * design variables, f->size() responses; the callback receives x->data() and
+ * f->data(). evaluationSeconds and engineSeconds (either may be null) are set to
+ * 0 on entry and receive the wall-clock seconds spent in the callback and in the
+ * engine's steps, with millisecond resolution.
+ */
+ZELKOR_API int runGA(ArrayCallback evaluate, std::vector<double>* x, std::vector<double>* f,
+                     const std::vector<std::vector<double>>* bounds, double* reals, int* ints,
+                     double* evaluationSeconds, double* engineSeconds);
+
+/* The micro-GA of runMicroGA_ptr with the arguments of runGA. */
+ZELKOR_API int runMicroGA_(ArrayCallback evaluate, std::vector<double>* x,
+                           std::vector<double>* f, const std::vector<std::vector<double>>* bounds,
+                           double* reals, int* ints, double* evaluationSeconds,
+                           double* engineSeconds);
+
 /* As arrangeDOE_ with the library's vector forms: bounds holds one bound list per
    variable, laid out as above, and its size is the number of variables; start is
    null or holds at least that many values; points is replaced by the design's

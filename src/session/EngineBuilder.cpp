@@ -4,6 +4,9 @@
 #include <mutex>
 
 #include "direct/DIRECT.h"
+#include "ga/GeneticAlgorithm.h"
+#include "ga/HybridGA.h"
+#include "ga/MicroGA.h"
 #include "gradient/SequentialQuadraticProgramming.h"
 #include "lp/LinearProgramming.h"
 
@@ -47,6 +50,41 @@ EngineBuilder sqpBuilder()
     return builder;
 }
 
+template <typename Engine>
+bool acceptedByGeneticEngine(const std::vector<double>& reals, const std::vector<int>& ints,
+                             const std::vector<std::vector<double>>& bounds)
+{
+    GAParameter settings;
+    settings.load(reals.data(), ints.data());
+    return GeneticAlgorithm::acceptsSettings(Engine::kName, settings, bounds,
+                                             Engine::kForcesRealCoding);
+}
+
+// The genetic algorithms share one row layout; an engine whose settings it
+// cannot run (coding 2) is not built.
+template <typename Engine>
+EngineBuilder geneticBuilder(int engineType, int realCount, int intCount)
+{
+    EngineBuilder builder;
+    builder.engineType = engineType;
+    builder.realCount = realCount;
+    builder.intCount = intCount;
+    builder.buildFromHost = [](const HostEngineInput& in) -> std::shared_ptr<OptEngine> {
+        if (!acceptedByGeneticEngine<Engine>(in.reals, in.ints, in.bounds)) {
+            return nullptr;
+        }
+        return std::make_shared<Engine>(in.start, in.bounds, in.nResponses, in.reals, in.ints,
+                                        in.reportLevel);
+    };
+    builder.buildFromDataSet = [](const DataSetEngineInput& in) -> std::shared_ptr<OptEngine> {
+        if (!acceptedByGeneticEngine<Engine>(in.reals, in.ints, in.dataSet->bounds)) {
+            return nullptr;
+        }
+        return std::make_shared<Engine>(in.dataSet, in.reals, in.ints);
+    };
+    return builder;
+}
+
 // Linear programming takes its program through the linear-data hook, not as
 // design variables, so the session does not check a problem for it.
 EngineBuilder linearProgrammingBuilder()
@@ -66,7 +104,15 @@ EngineBuilder linearProgrammingBuilder()
 // The library's engines, one row per engine type. Each engine adds its row here.
 std::vector<EngineBuilder> libraryBuilders()
 {
-    return {sqpBuilder(), directBuilder(), linearProgrammingBuilder()};
+    return {sqpBuilder(),
+            directBuilder(),
+            linearProgrammingBuilder(),
+            geneticBuilder<GeneticAlgorithm>(GeneticAlgorithm::kMethodCode, GAParameter::kRealCount,
+                                             GAParameter::kIntCount),
+            geneticBuilder<MicroGA>(MicroGA::kMethodCode, GAParameter::kRealCount,
+                                    GAParameter::kIntCount),
+            geneticBuilder<HybridGA>(HybridGA::kMethodCode, HybridGA::kRealCount,
+                                     HybridGA::kIntCount)};
 }
 
 struct BuilderTable {

@@ -1,0 +1,253 @@
+#include "ga/HybridGA.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+#include "common/NumericConstants.h"
+#include "session/EngineBuilder.h"
+
+namespace Opt {
+
+HybridGA::HybridGA(const std::vector<double>& start, const std::vector<std::vector<double>>& bounds,
+                   int responseCount, const std::vector<double>& reals, const std::vector<int>& ints,
+                   int reportLevel)
+    : MicroGA(start, bounds, responseCount, reals, ints, reportLevel, kMethodCode)
+{
+    setUpLocalSearch(reals, ints);
+}
+
+HybridGA::HybridGA(std::shared_ptr<DataSet> sharedDataSet, const std::vector<double>& reals,
+                   const std::vector<int>& ints)
+    : MicroGA(std::move(sharedDataSet), reals, ints)
+{
+    setUpLocalSearch(reals, ints);
+}
+
+HybridGA::~HybridGA() = default;
+
+void HybridGA::setUpLocalSearch(const std::vector<double>& reals, const std::vector<int>& ints)
+{
+    innerReals = copyParameters<double>(
+        std::vector<double>(reals.begin() + std::min<std::size_t>(reals.size(), kInnerSettingsFirst),
+                            reals.end()),
+        kInnerSettingsCount, kUnsetReal);
+    innerInts = copyParameters<int>(
+        std::vector<int>(ints.begin() + std::min<std::size_t>(ints.size(), kInnerSettingsFirst),
+                         ints.end()),
+        kInnerSettingsCount, kUnsetInt);
+    for (const DesignVariable& variable : designVariables) {
+        innerBounds.push_back({variable.lower, variable.upper});
+    }
+    localSearchCount = populationSize() / 2;
+    localSearchTasks.assign(static_cast<std::size_t>(localSearchCount), LocalSearchTask());
+    const auto n = static_cast<std::size_t>(nDesignVariables);
+    const auto m = static_cast<std::size_t>(nResponses);
+    innerX.assign(n, 0.0);
+    innerF.assign(m, 0.0);
+    innerGradientRows.assign(n, std::vector<double>(m, 0.0));
+    for (std::vector<double>& row : innerGradientRows) {
+        innerG.push_back(row.data());
+    }
+}
+
+void HybridGA::prepareStep()
+{
+    if (localSearchPrepared) {
+        return;
+    }
+    std::vector<std::pair<double, int>> order;
+    for (std::size_t i = 0; i < fitness.size(); ++i) {
+        order.emplace_back(fitness[i].value, static_cast<int>(i));
+    }
+    std::sort(order.begin(), order.end());
+    for (std::size_t k = 0; k < localSearchTasks.size() && k < order.size(); ++k) {
+        localSearchTasks[k] = {order[k].second, false};
+    }
+    currentTask = 0;
+    localSearchPrepared = true;
+    localSearchDone = false;
+}
+
+StepCode HybridGA::computeStep(double* x, double* f, double** g)
+{
+    if (currentTask >= static_cast<int>(localSearchTasks.size())) {
+        return finishLocalSearch();
+    }
+    if (!localSearchTasks[static_cast<std::size_t>(currentTask)].started) {
+        return startTask();
+    }
+    return continueTask(x, f, g);
+}
+
+StepCode HybridGA::startTask()
+{
+    LocalSearchTask& task = localSearchTasks[static_cast<std::size_t>(currentTask)];
+    decodeIntoDesign(task.individual);
+    std::vector<double> start;
+    for (const DesignVariable& variable : designVariables) {
+        start.push_back(variable.toCallerUnits(variable.value));
+    }
+    innerEngine = std::make_shared<OptEngineMain>(nDesignVariables, nResponses, start, innerBounds,
+                                                  innerReals.data(), innerInts.data(),
+                                                  kInnerEngineType, 0);
+    task.started = true;
+    publishStart = true;
+    return StepCode::Evaluate;
+}
+
+StepCode HybridGA::continueTask(double* x, double* f, double** g)
+{
+    double* designs = isDataSetMode() ? innerX.data() : x;
+    double* responses = isDataSetMode() ? innerF.data() : f;
+    double** gradients = isDataSetMode() ? innerG.data() : g;
+    int code = static_cast<int>(StepCode::Continue);
+    do {
+        code = innerEngine->runOptEngine(designs, responses, gradients);
+    } while (code == static_cast<int>(StepCode::CallAgain) ||
+             code == static_cast<int>(StepCode::Continue));
+    switch (static_cast<StepCode>(code)) {
+    case StepCode::Evaluate:
+        return StepCode::Evaluate;
+    case StepCode::Gradients:
+        awaitingGradients = true;
+        return StepCode::Gradients;
+    case StepCode::Finished:
+        finishTask(designs, responses);
+        return computeStep(x, f, g);
+    default:
+        if (!rules.innerErrorEndsTask) {
+            return StepCode::Error;
+        }
+        innerEngine.reset();
+        ++currentTask;
+        return computeStep(x, f, g);
+    }
+}
+
+void HybridGA::finishTask(const double* x, const double* f)
+{
+    const int individual = localSearchTasks[static_cast<std::size_t>(currentTask)].individual;
+    std::vector<double> optimum;
+    for (int i = 0; i < nDesignVariables; ++i) {
+        optimum.push_back(designVariables[static_cast<std::size_t>(i)].toNormalised(x[i]));
+    }
+    std::vector<double> responses;
+    for (std::size_t j = 0; j < responseRows.size(); ++j) {
+        responses.push_back(isDataSetMode() ? responseRows[j].value : f[j]);
+    }
+    locallyImprovedFitness(individual, responses);
+    if (coding() != GAGenomes::kBinary) {
+        genomes->assignReal(individual, optimum);
+    }
+    genomes->setLocallyImproved(individual);
+    if (recordsHistory() && individual < static_cast<int>(responseStore.size())) {
+        responseStore[static_cast<std::size_t>(individual)] = responses;
+    }
+    innerEngine.reset();
+    ++currentTask;
+}
+
+StepCode HybridGA::finishLocalSearch()
+{
+    localSearchDone = true;
+    localSearchPrepared = false;
+    evaluationPending = false;
+    innerEngine.reset();
+    return StepCode::Continue;
+}
+
+void HybridGA::locallyImprovedFitness(int individual, const std::vector<double>& r)
+{
+    if (individual < 0 || individual >= static_cast<int>(fitness.size())) {
+        return;
+    }
+    Fitness& record = fitness[static_cast<std::size_t>(individual)];
+    record = Fitness();
+    const double penalty = settings().penalty;
+    double objective = 0.0;
+    double sum = 0.0;
+    for (std::size_t k = 0; k < responseRows.size() && k < r.size(); ++k) {
+        if (static_cast<int>(k) == objectiveRow) {
+            objective = r[k];
+            continue;
+        }
+        const ResponseRow& row = responseRows[k];
+        const bool noLimit = std::fabs(row.limit) < kNumericZero;
+        double term = 0.0;
+        if (penalty >= 0.0) {
+            term = rules.valueWithoutLimit && noLimit ? r[k] : r[k] / row.limit - 1.0;
+        } else if (!isDataSetMode()) {
+            term = r[k];
+        } else {
+            const double scale = std::fabs(row.scale) < kNumericZero ? 1.0 : row.scale;
+            term = ((noLimit ? r[k] / scale : r[k] / row.limit) - kDataSetMargin) * row.sign;
+        }
+        sum += std::max(term, 0.0);
+    }
+    double value = penalty >= 0.0 ? objective + penalty * sum : objective;
+    if (std::isnan(value)) {
+        value = std::numeric_limits<double>::infinity();
+    }
+    record.value = value;
+    if (penalty < 0.0 || rules.valueWithoutLimit) {
+        record.violation = std::isnan(sum) ? std::numeric_limits<double>::infinity() : sum;
+    }
+}
+
+void HybridGA::publishDesign(double* x)
+{
+    if (!inLocalSearch()) {
+        OptEngine::publishDesign(x);
+        return;
+    }
+    double* designs = isDataSetMode() ? innerX.data() : x;
+    if (publishStart && designs != nullptr) {
+        for (std::size_t i = 0; i < designVariables.size(); ++i) {
+            designs[i] = designVariables[i].toCallerUnits(designVariables[i].value);
+        }
+    }
+    publishStart = false;
+    if (isDataSetMode()) {
+        dataSet->designValues.assign(innerX.begin(), innerX.end());
+    }
+    evaluationPending = true;
+}
+
+StepCode HybridGA::receiveResponses(const double* f, double** g)
+{
+    if (!inLocalSearch()) {
+        return MicroGA::receiveResponses(f, g);
+    }
+    if (awaitingGradients) {
+        awaitingGradients = false;
+        evaluationPending = false;
+        return StepCode::Continue;
+    }
+    const StepCode result = MicroGA::receiveResponses(f, g);
+    if (isDataSetMode()) {
+        for (std::size_t j = 0; j < responseRows.size(); ++j) {
+            const ResponseRow& row = responseRows[j];
+            innerF[j] = static_cast<int>(j) == objectiveRow ? row.value : row.value - row.limit;
+        }
+    }
+    return result;
+}
+
+void HybridGA::normaliseDesign(const double* x)
+{
+    if (inLocalSearch()) {
+        evaluationPending = false; // the inner engine keeps its own design
+        return;
+    }
+    MicroGA::normaliseDesign(x);
+}
+
+StepCode HybridGA::endIteration(double* x)
+{
+    genomes->clearLocallyImproved();
+    return MicroGA::endIteration(x);
+}
+
+} // namespace Opt

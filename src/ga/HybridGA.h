@@ -1,0 +1,126 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "api/zelkor.h"
+#include "ga/HybridGAParameter.h"
+#include "ga/MicroGA.h"
+
+namespace Opt {
+
+// The hybrid GA: a micro-GA (Krishnakumar 1989) whose fitter half is refined in
+// every generation by gradient-based local searches. After the population has
+// been evaluated, the K = floor(N / 2) individuals of lowest fitness, in
+// ascending order, each start a sequential quadratic programming run (engine
+// type 0, built through an inner OptEngineMain from the settings at positions 20
+// to 31 of the host arrays, on the variables' [lower, upper] boxes). The inner
+// engine's designs pass through the same driver and host callback as the GA's;
+// its optimum replaces the individual's real string, and the individual's
+// fitness is recomputed from the responses the inner run ended with.
+//
+// Fitness of a locally improved individual: with P >= 0 it is objective +
+// P * sum max(r_k / b_k - 1, 0) over the constraint rows with limits b_k, and its
+// violation record 0; with P < 0 it is the objective with the violation sum of
+// max(r_k, 0) in host-array mode (data-set mode: max((r_k / b_k - 1.00001) s_k, 0)).
+// In host-array mode every limit is 0, so with P >= 0 a result with any positive
+// constraint value (a local optimum within the inner engine's tolerance) gets an
+// infinite fitness, and one with a constraint exactly 0 a fitness that is not a
+// number, counted as infinite. Rules::valueWithoutLimit switches to the GA's own
+// violation (r_k when |b_k| is below the numeric zero) for comparison.
+//
+// An error of the inner engine (for the SQP engine, incompatible constraints at
+// an infeasible start) is passed on and ends the whole run with -1.
+// Rules::innerErrorEndsTask instead leaves that individual as it was and goes on
+// with the next task, for comparison.
+//
+// Decisions where behaviour was open:
+// - Exchanges: a task's start design is handed to the host first (the inner engine
+//   takes its responses as those of its start); every design or gradient request
+//   of the inner engine is passed to the driver as it comes, and its repeat codes
+//   are stepped through at once. When a task ends the next one starts in the same
+//   step, so no design is evaluated twice between tasks.
+// - A gradient request answered by the driver is not counted as an evaluation.
+// - Local-search evaluations count towards the evaluation budget but do not enter
+//   the repository; the history's stored responses of an improved individual are
+//   replaced by those the inner run ended with.
+// - With binary coding the strings are not changed by the local search (only the
+//   fitness record is), as there is no real string to take the optimum.
+// - In data-set mode the inner engine gets arrays of its own: the data set's
+//   signed responses with constraint rows shifted by their limits, so that the
+//   inner engine sees constraints satisfied at or below 0.
+class HybridGA : public MicroGA {
+public:
+    static constexpr int kMethodCode = 5;
+    static constexpr bool kForcesRealCoding = false;
+    static constexpr const char* kName = "HybridGA";
+    static constexpr int kRealCount = 32;
+    static constexpr int kIntCount = 32;
+    static constexpr int kInnerSettingsFirst = 20;
+    static constexpr int kInnerSettingsCount = 12;
+    static constexpr int kInnerEngineType = 0;
+
+    struct LocalSearchTask {
+        int individual = -1;
+        bool started = false;
+    };
+
+    // Rules open to change from C++ only, for experiments.
+    struct Rules {
+        bool valueWithoutLimit = false;  // a constraint without limit counts with its value
+        bool innerErrorEndsTask = false; // an inner error leaves the individual and goes on
+    };
+
+    HybridGA(const std::vector<double>& start, const std::vector<std::vector<double>>& bounds,
+             int nResponses, const std::vector<double>& reals, const std::vector<int>& ints,
+             int reportLevel);
+    HybridGA(std::shared_ptr<DataSet> dataSet, const std::vector<double>& reals,
+             const std::vector<int>& ints);
+    ~HybridGA() override;
+
+    void setRules(const Rules& newRules) { rules = newRules; }
+
+    StepCode receiveResponses(const double* f, double** g) override;
+    void normaliseDesign(const double* x) override;
+    void publishDesign(double* x) override;
+    StepCode endIteration(double* x) override;
+    // Orders the population by fitness and makes the first K the generation's tasks.
+    void prepareStep() override;
+    // Runs the local searches, one exchange with the driver per step.
+    StepCode computeStep(double* x, double* f, double** g) override;
+
+    int localSearches() const { return localSearchCount; }
+    const std::vector<LocalSearchTask>& tasks() const { return localSearchTasks; }
+    int currentTaskIndex() const { return currentTask; }
+    const std::vector<int>& innerIntSettings() const { return innerInts; }
+    const std::vector<double>& innerRealSettings() const { return innerReals; }
+
+private:
+    void setUpLocalSearch(const std::vector<double>& reals, const std::vector<int>& ints);
+    bool inLocalSearch() const { return phase == EnginePhase::ComputeStep && localSearchPrepared; }
+    StepCode startTask();
+    StepCode continueTask(double* x, double* f, double** g);
+    void finishTask(const double* x, const double* f);
+    StepCode finishLocalSearch();
+    void locallyImprovedFitness(int individual, const std::vector<double>& responses);
+
+    std::shared_ptr<OptEngineMain> innerEngine;
+    std::vector<int> innerInts;
+    std::vector<double> innerReals;
+    std::vector<std::vector<double>> innerBounds;
+    int currentTask = 0;
+    int localSearchCount = 0;
+    std::vector<LocalSearchTask> localSearchTasks;
+    bool localSearchPrepared = false;
+    bool localSearchDone = false;
+    bool publishStart = false;      // the next publish hands out a task's start design
+    bool awaitingGradients = false; // the pending exchange is a gradient request
+    // The inner engine's arrays in data-set mode.
+    std::vector<double> innerX;
+    std::vector<double> innerF;
+    std::vector<std::vector<double>> innerGradientRows;
+    std::vector<double*> innerG;
+    Rules rules;
+};
+
+} // namespace Opt

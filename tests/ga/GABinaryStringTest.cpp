@@ -1,0 +1,90 @@
+// Binary chromosomes: field decoding, resizing and the random bits.
+#include "ga/GABinaryString.h"
+
+#include <gtest/gtest.h>
+
+namespace Opt {
+namespace {
+
+GABinaryString stringOf(const std::string& bits)
+{
+    GABinaryString string;
+    string.resize(static_cast<int>(bits.size()));
+    for (std::size_t i = 0; i < bits.size(); ++i) {
+        string.setBit(static_cast<int>(i), bits[i] == '1');
+    }
+    return string;
+}
+
+TEST(GABinaryStringDecode, AllOnesIsOneAndAllZerosIsZero)
+{
+    for (int bits : {1, 7, 15, 32, 40}) {
+        std::vector<double> out(2, -1.0);
+        decltype(out) expected = {1.0, 0.0};
+        stringOf(std::string(static_cast<std::size_t>(bits), '1') +
+                 std::string(static_cast<std::size_t>(bits), '0'))
+            .decode(out, {bits, bits});
+        EXPECT_EQ(out, expected) << bits << " bits";
+    }
+}
+
+TEST(GABinaryStringDecode, FirstBitOfAFieldIsTheMostSignificant)
+{
+    std::vector<double> out(3);
+    stringOf("000000000000001" "101" "01").decode(out, {15, 3, 2});
+    EXPECT_EQ(out[0], 1.0 / 32767.0);
+    EXPECT_EQ(out[1], 5.0 / 7.0);
+    EXPECT_EQ(out[2], 1.0 / 3.0);
+}
+
+TEST(GABinaryStringDecode, NeverReadsPastTheString)
+{
+    std::vector<double> out = {-1.0, -1.0, -1.0};
+    stringOf("1111").decode(out, {2, 3, 1});
+    EXPECT_EQ(out, (std::vector<double>{1.0, -1.0, -1.0}));
+    out = {-1.0};
+    stringOf("1111").decode(out, {2, 2}); // more fields than outputs
+    EXPECT_EQ(out, (std::vector<double>{1.0}));
+}
+
+TEST(GABinaryStringBits, RegrownBitsStartAtZeroAndFlipsToggle)
+{
+    GABinaryString string = stringOf(std::string(40, '1'));
+    string.resize(3);
+    string.resize(40);
+    for (int i = 3; i < 40; ++i) {
+        EXPECT_FALSE(string.bit(i)) << i;
+    }
+    string.flipBit(35);
+    string.flipBit(2);
+    string.flipBit(40); // past the end: nothing
+    EXPECT_TRUE(string.bit(35));
+    EXPECT_FALSE(string.bit(2));
+    EXPECT_EQ(string.length(), 40);
+}
+
+TEST(GABinaryStringBits, RandomBitsAreOneFromAHalfUpAndAdvanceTheGenerator)
+{
+    RandomSource generator(11u);
+    RandomSource expected = generator;
+    GABinaryString string;
+    string.resize(70);
+    string.randomize(generator);
+    for (int i = 0; i < 70; ++i) {
+        EXPECT_EQ(string.bit(i), expected.uniform() >= 0.5) << i;
+    }
+    EXPECT_TRUE(generator == expected);
+}
+
+TEST(GABinaryStringBits, SameBitsComparesTheGivenLength)
+{
+    GABinaryString a = stringOf("1011001110001111000011111000001111");
+    GABinaryString b = a;
+    b.flipBit(33);
+    EXPECT_TRUE(a.sameBits(b, 33));
+    EXPECT_FALSE(a.sameBits(b, 34));
+    EXPECT_FALSE(a.sameBits(stringOf("1011"), 5)) << "a shorter string never matches";
+}
+
+} // namespace
+} // namespace Opt

@@ -1,0 +1,124 @@
+// The genetic algorithms through the exported functions: the vector family with
+// its time counters, the array family and the general entry point.
+#include "api/zelkor.h"
+
+#include <cmath>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Calls {
+    std::vector<std::vector<double>> designs;
+};
+Calls calls;
+
+// A bowl with its minimum at (0.25, -0.5) and one constraint x0 + x1 <= 0.
+int bowlArray(double* x, double* f)
+{
+    calls.designs.emplace_back(x, x + 2);
+    f[0] = (x[0] - 0.25) * (x[0] - 0.25) + (x[1] + 0.5) * (x[1] + 0.5);
+    f[1] = x[0] + x[1];
+    return 0;
+}
+
+int bowlResponses(double* x, int, double* f, int)
+{
+    return bowlArray(x, f);
+}
+
+class GAEntryPoints : public ::testing::Test {
+protected:
+    void SetUp() override { calls = Calls(); }
+
+    std::vector<int> ints = std::vector<int>(20, -999);
+    std::vector<double> reals = std::vector<double>(20, -999.0);
+    std::vector<std::vector<double>> bounds = {{-1.0, 1.0}, {-1.0, 1.0}};
+};
+
+TEST_F(GAEntryPoints, RunGaTakesTheCountsFromTheVectorsAndTimesBothSides)
+{
+    ints[2] = 20;
+    ints[3] = 40;
+    std::vector<double> x = {0.9, 0.9};
+    std::vector<double> f(2);
+    double evaluationSeconds = 99.0;
+    double engineSeconds = 99.0;
+    EXPECT_EQ(runGA(bowlArray, &x, &f, &bounds, reals.data(), ints.data(), &evaluationSeconds,
+                    &engineSeconds),
+              1);
+    EXPECT_EQ(calls.designs.size(), 800u);
+    EXPECT_NE(calls.designs.front(), (std::vector<double>{0.9, 0.9})) << "the start is not evaluated";
+    EXPECT_NEAR(x[0], 0.25, 0.05);
+    EXPECT_NEAR(x[1], -0.5, 0.05);
+    EXPECT_GE(evaluationSeconds, 0.0);
+    EXPECT_LT(evaluationSeconds, 5.0);
+    EXPECT_GE(engineSeconds, 0.0);
+    EXPECT_LT(engineSeconds, 5.0);
+}
+
+TEST_F(GAEntryPoints, RejectedRunsLeaveTheCountersAtZero)
+{
+    std::vector<double> x = {0.0, 0.0};
+    std::vector<double> f(2);
+    std::vector<double> none;
+    double evaluationSeconds = 5.0;
+    double engineSeconds = 5.0;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(runGA(bowlArray, &none, &f, &bounds, reals.data(), ints.data(), &evaluationSeconds,
+                    &engineSeconds),
+              0);
+    EXPECT_EQ(runMicroGA_(bowlArray, &x, nullptr, &bounds, nullptr, nullptr, nullptr, nullptr), 0);
+    ints[4] = 2;
+    EXPECT_EQ(runMicroGA_(bowlArray, &x, &f, &bounds, reals.data(), ints.data(), &evaluationSeconds,
+                          &engineSeconds),
+              0);
+    const std::string messages = testing::internal::GetCapturedStderr();
+    EXPECT_NE(messages.find("runGA: x holds 0 and f 2 values"), std::string::npos);
+    EXPECT_NE(messages.find("runMicroGA_: f is null; nothing done"), std::string::npos);
+    EXPECT_NE(messages.find("MicroGA: coding 2"), std::string::npos);
+    EXPECT_EQ(evaluationSeconds, 0.0);
+    EXPECT_EQ(engineSeconds, 0.0);
+    EXPECT_TRUE(calls.designs.empty());
+}
+
+TEST_F(GAEntryPoints, MicroGaVectorAndArrayFormsHandOutTheSameDesigns)
+{
+    ints[3] = 15;
+    ints[13] = 12;
+    std::vector<double> x = {0.0, 0.0};
+    std::vector<double> f(2);
+    runMicroGA_(bowlArray, &x, &f, &bounds, reals.data(), ints.data(), nullptr, nullptr);
+    const auto viaVectors = calls.designs;
+    EXPECT_EQ(viaVectors.size(), 7u + 14u * 6u);
+    calls = Calls();
+    std::vector<double> y = {0.0, 0.0};
+    runMicroGA_ptr(bowlArray, y.data(), f.data(), &bounds, 2, 2, reals.data(), ints.data());
+    EXPECT_EQ(calls.designs, viaVectors);
+    EXPECT_EQ(x, y);
+}
+
+TEST_F(GAEntryPoints, ZelkorTranslatesTheGaSettings)
+{
+    // User ints: [1] evaluations, [5] population, [6] stall generations.
+    std::vector<int> user = {-999, 60, -999, -999, -999, 12, 3};
+    double lowerUpper[2][2] = {{-1.0, 1.0}, {-1.0, 1.0}};
+    std::vector<double*> boundPointers = {lowerUpper[0], lowerUpper[1]};
+    std::vector<double> x = {0.9, 0.9};
+    std::vector<double> f(2);
+    for (int method : {2, 3}) {
+        calls = Calls();
+        Zelkor(method, 0, bowlResponses, 2, x.data(), boundPointers.data(), 2, f.data(), 0,
+               user.data(), 0, reals.data(), nullptr);
+        ASSERT_FALSE(calls.designs.empty()) << "method " << method;
+        EXPECT_NE(calls.designs.front(), (std::vector<double>{0.9, 0.9}));
+        // Generations end once 60 evaluations are reached; the micro-GA makes the
+        // population odd (13) and evaluates 12 of them after the first generation.
+        const std::size_t perGeneration = method == 2 ? 12u : 13u;
+        EXPECT_LE(calls.designs.size(), 60u + perGeneration) << "method " << method;
+        EXPECT_GE(calls.designs.size(), 60u) << "method " << method;
+    }
+}
+
+} // namespace

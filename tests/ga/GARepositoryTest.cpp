@@ -1,0 +1,105 @@
+// The store of evaluated strings: what counts as the same design, and copying
+// the stored responses out.
+#include "ga/GARepository.h"
+
+#include <gtest/gtest.h>
+
+namespace Opt {
+namespace {
+
+class Repository : public ::testing::Test {
+protected:
+    GAGenomes realPopulation(const std::vector<std::vector<double>>& rows)
+    {
+        GAGenomes genomes(GAGenomes::kReal, RandomSource());
+        genomes.build(GAGenomes::kReal, static_cast<int>(rows.size()));
+        genomes.setStringLength(static_cast<int>(rows.front().size()));
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            genomes.assignReal(static_cast<int>(i), rows[i]);
+        }
+        return genomes;
+    }
+    static std::vector<ResponseRow> rowsWith(double objective, double constraint)
+    {
+        std::vector<ResponseRow> rows(2);
+        rows[0].value = objective;
+        rows[1].value = constraint;
+        rows[1].acceptedValue = constraint + 1.0;
+        return rows;
+    }
+
+    GARepository repository;
+};
+
+TEST_F(Repository, RealGenesWithinOneBillionthAreTheSameDesign)
+{
+    const GAGenomes stored = realPopulation({{0.25, 0.5, 0.75}});
+    repository.store(stored, GAGenomes::kReal, 0, rowsWith(1.0, -2.0));
+    const GAGenomes probes = realPopulation(
+        {{0.25 + 5e-10, 0.5 - 5e-10, 0.75 + 5e-10}, {0.25 + 2e-9, 0.5, 0.75}, {0.25, 0.5, 0.75 - 2e-9}});
+    EXPECT_TRUE(repository.find(GAGenomes::kReal, probes, 0));
+    EXPECT_FALSE(repository.find(GAGenomes::kReal, probes, 1));
+    EXPECT_FALSE(repository.find(GAGenomes::kReal, probes, 2));
+    EXPECT_FALSE(repository.find(GAGenomes::kReal, probes, 5)) << "no such individual";
+}
+
+TEST_F(Repository, MatchesAcrossABucketBoundaryAreFound)
+{
+    // The store indexes first genes in buckets of 1e-8; a match may sit just
+    // across a boundary, and the earlier of two matches wins.
+    const GAGenomes stored = realPopulation({{2e-8 + 4e-10, 0.5}, {2e-8 - 4e-10, 0.5}, {0.7, 0.5}});
+    repository.store(stored, GAGenomes::kReal, 2, rowsWith(3.0, 0.0));
+    repository.store(stored, GAGenomes::kReal, 0, rowsWith(1.0, 0.0));
+    repository.store(stored, GAGenomes::kReal, 1, rowsWith(2.0, 0.0));
+    const GAGenomes probe = realPopulation({{2e-8 - 4e-10, 0.5}, {2e-8 - 1.2e-9, 0.5}});
+    ASSERT_TRUE(repository.find(GAGenomes::kReal, probe, 0));
+    EXPECT_EQ(repository.lastMatch(), 1);
+    ASSERT_TRUE(repository.find(GAGenomes::kReal, probe, 1));
+    EXPECT_EQ(repository.lastMatch(), 2);
+}
+
+TEST_F(Repository, FirstMatchInStorageOrderIsCopiedOut)
+{
+    const GAGenomes stored = realPopulation({{0.1}, {0.5}, {0.5 + 1e-10}});
+    repository.store(stored, GAGenomes::kReal, 0, rowsWith(1.0, 1.0));
+    repository.store(stored, GAGenomes::kReal, 1, rowsWith(2.0, -1.0));
+    repository.store(stored, GAGenomes::kReal, 2, rowsWith(3.0, -3.0));
+    ASSERT_TRUE(repository.find(GAGenomes::kReal, stored, 2));
+    EXPECT_EQ(repository.lastMatch(), 1);
+    std::vector<ResponseRow> rows = rowsWith(0.0, 0.0);
+    repository.copyOut(rows);
+    EXPECT_EQ(rows[0].value, 2.0);
+    EXPECT_EQ(rows[1].value, -1.0);
+    EXPECT_EQ(rows[1].acceptedValue, 0.0) << "bookkeeping fields come back as stored";
+    EXPECT_EQ(repository.lastMatch(), -1);
+}
+
+TEST_F(Repository, BinaryStringsMatchOnEveryBit)
+{
+    GAGenomes first(GAGenomes::kBinary, RandomSource(3u));
+    first.build(GAGenomes::kBinary, 2);
+    first.setStringLength(37);
+    first.randomizeBinary(0, 2);
+    GAGenomes again = first;
+    GAGenomes other(GAGenomes::kBinary, RandomSource(4u));
+    other.build(GAGenomes::kBinary, 1);
+    other.setStringLength(37);
+    other.randomizeBinary(0, 1);
+    repository.store(first, GAGenomes::kBinary, 1, rowsWith(1.0, 0.0));
+    EXPECT_TRUE(repository.find(GAGenomes::kBinary, again, 1));
+    EXPECT_FALSE(repository.find(GAGenomes::kBinary, again, 0));
+    EXPECT_FALSE(repository.find(GAGenomes::kBinary, other, 0));
+}
+
+TEST_F(Repository, OtherCodingsAreNeitherStoredNorFound)
+{
+    const GAGenomes stored = realPopulation({{0.5}});
+    repository.store(stored, GAGenomes::kReal, 0, rowsWith(1.0, 0.0));
+    repository.store(stored, GAGenomes::kBoth, 0, rowsWith(1.0, 0.0));
+    EXPECT_EQ(repository.size(), 1);
+    EXPECT_FALSE(repository.find(GAGenomes::kBoth, stored, 0));
+    EXPECT_FALSE(repository.find(7, stored, 0));
+}
+
+} // namespace
+} // namespace Opt
