@@ -171,6 +171,32 @@ TEST_F(KrigingTest, DirectOptionsLimitTheSearch)
     EXPECT_LE(model.likelihoodEvaluations, 15 + 2);
 }
 
+TEST_F(KrigingTest, GeneticSearchOptionsRunTheGeneticAlgorithm)
+{
+    const Points points = scattered(12, 2);
+    installFunction(points, smooth);
+    auto options = std::make_shared<KrigingSearchOptions>();
+    options->kind = KrigingSearchOptions::kGeneticAlgorithm;
+    // Population 12, 6 generations, real coding, at most 80 evaluations.
+    options->ints = {-999, -999, 12, 6, 1, -999, 80, 0, 1, 0, 50};
+    options->reals = {-999.0, 0.7, 0.0};
+    Kriging model(0, 2, 0, 0, 2, 0, options);
+    model.loadResponse(0);
+    ASSERT_TRUE(model.build(false));
+    EXPECT_GT(model.likelihoodEvaluations, 12);
+    EXPECT_LE(model.likelihoodEvaluations, 80 + 12);
+    for (const auto& x : points) {
+        EXPECT_LE(relativeDifference(model.predict(x), smooth(x)), 1e-8);
+    }
+    const auto& h = model.record().hyperParameters;
+    for (std::size_t k = 0; k < 2; ++k) {
+        EXPECT_GE(h[k], 0.0);
+        EXPECT_LE(h[k], 10.0);
+        EXPECT_GE(h[k + 2], 1.0);
+        EXPECT_LE(h[k + 2], 2.0);
+    }
+}
+
 TEST_F(KrigingTest, LeaveOneOutEqualsAnHonestRefitWithoutThePoint)
 {
     const Points points = scattered(9, 2);
