@@ -1,7 +1,7 @@
 // Kriging on the surrogate bench's samples: the random Latin-hypercube points
 // (fixed seeds) of the Branin function (N = 20, 50, 100) and the Hartmann 6
 // function (N = 50, 100, 200) with 5000 uniform hold-out points, drawn by the
-// helpers of bench/RsmBench.cpp (compiled into this program below). For every
+// helpers shared with bench/RsmBench.cpp (bench/SurrogateSample.h). For every
 // correlation kind (constant trend), the ensemble of surrogates and ordinary
 // kriging: the fit time with leave-one-out data, Q^2 and the hold-out R^2, beside
 // scikit-learn's GaussianProcessRegressor (constant times anisotropic RBF
@@ -14,11 +14,7 @@
 #include <string>
 #include <vector>
 
-// The sample drawing, test functions and peer plumbing of the surrogate bench,
-// without its main.
-#define main rsmBenchMain
-#include "bench/RsmBench.cpp"
-#undef main
+#include "bench/SurrogateSample.h"
 
 #include "linalg/LinearAlgebra.h"
 #include "rsm/EnsembleOfSurrogates.h"
@@ -27,6 +23,8 @@
 #include "rsm/OrdinaryKrigingGeo.h"
 
 namespace {
+
+using namespace SurrogateBench;
 
 const char* const kCorrelationNames[3] = {"exp(-theta d)", "exp(-theta d^1.5)", "exp(-theta d^p)"};
 
@@ -96,26 +94,6 @@ Sample inFunctionUnits(const Sample& sample, const Bench::TestFunction& f)
         }
     }
     return mapped;
-}
-
-void benchGaussianProcess(const std::string& python, const char* name, const Sample& sample,
-                          const char* mode)
-{
-    if (python.empty()) {
-        return;
-    }
-    char path[] = "/tmp/zelkor_kriging_bench_XXXXXX";
-    const int descriptor = mkstemp(path);
-    if (descriptor < 0) {
-        return;
-    }
-    writeSample(path, sample, 0.0, 0.0);
-    std::fflush(stdout);
-    const std::string command = python + " " + peerScript() + " " + name + " " + path + " " + mode;
-    if (std::system(command.c_str()) != 0) {
-        std::printf("(%s failed)\n", command.c_str());
-    }
-    std::remove(path);
 }
 
 // Repeats work for at least a quarter of a second; returns repetitions per second.
@@ -196,8 +174,8 @@ int main()
         const auto& f = testFunction(c.function);
         const Sample sample = makeSample(f, c.count, 1000u + static_cast<unsigned>(c.count));
         benchKriging(c.label, sample, static_cast<int>(f.lower.size()));
-        benchGaussianProcess(python, c.label, sample, "gp");
-        benchGaussianProcess(python, c.label, inFunctionUnits(sample, f), "gp-units");
+        benchPeers(python, c.label, sample, 0.0, 0.0, "gp");
+        benchPeers(python, c.label, inFunctionUnits(sample, f), 0.0, 0.0, "gp-units");
     }
     benchLikelihoodRate();
     return 0;
