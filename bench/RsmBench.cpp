@@ -89,15 +89,7 @@ int main()
     }
     std::printf("%-10s %5s  %-26s %10s %10s %10s\n", "function", "N", "model", "fit [ms]", "Q^2",
                 "R^2 hold");
-    struct Case {
-        const char* function;
-        const char* label;
-        int count;
-    };
-    const Case cases[] = {{"Branin", "Branin", 20},      {"Branin", "Branin", 50},
-                          {"Branin", "Branin", 100},     {"Hartman-6", "Hartmann6", 50},
-                          {"Hartman-6", "Hartmann6", 100}, {"Hartman-6", "Hartmann6", 200}};
-    for (const Case& c : cases) {
+    for (const SampleCase& c : kSampleCases) {
         const auto& f = testFunction(c.function);
         const Sample sample = makeSample(f, c.count, 1000u + static_cast<unsigned>(c.count));
         double svrEpsilon = 0.0;

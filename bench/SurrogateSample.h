@@ -31,6 +31,16 @@ using Points = std::vector<std::vector<double>>;
 
 constexpr int kHoldOutPoints = 5000;
 
+// The benchmark's samples: test function, row label, number of points.
+struct SampleCase {
+    const char* function;
+    const char* label;
+    int count;
+};
+const SampleCase kSampleCases[] = {{"Branin", "Branin", 20},         {"Branin", "Branin", 50},
+                                   {"Branin", "Branin", 100},        {"Hartman-6", "Hartmann6", 50},
+                                   {"Hartman-6", "Hartmann6", 100}, {"Hartman-6", "Hartmann6", 200}};
+
 struct Sample {
     Points points;              // surrogate coordinates
     std::vector<double> values;
