@@ -2,6 +2,8 @@
 // stop rules, the penalty, and reference problems with known global minima.
 #include "direct/DIRECT.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -9,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "api/zelkor.h"
+#include "bench/TestFunctions.h"
 
 namespace Opt {
 namespace {
@@ -273,71 +276,40 @@ TEST(DIRECTResult, HandsOverTheBestDesignFound)
     EXPECT_DOUBLE_EQ(run.engine->bestValue(), best);
 }
 
-// Reference problems of the global optimisation literature (Dixon and Szegö,
-// 1978), with their published global minima; DIRECT must come within 0.5%.
-struct GlobalProblem {
-    const char* name;
-    std::vector<std::vector<double>> bounds;
-    Responses model;
-    double minimum;
-};
-
-void PrintTo(const GlobalProblem& problem, std::ostream* out)
-{
-    *out << problem.name;
-}
-
-class GlobalReference : public ::testing::TestWithParam<GlobalProblem> {};
+// Reference problems of the global optimisation literature with their published
+// global minima (the benchmark's table); DIRECT must come within 0.5%.
+class GlobalReference : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(GlobalReference, ReachesThePublishedMinimum)
 {
-    const GlobalProblem& problem = GetParam();
-    std::vector<double> start;
-    for (const auto& b : problem.bounds) {
-        start.push_back(b[0]);
+    Bench::TestFunction problem;
+    for (const Bench::TestFunction& f : Bench::globalTestFunctions()) {
+        if (f.name == GetParam()) {
+            problem = f;
+        }
     }
-    const DirectRun run(start, problem.bounds, 1, problem.model,
-                        {0, 0, 0, 100, 2000, 0, 0, 0, 0, 0, 0});
+    std::vector<std::vector<double>> bounds;
+    for (std::size_t i = 0; i < problem.lower.size(); ++i) {
+        bounds.push_back({problem.lower[i], problem.upper[i]});
+    }
+    const Responses model = [&](const std::vector<double>& x) {
+        return std::vector<double>{problem.value(x.data())};
+    };
+    const DirectRun run(problem.lower, bounds, 1, model, {0, 0, 0, 100, 2000, 0, 0, 0, 0, 0, 0});
     const double tolerance = 5e-3 * std::max(1.0, std::fabs(problem.minimum));
     EXPECT_NEAR(run.engine->bestValue(), problem.minimum, tolerance);
-    EXPECT_NEAR(problem.model(run.x)[0], problem.minimum, tolerance);
+    EXPECT_NEAR(problem.value(run.x.data()), problem.minimum, tolerance);
 }
 
-const double kPi = 3.14159265358979323846;
-
-INSTANTIATE_TEST_SUITE_P(
-    DIRECT, GlobalReference,
-    ::testing::Values(
-        GlobalProblem{"Branin", {{-5.0, 10.0}, {0.0, 15.0}},
-                      [](const std::vector<double>& x) {
-                          const double a = x[1] - 5.1 / (4 * kPi * kPi) * x[0] * x[0] +
-                                           5.0 / kPi * x[0] - 6.0;
-                          return std::vector<double>{
-                              a * a + 10.0 * (1 - 1.0 / (8 * kPi)) * std::cos(x[0]) + 10.0};
-                      },
-                      0.397887},
-        GlobalProblem{"SixHumpCamel", {{-3.0, 3.0}, {-2.0, 2.0}},
-                      [](const std::vector<double>& x) {
-                          const double a = x[0] * x[0];
-                          return std::vector<double>{(4 - 2.1 * a + a * a / 3) * a +
-                                                     x[0] * x[1] + (-4 + 4 * x[1] * x[1]) *
-                                                                       x[1] * x[1]};
-                      },
-                      -1.0316285},
-        GlobalProblem{"GoldsteinPrice", {{-2.0, 2.0}, {-2.0, 2.0}},
-                      [](const std::vector<double>& v) {
-                          const double x = v[0];
-                          const double y = v[1];
-                          const double a = 1 + (x + y + 1) * (x + y + 1) *
-                                                   (19 - 14 * x + 3 * x * x - 14 * y +
-                                                    6 * x * y + 3 * y * y);
-                          const double b = 30 + (2 * x - 3 * y) * (2 * x - 3 * y) *
-                                                    (18 - 32 * x + 12 * x * x + 48 * y -
-                                                     36 * x * y + 27 * y * y);
-                          return std::vector<double>{a * b};
-                      },
-                      3.0}),
-    [](const ::testing::TestParamInfo<GlobalProblem>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(DIRECT, GlobalReference,
+                         ::testing::Values("Branin", "Six-hump camel", "Goldstein-Price"),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                             std::string name = info.param;
+                             name.erase(std::remove_if(name.begin(), name.end(),
+                                                       [](char c) { return !std::isalnum(c); }),
+                                        name.end());
+                             return name;
+                         });
 
 // Data-set mode: the driver evaluates its own model at the data set's design.
 TEST(DIRECTDataSet, MinimisesTheModelSubjectToATwoSidedConstraint)

@@ -223,13 +223,6 @@ TEST(RunReport, DirectRunsAndUnconstrainedProblemsHaveNoConstraintSection)
     EXPECT_TRUE(report.constraintHistory.empty());
 }
 
-TEST(RunReport, CodesOutsideTheNameTablesGetTheirLastNames)
-{
-    EXPECT_EQ(RunReport::methodNameOf(2), "NOT SUPPORTED OPTIMIZATION ALGORITHM");
-    EXPECT_EQ(RunReport::gradientMethodNameOf(2), "NOT SUPPORTED SENSITIVITY ANALYSIS METHOD");
-    EXPECT_EQ(RunReport::objectiveTypeNameOf(3), "NOT SUPPORTED OBJECTIVE TYPE");
-}
-
 // Runs a test body inside a fresh scratch directory so that the result folder is
 // created there.
 class ResultFile : public ::testing::Test {
