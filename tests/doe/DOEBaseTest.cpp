@@ -15,7 +15,6 @@
 namespace Opt::DOE {
 namespace {
 
-using Testing::column;
 using Testing::thrownMessage;
 
 TEST(DOESamplingPointSet, HoldsAtMostTenThousandPoints)
@@ -39,62 +38,43 @@ protected:
                                           DesignVariable({0.0, 2.0, 5.0, 6.0, 10.0}, 5.0)};
 };
 
-TEST_F(CommonSteps, ScalesNormalisedPointsToTheBounds)
+// Scaling, snapping and duplicate removal on chosen normalised points.
+TEST_F(CommonSteps, ScaleSnapAndRemoveDuplicates)
 {
-    const AdditionalDOE design(variables, {{0.0, 0.0}, {0.25, 1.0}, {1.0, 0.55}});
-    const std::vector<std::vector<double>> expected{{10.0, 0.0}, {12.5, 10.0}, {20.0, 5.5}};
-    EXPECT_EQ(design.pointSet->points, expected);
-    EXPECT_EQ(design.pointCount, 3);
-    EXPECT_EQ(design.factorCount, 2);
-}
-
-TEST_F(CommonSteps, SnapsClampingToTheLevelsAndTakingTheNearerOne)
-{
-    const AdditionalDOE design(variables,
-                               {{0.0, 0.0}, {0.1, 0.3}, {0.2, 0.54}, {0.3, 0.56}, {0.4, 1.0}},
-                               true);
-    // 0 clamps to the first level; 0.3 is nearer 0.2; 0.54 nearer 0.5; 0.56
-    // nearer 0.6; 1 clamps to the last level. The continuous factor is untouched.
-    EXPECT_EQ(column(design.pointSet->points, 1), (std::vector<double>{2.0, 2.0, 5.0, 6.0, 6.0}));
-    EXPECT_EQ(column(design.pointSet->points, 0), (std::vector<double>{10.0, 11.0, 12.0, 13.0, 14.0}));
-}
-
-TEST_F(CommonSteps, SnapsATieToTheLowerLevel)
-{
-    const std::vector<DesignVariable> halves{DesignVariable({0.0, 1.0, 3.0, 4.0}, 0.0)};
-    const AdditionalDOE design(halves, {{0.5}}, true);
-    EXPECT_EQ(design.pointSet->points[0][0], 1.0);
-}
-
-TEST_F(CommonSteps, SnappingTwoPointsOntoTheSameLevelsLeavesTheFirst)
-{
-    const AdditionalDOE design(variables, {{0.5, 0.45}, {0.5, 0.52}, {0.7, 0.45}}, true);
-    const std::vector<std::vector<double>> expected{{15.0, 5.0}, {17.0, 5.0}};
-    EXPECT_EQ(design.pointSet->points, expected);
-    EXPECT_EQ(design.pointCount, 2);
-}
-
-TEST_F(CommonSteps, ListedDiscreteFactorsSnapWithoutSnapAll)
-{
-    const std::vector<DesignVariable> twoDiscrete{variables[1], variables[1]};
-    const AdditionalDOE design(twoDiscrete, {{0.3, 0.3}}, false, {1});
-    EXPECT_EQ(design.pointSet->points[0], (std::vector<double>{3.0, 2.0}));
-}
-
-TEST_F(CommonSteps, RemovesDuplicatesOnlyWhenSnappingIsRequested)
-{
-    const std::vector<std::vector<double>> twins{{0.5, 0.7}, {0.5, 0.7}};
-    EXPECT_EQ(AdditionalDOE(variables, twins).pointCount, 2);
-    // Snapping a continuous factor changes nothing, but the request still
-    // removes the twin.
-    EXPECT_EQ(AdditionalDOE(variables, twins, false, {0}).pointCount, 1);
-}
-
-TEST_F(CommonSteps, RemovedPointsStillRemoveTheirNeighbours)
-{
-    const std::vector<DesignVariable> line{DesignVariable({0.0, 1.0}, 0.0)};
-    const AdditionalDOE design(line, {{0.5}, {0.50006}, {0.50012}, {0.9}}, true);
-    EXPECT_EQ(column(design.pointSet->points, 0), (std::vector<double>{0.5, 0.9}));
+    const DesignVariable line({0.0, 1.0}, 0.0);
+    struct Case {
+        const char* name;
+        std::vector<DesignVariable> variables;
+        std::vector<std::vector<double>> normalised;
+        bool snapAll;
+        std::vector<int> snapped;
+        std::vector<std::vector<double>> expected;
+    };
+    const std::vector<Case> cases{
+        {"scaled to the bounds", variables, {{0.0, 0.0}, {0.25, 1.0}, {1.0, 0.55}}, false, {},
+         {{10.0, 0.0}, {12.5, 10.0}, {20.0, 5.5}}},
+        // 0 clamps to the first level; 0.3 is nearer 0.2; 0.54 nearer 0.5; 0.56
+        // nearer 0.6; 1 clamps to the last level. The continuous factor is untouched.
+        {"snapped to the nearer level", variables,
+         {{0.0, 0.0}, {0.1, 0.3}, {0.2, 0.54}, {0.3, 0.56}, {0.4, 1.0}}, true, {},
+         {{10.0, 2.0}, {11.0, 2.0}, {12.0, 5.0}, {13.0, 6.0}, {14.0, 6.0}}},
+        {"a tie snaps low", {DesignVariable({0.0, 1.0, 3.0, 4.0}, 0.0)}, {{0.5}}, true, {}, {{1.0}}},
+        {"snapped twins leave the first", variables, {{0.5, 0.45}, {0.5, 0.52}, {0.7, 0.45}}, true, {},
+         {{15.0, 5.0}, {17.0, 5.0}}},
+        {"listed factors snap without snapAll", {variables[1], variables[1]}, {{0.3, 0.3}}, false, {1},
+         {{3.0, 2.0}}},
+        {"twins stay without snapping", variables, {{0.5, 0.7}, {0.5, 0.7}}, false, {}, {{15.0, 7.0}, {15.0, 7.0}}},
+        // Snapping a continuous factor changes nothing, but the request still removes the twin.
+        {"any snap request removes twins", variables, {{0.5, 0.7}, {0.5, 0.7}}, false, {0}, {{15.0, 7.0}}},
+        {"removed points still remove their neighbours", {line}, {{0.5}, {0.50006}, {0.50012}, {0.9}}, true, {},
+         {{0.5}, {0.9}}},
+    };
+    for (const auto& c : cases) {
+        const AdditionalDOE design(c.variables, c.normalised, c.snapAll, c.snapped);
+        EXPECT_EQ(design.pointSet->points, c.expected) << c.name;
+        EXPECT_EQ(design.pointCount, static_cast<int>(c.expected.size())) << c.name;
+        EXPECT_EQ(design.factorCount, static_cast<int>(c.variables.size())) << c.name;
+    }
 }
 
 TEST_F(CommonSteps, RejectsInconsistentInput)

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include "DesignTestSupport.h"
@@ -9,37 +11,25 @@
 namespace Opt::DOE {
 namespace {
 
-using Testing::column;
 using Testing::pointLimitMessage;
 using Testing::thrownMessage;
 using Testing::unitVariables;
 
-TEST(FullFactorial, TwoLevelsRunFactorZeroFastest)
+// Factor 0 runs fastest; three levels include the middle; one level is the centre.
+TEST(FullFactorial, PointsInRunOrder)
 {
-    const FullFactorial design(unitVariables(3), 2);
-    ASSERT_EQ(design.pointCount, 8);
-    const auto& points = design.pointSet->points;
-    EXPECT_EQ(column(points, 0), (std::vector<double>{0, 1, 0, 1, 0, 1, 0, 1}));
-    EXPECT_EQ(column(points, 1), (std::vector<double>{0, 0, 1, 1, 0, 0, 1, 1}));
-    EXPECT_EQ(column(points, 2), (std::vector<double>{0, 0, 0, 0, 1, 1, 1, 1}));
-}
-
-TEST(FullFactorial, ThreeLevelsIncludeTheMiddle)
-{
-    const FullFactorial design(unitVariables(2), 3);
-    ASSERT_EQ(design.pointCount, 9);
-    const auto& points = design.pointSet->points;
-    EXPECT_EQ(column(points, 0), (std::vector<double>{0, 0.5, 1, 0, 0.5, 1, 0, 0.5, 1}));
-    EXPECT_EQ(column(points, 1), (std::vector<double>{0, 0, 0, 0.5, 0.5, 0.5, 1, 1, 1}));
-}
-
-TEST(FullFactorial, OneLevelIsTheCentre)
-{
-    const std::vector<DesignVariable> variables{DesignVariable({2.0, 4.0}, 2.0),
-                                                DesignVariable({-1.0, 0.0}, 0.0)};
-    const FullFactorial design(variables, 1);
-    ASSERT_EQ(design.pointCount, 1);
-    EXPECT_EQ(design.pointSet->points[0], (std::vector<double>{3.0, -0.5}));
+    const std::vector<DesignVariable> offset{DesignVariable({2.0, 4.0}, 2.0), DesignVariable({-1.0, 0.0}, 0.0)};
+    const std::vector<std::tuple<std::vector<DesignVariable>, int, std::vector<std::vector<double>>>> cases{
+        {unitVariables(3), 2, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {0, 0, 1}, {1, 0, 1}, {0, 1, 1}, {1, 1, 1}}},
+        {unitVariables(2), 3,
+         {{0, 0}, {0.5, 0}, {1, 0}, {0, 0.5}, {0.5, 0.5}, {1, 0.5}, {0, 1}, {0.5, 1}, {1, 1}}},
+        {offset, 1, {{3.0, -0.5}}},
+    };
+    for (const auto& [variables, levels, expected] : cases) {
+        const FullFactorial design(variables, levels);
+        EXPECT_EQ(design.pointCount, static_cast<int>(expected.size())) << levels << " levels";
+        EXPECT_EQ(design.pointSet->points, expected) << levels << " levels";
+    }
 }
 
 TEST(FullFactorial, RefusesDesignsBeyondThePointLimit)

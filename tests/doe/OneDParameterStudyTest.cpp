@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <stdexcept>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,6 @@
 namespace Opt::DOE {
 namespace {
 
-using Testing::column;
 
 class OneDStudy : public ::testing::Test {
 protected:
@@ -20,43 +20,26 @@ protected:
                                           DesignVariable({10.0, 12.0, 17.0, 20.0}, 12.0)};
 };
 
+// The studied factor walks its bounds with the others at their start; one point
+// is the centre of every bound; snapAll studies each level of a discrete factor
+// (one point per level, whatever the sample count) but neither snaps nor
+// removes duplicates of a continuous one.
 TEST_F(OneDStudy, WalksTheStudiedFactorWithTheOthersAtTheirStart)
 {
-    const OneDParameterStudy study(variables, 0, 5);
-    ASSERT_EQ(study.pointCount, 5);
-    EXPECT_EQ(column(study.pointSet->points, 0), (std::vector<double>{0, 2, 4, 6, 8}));
-    for (const auto& point : study.pointSet->points) {
-        EXPECT_DOUBLE_EQ(point[1], 12.0);
-    }
-    EXPECT_EQ(study.levels, 0);
-}
-
-TEST_F(OneDStudy, OnePointIsTheCentreOfEveryBound)
-{
-    const OneDParameterStudy study(variables, 1, 1);
-    ASSERT_EQ(study.pointCount, 1);
-    EXPECT_EQ(study.pointSet->points[0], (std::vector<double>{4.0, 15.0}));
-}
-
-TEST_F(OneDStudy, SnapAllStudiesEachDiscreteLevel)
-{
-    const OneDParameterStudy study(variables, 1, 7, true);
-    ASSERT_EQ(study.pointCount, 2) << "one point per level, whatever the sample count";
-    EXPECT_DOUBLE_EQ(study.pointSet->points[0][1], 12.0);
-    EXPECT_DOUBLE_EQ(study.pointSet->points[1][1], 17.0);
-    EXPECT_DOUBLE_EQ(study.pointSet->points[0][0], 6.0);
-    EXPECT_DOUBLE_EQ(study.pointSet->points[1][0], 6.0);
-}
-
-TEST_F(OneDStudy, NeitherSnapsNorRemovesDuplicatesOtherwise)
-{
-    // The discrete factor is not the studied one: its start stays as it is, and
-    // a continuous studied factor keeps all its points even with snapAll.
-    const OneDParameterStudy study(variables, 0, 3, true);
-    EXPECT_EQ(study.pointCount, 3);
     const std::vector<DesignVariable> fixed{DesignVariable({3.0, 3.0}, 3.0)};
-    const OneDParameterStudy repeated(fixed, 0, 4, true);
-    EXPECT_EQ(column(repeated.pointSet->points, 0), (std::vector<double>(4, 3.0)));
+    const std::vector<std::tuple<std::vector<DesignVariable>, int, int, bool, std::vector<std::vector<double>>>> cases{
+        {variables, 0, 5, false, {{0, 12}, {2, 12}, {4, 12}, {6, 12}, {8, 12}}},
+        {variables, 1, 1, false, {{4, 15}}},
+        {variables, 1, 7, true, {{6, 12}, {6, 17}}},
+        {variables, 0, 3, true, {{0, 12}, {4, 12}, {8, 12}}},
+        {fixed, 0, 4, true, {{3}, {3}, {3}, {3}}},
+    };
+    for (const auto& [studied, factor, samples, snapAll, expected] : cases) {
+        const OneDParameterStudy study(studied, factor, samples, snapAll);
+        EXPECT_EQ(study.pointCount, static_cast<int>(expected.size()));
+        EXPECT_EQ(study.pointSet->points, expected) << "factor " << factor << ", " << samples << " samples";
+        EXPECT_EQ(study.levels, factor);
+    }
 }
 
 TEST_F(OneDStudy, RejectsInconsistentArguments)

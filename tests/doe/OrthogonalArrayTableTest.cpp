@@ -54,13 +54,5 @@ TEST(OrthogonalArrayCatalogue, EveryPairOfColumnsIsBalanced)
     }
 }
 
-TEST(OrthogonalArrayCatalogue, FourRunArrayIsTheClassicL4)
-{
-    const OrthogonalArrayTable* table = findOrthogonalArray(2, 4);
-    ASSERT_NE(table, nullptr);
-    const std::vector<std::uint8_t> expected{0, 0, 0, 0, 1, 1, 1, 0, 1, 1, 1, 0};
-    EXPECT_EQ(table->symbols, expected);
-}
-
 } // namespace
 } // namespace Opt::DOE

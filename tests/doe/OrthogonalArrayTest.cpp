@@ -1,5 +1,6 @@
 #include "doe/OrthogonalArray.h"
 
+#include <array>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -15,18 +16,16 @@ using Testing::unitVariables;
 
 const std::string kNoArray = "CANNOT FIND ADEQUATE ORTHGONAL ARRAY TABLE.";
 
-TEST(OrthogonalArray, RejectsMoreFactorsThanTheArrayHasColumns)
-{
-    EXPECT_EQ(thrownMessage([] { OrthogonalArray design(unitVariables(8), 2, 8); }), kNoArray);
-    EXPECT_EQ(OrthogonalArray(unitVariables(7), 2, 8).pointCount, 8);
-}
-
+// Eight factors do not fit the seven columns of the 8-run array, and no array
+// has 27 runs, 6 or 1 levels, or negative runs.
 TEST(OrthogonalArray, RejectsSizesOutsideTheCatalogue)
 {
-    EXPECT_EQ(thrownMessage([] { OrthogonalArray design(unitVariables(4), 3, 27); }), kNoArray);
-    EXPECT_EQ(thrownMessage([] { OrthogonalArray design(unitVariables(2), 6, 36); }), kNoArray);
-    EXPECT_EQ(thrownMessage([] { OrthogonalArray design(unitVariables(2), 1, 4); }), kNoArray);
-    EXPECT_EQ(thrownMessage([] { OrthogonalArray design(unitVariables(2), 2, -4); }), kNoArray);
+    EXPECT_EQ(OrthogonalArray(unitVariables(7), 2, 8).pointCount, 8);
+    for (const auto& [factors, levels, runs] :
+         std::vector<std::array<int, 3>>{{8, 2, 8}, {4, 3, 27}, {2, 6, 36}, {2, 1, 4}, {2, 2, -4}}) {
+        EXPECT_EQ(thrownMessage([&] { OrthogonalArray design(unitVariables(factors), levels, runs); }), kNoArray)
+            << factors << " factors, " << levels << " levels, " << runs << " runs";
+    }
 }
 
 TEST(OrthogonalArray, FourRunDesignIsTheL4InNormalisedUnits)

@@ -28,120 +28,64 @@ Solved solve(const LinearProgram& program)
     return {simplex.status(), simplex.solution(), simplex.objectiveValue(), simplex.rowDuals()};
 }
 
-std::vector<std::vector<double>> nonNegative(std::size_t n)
-{
-    return std::vector<std::vector<double>>(n, {0.0, kOpen});
-}
+using Bounds = std::vector<std::vector<double>>;
+const Bounds kNonNegative3(3, {0.0, kOpen});
 
-std::vector<std::vector<double>> atMost(const std::vector<double>& upper)
+// A program, the status expected and, when optimal, the objective and the
+// entries of x that are fixed (NaN: not checked).
+struct Textbook {
+    const char* name;
+    LinearProgram program;
+    BoundedSimplex::Status status;
+    double objective;
+    std::vector<double> x;
+};
+
+TEST(BoundedSimplex, TextbookProgramsReachTheirKnownOutcome)
 {
-    std::vector<std::vector<double>> bounds;
-    for (double u : upper) {
-        bounds.push_back({-kOpen, u});
+    using S = BoundedSimplex::Status;
+    const double any = std::nan("");
+    const std::vector<Textbook> programs{
+        // Chvátal (1983), ch. 2: max 5x1 + 4x2 + 3x3, optimum 13 at (2, 0, 1).
+        {"Chvatal", {{-5, -4, -3}, {{2, 3, 1}, {4, 1, 2}, {3, 4, 2}}, {{-kOpen, 5}, {-kOpen, 11}, {-kOpen, 8}},
+                     kNonNegative3}, S::Optimal, -13.0, {2, 0, 1}},
+        // max x1 + 2 x2 with -2 <= x1 - x2 <= 1, x1 + x2 <= 4, x1 free, 0 <= x2 <= 3.
+        // On x1 = 4 - x2 the objective is 4 + x2, and x1 - x2 >= -2 caps x2 at 3.
+        {"RangedFree", {{-1, -2}, {{1, -1}, {1, 1}}, {{-2, 1}, {-kOpen, 4}}, {{-kOpen, kOpen}, {0, 3}}},
+         S::Optimal, -7.0, {1, 3}},
+        // x + y = 3 with x fixed at 1: y = 2, whatever the costs.
+        {"EqualityFixed", {{1, -1}, {{1, 1}}, {{3, 3}}, {{1, 1}, {-10, 10}}}, S::Optimal, -1.0, {1, 2}},
+        // Beale (1955) cycles under the largest-coefficient rule without an
+        // anti-cycling safeguard; optimum -1.25 at x4 = x6 = 1.
+        {"Beale", {{-0.75, 20, -0.5, 6}, {{0.25, -8, -1, 9}, {0.5, -12, -0.5, 3}, {0, 0, 1, 0}},
+                   {{-kOpen, 0}, {-kOpen, 0}, {-kOpen, 1}}, Bounds(4, {0.0, kOpen})},
+         S::Optimal, -1.25, {1, any, 1, any}},
+        // Klee and Minty (1972), three variables: max 100 x1 + 10 x2 + x3, optimum 10000.
+        {"KleeMinty", {{-100, -10, -1}, {{1, 0, 0}, {20, 1, 0}, {200, 20, 1}},
+                       {{-kOpen, 1}, {-kOpen, 100}, {-kOpen, 10000}}, kNonNegative3},
+         S::Optimal, -10000.0, {}},
+        {"Infeasible", {{1, 1}, {{1, 1}}, {{5, kOpen}}, {{0, 2}, {0, 2}}}, S::Infeasible, any, {}},
+        {"Unbounded", {{-1, 0}, {{1, -1}}, {{-kOpen, 1}}, Bounds(2, {0.0, kOpen})}, S::Unbounded, any, {}},
+    };
+    for (const auto& t : programs) {
+        const Solved s = solve(t.program);
+        ASSERT_EQ(s.status, t.status) << t.name;
+        if (t.status != S::Optimal) {
+            continue;
+        }
+        EXPECT_NEAR(s.objective, t.objective, std::fabs(t.objective) > 1e3 ? 1e-7 : kTolerance) << t.name;
+        for (std::size_t j = 0; j < t.x.size(); ++j) {
+            if (!std::isnan(t.x[j])) {
+                EXPECT_NEAR(s.x[j], t.x[j], kTolerance) << t.name << ", x" << j;
+            }
+        }
     }
-    return bounds;
-}
-
-// Chvátal (1983), ch. 2: max 5x1 + 4x2 + 3x3, optimum 13 at (2, 0, 1).
-TEST(BoundedSimplex, ChvatalIntroductoryExample)
-{
-    LinearProgram p;
-    p.objective = {-5, -4, -3};
-    p.rows = {{2, 3, 1}, {4, 1, 2}, {3, 4, 2}};
-    p.rowBounds = atMost({5, 11, 8});
-    p.variableBounds = nonNegative(3);
-    const Solved s = solve(p);
-    ASSERT_EQ(s.status, BoundedSimplex::Status::Optimal);
-    EXPECT_NEAR(s.objective, -13.0, kTolerance);
-    EXPECT_NEAR(s.x[0], 2.0, kTolerance);
-    EXPECT_NEAR(s.x[1], 0.0, kTolerance);
-    EXPECT_NEAR(s.x[2], 1.0, kTolerance);
-}
-
-// Ranged rows, a free variable and a bounded one: max x1 + 2 x2 with
-// -2 <= x1 - x2 <= 1, x1 + x2 <= 4, x1 free, 0 <= x2 <= 3. On x1 = 4 - x2 the
-// objective is 4 + x2, and x1 - x2 >= -2 caps x2 at 3: optimum 7 at (1, 3).
-TEST(BoundedSimplex, RangedRowsFreeAndBoundedVariables)
-{
-    LinearProgram p;
-    p.objective = {-1, -2};
-    p.rows = {{1, -1}, {1, 1}};
-    p.rowBounds = {{-2, 1}, {-kOpen, 4}};
-    p.variableBounds = {{-kOpen, kOpen}, {0, 3}};
-    const Solved s = solve(p);
-    ASSERT_EQ(s.status, BoundedSimplex::Status::Optimal);
-    EXPECT_NEAR(s.objective, -7.0, kTolerance);
-    EXPECT_NEAR(s.x[0], 1.0, kTolerance);
-    EXPECT_NEAR(s.x[1], 3.0, kTolerance);
-}
-
-TEST(BoundedSimplex, EqualityRowsAndFixedVariables)
-{
-    // x + y = 3 with x fixed at 1: y = 2, whatever the costs.
-    LinearProgram p;
-    p.objective = {1, -1};
-    p.rows = {{1, 1}};
-    p.rowBounds = {{3, 3}};
-    p.variableBounds = {{1, 1}, {-10, 10}};
-    const Solved s = solve(p);
-    ASSERT_EQ(s.status, BoundedSimplex::Status::Optimal);
-    EXPECT_NEAR(s.x[0], 1.0, kTolerance);
-    EXPECT_NEAR(s.x[1], 2.0, kTolerance);
-}
-
-// Beale's (1955) example cycles under the largest-coefficient rule without an
-// anti-cycling safeguard; its optimum is -1.25 at x4 = x6 = 1.
-TEST(BoundedSimplex, BealesCyclingExampleTerminates)
-{
-    LinearProgram p;
-    p.objective = {-0.75, 20, -0.5, 6};
-    p.rows = {{0.25, -8, -1, 9}, {0.5, -12, -0.5, 3}, {0, 0, 1, 0}};
-    p.rowBounds = atMost({0, 0, 1});
-    p.variableBounds = nonNegative(4);
-    const Solved s = solve(p);
-    ASSERT_EQ(s.status, BoundedSimplex::Status::Optimal);
-    EXPECT_NEAR(s.objective, -1.25, kTolerance);
-    EXPECT_NEAR(s.x[0], 1.0, kTolerance);
-    EXPECT_NEAR(s.x[2], 1.0, kTolerance);
-}
-
-// Klee and Minty (1972), three variables: max 100 x1 + 10 x2 + x3, optimum 10000.
-TEST(BoundedSimplex, KleeMintyCube)
-{
-    LinearProgram p;
-    p.objective = {-100, -10, -1};
-    p.rows = {{1, 0, 0}, {20, 1, 0}, {200, 20, 1}};
-    p.rowBounds = atMost({1, 100, 10000});
-    p.variableBounds = nonNegative(3);
-    const Solved s = solve(p);
-    ASSERT_EQ(s.status, BoundedSimplex::Status::Optimal);
-    EXPECT_NEAR(s.objective, -10000.0, 1e-7);
-}
-
-TEST(BoundedSimplex, InfeasibleAndUnboundedPrograms)
-{
-    LinearProgram infeasible;
-    infeasible.objective = {1, 1};
-    infeasible.rows = {{1, 1}};
-    infeasible.rowBounds = {{5, kOpen}};
-    infeasible.variableBounds = {{0, 2}, {0, 2}};
-    EXPECT_EQ(solve(infeasible).status, BoundedSimplex::Status::Infeasible);
-
-    LinearProgram unbounded;
-    unbounded.objective = {-1, 0};
-    unbounded.rows = {{1, -1}};
-    unbounded.rowBounds = {{-kOpen, 1}};
-    unbounded.variableBounds = nonNegative(2);
-    EXPECT_EQ(solve(unbounded).status, BoundedSimplex::Status::Unbounded);
 }
 
 TEST(BoundedSimplex, IterationLimitIsHonoured)
 {
-    LinearProgram p;
-    p.objective = {-100, -10, -1};
-    p.rows = {{1, 0, 0}, {20, 1, 0}, {200, 20, 1}};
-    p.rowBounds = atMost({1, 100, 10000});
-    p.variableBounds = nonNegative(3);
+    const LinearProgram p{{-100, -10, -1}, {{1, 0, 0}, {20, 1, 0}, {200, 20, 1}},
+                          {{-kOpen, 1}, {-kOpen, 100}, {-kOpen, 10000}}, kNonNegative3};
     BoundedSimplex::Settings settings;
     settings.maxIterations = 1;
     BoundedSimplex simplex(p, settings);

@@ -31,44 +31,35 @@ Fit fit(std::vector<double> start, const std::vector<std::vector<double>>& rows,
     return out;
 }
 
-TEST(LinearProbOPT, MaximumFormWithOneCoefficientIsItsWeightedMagnitude)
-{
-    const Fit f = fit({-3.0}, {}, {}, {2.0}, 3, 0);
-    EXPECT_DOUBLE_EQ(f.result[0], std::fabs(2.0 * f.x[0]));
-    EXPECT_GE(f.result[2], 0.0) << "CPU seconds";
-}
-
 TEST(LinearProbOPT, ObjectiveFormsAtTheFinalCoefficients)
 {
+    const Fit single = fit({-3.0}, {}, {}, {2.0}, 3, 0);
+    EXPECT_DOUBLE_EQ(single.result[0], std::fabs(2.0 * single.x[0]));
+    EXPECT_GE(single.result[2], 0.0) << "CPU seconds";
     const std::vector<double> weights = {1.0, -2.0, 0.5};
     const auto objective = [&](int form) { return fit({1.0, 2.0, 4.0}, {}, {}, weights, form, 1); };
     const Fit sum = objective(1);
-    const Fit squares = objective(2);
-    const Fit maximum = objective(3);
-    double expectedSum = 0.0;
-    double expectedSquares = 0.0;
-    double expectedMaximum = 0.0;
+    double expected[3] = {0.0, 0.0, 0.0}; // sum, squares, maximum
     for (std::size_t i = 0; i < weights.size(); ++i) {
         const double term = std::fabs(weights[i] * sum.x[i]);
-        expectedSum += term;
-        expectedSquares += term * term;
-        expectedMaximum = std::max(expectedMaximum, term);
+        expected[0] += term;
+        expected[1] += term * term;
+        expected[2] = std::max(expected[2], term);
     }
-    EXPECT_DOUBLE_EQ(sum.result[0], expectedSum);
-    EXPECT_DOUBLE_EQ(squares.result[0], expectedSquares);
-    EXPECT_DOUBLE_EQ(maximum.result[0], expectedMaximum);
+    for (int form = 1; form <= 3; ++form) {
+        EXPECT_DOUBLE_EQ(objective(form).result[0], expected[form - 1]) << "form " << form;
+    }
     EXPECT_EQ(objective(4).result[0], 0.0) << "any other form gives 0";
 }
 
+// A start outside the range is brought back onto its nearest end; any other
+// sign option fixes the coefficients at 0.
 TEST(LinearProbOPT, SignOptionSetsTheCoefficientRange)
 {
-    // A start outside the range is brought back onto its nearest end.
-    EXPECT_EQ(fit({-30.0}, {}, {}, {1.0}, 1, 0).x[0], -20.0);
-    EXPECT_EQ(fit({30.0}, {}, {}, {1.0}, 1, 0).x[0], 20.0);
-    EXPECT_EQ(fit({-30.0}, {}, {}, {1.0}, 1, 1).x[0], 0.0);
-    EXPECT_EQ(fit({30.0}, {}, {}, {1.0}, 1, -1).x[0], 0.0);
-    EXPECT_EQ(fit({-30.0}, {}, {}, {1.0}, 1, -1).x[0], -20.0);
-    EXPECT_EQ(fit({5.0}, {}, {}, {1.0}, 1, 7).x[0], 0.0) << "any other option fixes them at 0";
+    const double cases[][3] = {{-30, 0, -20}, {30, 0, 20}, {-30, 1, 0}, {30, -1, 0}, {-30, -1, -20}, {5, 7, 0}};
+    for (const auto& [start, sign, expected] : cases) {
+        EXPECT_EQ(fit({start}, {}, {}, {1.0}, 1, static_cast<int>(sign)).x[0], expected) << "sign " << sign;
+    }
 }
 
 TEST(LinearProbOPT, ZeroRowGivesMinusItsRightHandSide)

@@ -3,6 +3,8 @@
 #include "lp/LinearProgramming.h"
 
 #include <cmath>
+#include <functional>
+#include <vector>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -75,40 +77,31 @@ TEST(RunSimplex, ShortRowsArePaddedWithZeros)
 
 TEST(RunSimplex, FailuresPrintTheirMessageAndReturnItsIndex)
 {
-    Example infeasible;
-    infeasible.variableLower[0] = 3.0; // 2 x1 <= 5 cannot hold
-    SimplexRun run = runExample(infeasible);
-    EXPECT_EQ(run.status, 9);
-    EXPECT_EQ(run.printed, printedError("NO FEASIBLE SOLUTION"));
-
-    Example unbounded;
-    unbounded.rowUpper[0] = unbounded.rowUpper[1] = unbounded.rowUpper[2] = kOpen;
-    run = runExample(unbounded);
-    EXPECT_EQ(run.status, 10);
-    EXPECT_EQ(run.printed, printedError("CANNOT CONVERGED."));
-
-    Example reversed;
-    reversed.variableLower[1] = 5.0;
-    reversed.variableUpper[1] = 4.0;
-    run = runExample(reversed);
-    EXPECT_EQ(run.status, 6);
-    EXPECT_EQ(run.printed, printedError("SOME BOUNDED VARIABLES HAVE INVALID BOUNDS."));
-
-    Example notANumber;
-    notANumber.rows[4] = std::nan("");
-    run = runExample(notANumber);
-    EXPECT_EQ(run.status, 11);
-    EXPECT_EQ(run.printed, printedError("INPUT DATAS ARE INVALID."));
-
-    double loose[4] = {0.01, -999.0, -999.0, -999.0};
-    run = runExample(Example(), loose);
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.printed, printedError("INVALID SIMPLEX PARAMETER."));
-
-    int onePivot[4] = {1, -999, -999, -999};
-    run = runExample(Example(), nullptr, onePivot);
-    EXPECT_EQ(run.status, 8);
-    EXPECT_EQ(run.printed, printedError("ITERATION LIMIT HAS BEEN EXHAUSTED."));
+    struct Failure {
+        std::function<void(Example&)> change;
+        std::vector<double> reals;
+        std::vector<int> ints;
+        int status;
+        const char* message;
+    };
+    const std::vector<Failure> failures{
+        {[](Example& e) { e.variableLower[0] = 3.0; }, {}, {}, 9, "NO FEASIBLE SOLUTION"}, // 2 x1 <= 5 fails
+        {[](Example& e) { e.rowUpper[0] = e.rowUpper[1] = e.rowUpper[2] = kOpen; }, {}, {}, 10,
+         "CANNOT CONVERGED."},
+        {[](Example& e) { e.variableLower[1] = 5.0, e.variableUpper[1] = 4.0; }, {}, {}, 6,
+         "SOME BOUNDED VARIABLES HAVE INVALID BOUNDS."},
+        {[](Example& e) { e.rows[4] = std::nan(""); }, {}, {}, 11, "INPUT DATAS ARE INVALID."},
+        {[](Example&) {}, {0.01, -999.0, -999.0, -999.0}, {}, 2, "INVALID SIMPLEX PARAMETER."},
+        {[](Example&) {}, {}, {1, -999, -999, -999}, 8, "ITERATION LIMIT HAS BEEN EXHAUSTED."},
+    };
+    for (auto failure : failures) {
+        Example e;
+        failure.change(e);
+        const SimplexRun run = runExample(e, failure.reals.empty() ? nullptr : failure.reals.data(),
+                                          failure.ints.empty() ? nullptr : failure.ints.data());
+        EXPECT_EQ(run.status, failure.status) << failure.message;
+        EXPECT_EQ(run.printed, printedError(failure.message));
+    }
 }
 
 TEST(RunSimplex, InconsistentArgumentsNeverReachTheEngine)

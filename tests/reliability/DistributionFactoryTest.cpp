@@ -44,10 +44,7 @@ TEST_F(DistributionFactory, EachFamilyReadsItsColumns)
     expectFamily({7, 2.0, 3.0, kUnused, 1.0, 6.0}, 3.0, 1.0);
     // triangle 1, 2, 6: variance (1 + 4 + 36 − 2 − 6 − 12)/18
     expectFamily({8, 2.0, kUnused, kUnused, 1.0, 6.0}, 3.0, std::sqrt(21.0 / 18.0));
-}
-
-TEST_F(DistributionFactory, RecordKnowsItsVariableAndFractionalCodesTruncate)
-{
+    // The record knows its variable, and fractional codes truncate.
     EXPECT_EQ(create({0, 0.0, 1.0, 0.0, 0.0, 0.0}, 7)->variableIndex(), 7);
     EXPECT_EQ(create({2.7, 1.0, 0.0, 0.0, 0.0, 0.0})->typeCode(), 2);
 }
