@@ -1,4 +1,4 @@
-// Binary chromosomes: field decoding, resizing and the random bits.
+// Binary chromosomes: field decoding, resizing and flipping.
 #include "ga/GABinaryString.h"
 
 #include <gtest/gtest.h>
@@ -61,29 +61,6 @@ TEST(GABinaryStringBits, RegrownBitsStartAtZeroAndFlipsToggle)
     EXPECT_TRUE(string.bit(35));
     EXPECT_FALSE(string.bit(2));
     EXPECT_EQ(string.length(), 40);
-}
-
-TEST(GABinaryStringBits, RandomBitsAreOneFromAHalfUpAndAdvanceTheGenerator)
-{
-    RandomSource generator(11u);
-    RandomSource expected = generator;
-    GABinaryString string;
-    string.resize(70);
-    string.randomize(generator);
-    for (int i = 0; i < 70; ++i) {
-        EXPECT_EQ(string.bit(i), expected.uniform() >= 0.5) << i;
-    }
-    EXPECT_TRUE(generator == expected);
-}
-
-TEST(GABinaryStringBits, SameBitsComparesTheGivenLength)
-{
-    GABinaryString a = stringOf("1011001110001111000011111000001111");
-    GABinaryString b = a;
-    b.flipBit(33);
-    EXPECT_TRUE(a.sameBits(b, 33));
-    EXPECT_FALSE(a.sameBits(b, 34));
-    EXPECT_FALSE(a.sameBits(stringOf("1011"), 5)) << "a shorter string never matches";
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // The genetic algorithms through the exported functions: the vector family with
-// its time counters, the array family and the general entry point.
+// its time counters and the array family.
 #include "api/zelkor.h"
 
 #include <cmath>
@@ -21,11 +21,6 @@ int bowlArray(double* x, double* f)
     f[0] = (x[0] - 0.25) * (x[0] - 0.25) + (x[1] + 0.5) * (x[1] + 0.5);
     f[1] = x[0] + x[1];
     return 0;
-}
-
-int bowlResponses(double* x, int, double* f, int)
-{
-    return bowlArray(x, f);
 }
 
 class GAEntryPoints : public ::testing::Test {
@@ -97,28 +92,6 @@ TEST_F(GAEntryPoints, MicroGaVectorAndArrayFormsHandOutTheSameDesigns)
     runMicroGA_ptr(bowlArray, y.data(), f.data(), &bounds, 2, 2, reals.data(), ints.data());
     EXPECT_EQ(calls.designs, viaVectors);
     EXPECT_EQ(x, y);
-}
-
-TEST_F(GAEntryPoints, ZelkorTranslatesTheGaSettings)
-{
-    // User ints: [1] evaluations, [5] population, [6] stall generations.
-    std::vector<int> user = {-999, 60, -999, -999, -999, 12, 3};
-    double lowerUpper[2][2] = {{-1.0, 1.0}, {-1.0, 1.0}};
-    std::vector<double*> boundPointers = {lowerUpper[0], lowerUpper[1]};
-    std::vector<double> x = {0.9, 0.9};
-    std::vector<double> f(2);
-    for (int method : {2, 3}) {
-        calls = Calls();
-        Zelkor(method, 0, bowlResponses, 2, x.data(), boundPointers.data(), 2, f.data(), 0,
-               user.data(), 0, reals.data(), nullptr);
-        ASSERT_FALSE(calls.designs.empty()) << "method " << method;
-        EXPECT_NE(calls.designs.front(), (std::vector<double>{0.9, 0.9}));
-        // Generations end once 60 evaluations are reached; the micro-GA makes the
-        // population odd (13) and evaluates 12 of them after the first generation.
-        const std::size_t perGeneration = method == 2 ? 12u : 13u;
-        EXPECT_LE(calls.designs.size(), 60u + perGeneration) << "method " << method;
-        EXPECT_GE(calls.designs.size(), 60u) << "method " << method;
-    }
 }
 
 } // namespace

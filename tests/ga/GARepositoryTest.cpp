@@ -91,15 +91,5 @@ TEST_F(Repository, BinaryStringsMatchOnEveryBit)
     EXPECT_FALSE(repository.find(GAGenomes::kBinary, other, 0));
 }
 
-TEST_F(Repository, OtherCodingsAreNeitherStoredNorFound)
-{
-    const GAGenomes stored = realPopulation({{0.5}});
-    repository.store(stored, GAGenomes::kReal, 0, rowsWith(1.0, 0.0));
-    repository.store(stored, GAGenomes::kBoth, 0, rowsWith(1.0, 0.0));
-    EXPECT_EQ(repository.size(), 1);
-    EXPECT_FALSE(repository.find(GAGenomes::kBoth, stored, 0));
-    EXPECT_FALSE(repository.find(7, stored, 0));
-}
-
 } // namespace
 } // namespace Opt

@@ -1,7 +1,6 @@
-// The hybrid GA: the local-search tasks on the fittest half, the settings handed
-// to the inner engine, what a finished search writes back, and the fitness of a
-// locally improved individual. The inner engine here is a small stand-in
-// registered as engine type 0 for the duration of a test.
+// The hybrid GA: the local-search tasks on the fittest half and what a finished
+// search writes back, with a small stand-in registered as engine type 0 for the
+// duration of a test; then a reference problem with the library's SQP engine.
 #include "ga/HybridGA.h"
 
 #include <algorithm>
@@ -170,115 +169,6 @@ TEST_F(HybridRun, SevenIndividualsGiveThreeSearchesOnTheFittestInAscendingOrder)
     }
 }
 
-TEST_F(HybridRun, InnerSettingsComeFromPositionsTwentyToThirtyOne)
-{
-    build(5, -999.0, bowl, 2);
-    stepUntil(EnginePhase::UpdateStep);
-    ASSERT_EQ(innerBuilds.size(), 2u);
-    for (int k = 0; k < 12; ++k) {
-        EXPECT_EQ(innerBuilds[0].ints[static_cast<std::size_t>(k)], 120 + k);
-        EXPECT_EQ(innerBuilds[0].reals[static_cast<std::size_t>(k)], 20.5 + k);
-    }
-    EXPECT_EQ(innerBuilds[0].bounds, bounds);
-}
-
-TEST_F(HybridRun, ImprovedFitnessComesFromTheInnerRunsLastResponses)
-{
-    // Feasible everywhere: the fitness is the objective at the halfway point.
-    build(5, 100.0, bowl, 2);
-    stepUntil(EnginePhase::UpdateStep);
-    for (const auto& task : ga->tasks()) {
-        const std::vector<double>& genes =
-            ga->population().realStrings()[static_cast<std::size_t>(task.individual)].values();
-        const std::vector<double> design = {-1.0 + 4.0 * genes[0], 2.0 * genes[1]};
-        EXPECT_NEAR(ga->fitnessRecords()[static_cast<std::size_t>(task.individual)].value,
-                    bowl(design)[0], 1e-12);
-    }
-}
-
-TEST_F(HybridRun, SlightViolationWithoutLimitIsInfiniteUnlessTheRuleChanges)
-{
-    const Model slightlyOut = [](const std::vector<double>& x) {
-        return std::vector<double>{x[0] * x[0], 1e-6};
-    };
-    for (bool changed : {false, true}) {
-        build(5, 100.0, slightlyOut, 2);
-        HybridGA::Rules rules;
-        rules.valueWithoutLimit = changed;
-        ga->setRules(rules);
-        designs.clear();
-        stepUntil(EnginePhase::UpdateStep);
-        const int individual = ga->tasks()[0].individual;
-        const double value = ga->fitnessRecords()[static_cast<std::size_t>(individual)].value;
-        if (changed) {
-            const std::vector<double>& halfway = designs[5 + 1]; // after the first task's start
-            EXPECT_NEAR(value, halfway[0] * halfway[0] + 100.0 * 1e-6, 1e-12);
-        } else {
-            EXPECT_TRUE(std::isinf(value)) << "r / 0 - 1 with r > 0";
-        }
-    }
-}
-
-TEST_F(HybridRun, FeasibilityFirstKeepsTheObjectiveAndTheViolation)
-{
-    const Model model = [](const std::vector<double>& x) {
-        return std::vector<double>{x[1], 0.25 - x[0]};
-    };
-    build(5, -1.0, model, 2);
-    stepUntil(EnginePhase::UpdateStep);
-    const int individual = ga->tasks()[1].individual;
-    const auto& record = ga->fitnessRecords()[static_cast<std::size_t>(individual)];
-    const std::vector<double>& genes =
-        ga->population().realStrings()[static_cast<std::size_t>(individual)].values();
-    EXPECT_NEAR(record.value, 2.0 * genes[1], 1e-12);
-    EXPECT_NEAR(record.violation, std::max(0.25 - (-1.0 + 4.0 * genes[0]), 0.0), 1e-12);
-}
-
-TEST(HybridGAInner, AnInnerErrorEndsTheRun)
-{
-    InnerEngineStandIn failing(true);
-    std::vector<int> ints(HybridGA::kIntCount, -999);
-    std::vector<double> reals(HybridGA::kRealCount, -999.0);
-    OptEngineMain session(1, 1, {0.0}, {{0.0, 1.0}}, reals.data(), ints.data(), HybridGA::kMethodCode, 0);
-    ASSERT_NE(session.engine, nullptr);
-    std::vector<double> x(1);
-    std::vector<double> f(1);
-    int code = 3;
-    int evaluations = 0;
-    while (code == 1 || code == 3) {
-        code = session.runOptEngine(x.data(), f.data(), nullptr);
-        evaluations += code == 1 ? 1 : 0;
-        f[0] = x[0];
-    }
-    EXPECT_EQ(code, -1);
-    EXPECT_EQ(evaluations, 7 + 1) << "the population, then the first task's start";
-}
-
-TEST(HybridGAInner, WithTheChangedRuleAnInnerErrorSkipsTheTask)
-{
-    InnerEngineStandIn failing(true);
-    std::vector<int> ints(HybridGA::kIntCount, -999);
-    ints[3] = 2;
-    std::vector<double> reals(HybridGA::kRealCount, -999.0);
-    HybridGA ga({0.0}, {{0.0, 1.0}}, 1, reals, ints, 0);
-    HybridGA::Rules rules;
-    rules.innerErrorEndsTask = true;
-    ga.setRules(rules);
-    std::vector<double> x(1);
-    std::vector<double> f(1);
-    int code = 3;
-    int evaluations = 0;
-    while (code == 1 || code == 3) {
-        code = ga.step(x.data(), f.data(), nullptr);
-        evaluations += code == 1 ? 1 : 0;
-        f[0] = x[0];
-    }
-    EXPECT_EQ(code, 0);
-    EXPECT_EQ(ga.iterationCount, 2);
-    // Each generation: its designs, then one start per task (three of seven).
-    EXPECT_EQ(evaluations, (7 + 3) + (6 + 3));
-}
-
 } // namespace
 } // namespace Opt
 
@@ -313,36 +203,6 @@ TEST(HybridGAWithSqp, SixHumpCamelThroughZelkor)
     EXPECT_NEAR(atOptimum[0], -1.0316285, 1e-4);
     EXPECT_NEAR(std::fabs(x[0]), 0.0898, 1e-3);
     EXPECT_NEAR(std::fabs(x[1]), 0.7127, 1e-3);
-}
-
-TEST(HybridGAWithSqp, ConstrainedOptimumWithTheChangedRules)
-{
-    ASSERT_NE(findEngineBuilder(HybridGA::kInnerEngineType), nullptr);
-    std::vector<int> ints(HybridGA::kIntCount, -999);
-    std::vector<double> reals(HybridGA::kRealCount, -999.0);
-    ints[3] = 15;
-    ints[13] = 2;
-    ints[23] = 20; // inner iterations
-    ints[25] = 1;  // inner forward differences
-    HybridGA ga({0.0, 0.0}, {{-2.0, 3.0}, {-2.0, 3.0}}, 3, reals, ints, 0);
-    HybridGA::Rules rules;
-    rules.valueWithoutLimit = true;
-    rules.innerErrorEndsTask = true;
-    ga.setRules(rules);
-    std::vector<double> x(2);
-    std::vector<double> f(3);
-    int code = 3;
-    while (code == 1 || code == 3) {
-        code = ga.step(x.data(), f.data(), nullptr);
-        if (code == 1) { // Bracken and McCormick: 1 at (1, 1)
-            f[0] = (x[0] - 2.0) * (x[0] - 2.0) + (x[1] - 1.0) * (x[1] - 1.0);
-            f[1] = x[0] * x[0] - x[1];
-            f[2] = x[0] + x[1] - 2.0;
-        }
-    }
-    EXPECT_EQ(code, 0);
-    EXPECT_NEAR(x[0], 1.0, 1e-2);
-    EXPECT_NEAR(x[1], 1.0, 1e-2);
 }
 
 } // namespace

@@ -57,7 +57,7 @@ protected:
     std::vector<double> finalDesign;
 };
 
-TEST_F(LoggedRun, TwoVariablesLogDesignsResponsesAndTheOptimum)
+TEST_F(LoggedRun, LogsDesignsResponsesAndTheOptimum)
 {
     run(2, 3);
     const std::vector<std::string> lines = linesOf(path);
@@ -81,16 +81,6 @@ TEST_F(LoggedRun, TwoVariablesLogDesignsResponsesAndTheOptimum)
     EXPECT_EQ(lines[end - 3], optimum);
     EXPECT_EQ(lines[end - 2], " - TOTAL ITERATION :" + std::to_string(generations));
     EXPECT_EQ(lines[end - 1], " - TOTAL EVALUATION :" + std::to_string(evaluations));
-}
-
-TEST_F(LoggedRun, ThreeVariablesWriteNoDesignLinesButEveryResponseLine)
-{
-    run(3, 1);
-    const std::vector<std::string> lines = linesOf(path);
-    ASSERT_EQ(lines.size(), static_cast<std::size_t>(evaluations) + 4u);
-    EXPECT_EQ(lines[0].substr(0, 18), "OBJECTIVE VALUE : ");
-    EXPECT_EQ(lines[0].size(), 17u + 1u + 15u);
-    EXPECT_EQ(lines[lines.size() - 3], "") << "no design for three variables";
 }
 
 } // namespace
