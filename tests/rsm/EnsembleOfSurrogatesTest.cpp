@@ -1,7 +1,6 @@
 #include "rsm/EnsembleOfSurrogates.h"
 
 #include <cmath>
-#include <cstdio>
 #include <numeric>
 #include <stdexcept>
 
@@ -9,7 +8,6 @@
 
 #include "SurrogateTestSupport.h"
 #include "rsm/NearestSampleList.h"
-#include "rsm/RSMDataOut.h"
 
 namespace Opt::RSM {
 namespace {
@@ -31,9 +29,7 @@ protected:
         EnsembleMemberSettings settings;
         settings.variableCount = 2;
         settings.correlationKind = 0;
-        auto model = std::make_shared<EnsembleOfSurrogates>(0, settings, neighbours);
-        model->loadResponse(0);
-        EXPECT_TRUE(model->build(true));
+        const auto model = Testing::fit<EnsembleOfSurrogates>(0, true, 0, settings, neighbours);
         NearestSampleList::resize(model->neighbourCount);
         return model;
     }
@@ -106,9 +102,9 @@ TEST_F(EnsembleOfSurrogatesTest, NeighbourCountBelowTwoBecomesTheVariableCount)
     installFunction(scattered(10, 3), [](const std::vector<double>& x) { return x[0] + x[1] * x[2]; });
     EnsembleMemberSettings settings;
     settings.variableCount = 3;
-    EXPECT_EQ(EnsembleOfSurrogates(0, settings, 1).neighbourCount, 3);
-    EXPECT_EQ(EnsembleOfSurrogates(0, settings, -999).neighbourCount, 3);
-    EXPECT_EQ(EnsembleOfSurrogates(0, settings, 5).neighbourCount, 5);
+    for (const auto& [given, used] : {std::pair{1, 3}, {-999, 3}, {5, 5}}) {
+        EXPECT_EQ(EnsembleOfSurrogates(0, settings, given).neighbourCount, used);
+    }
 }
 
 TEST_F(EnsembleOfSurrogatesTest, AnUnfilledListIsRefused)
@@ -123,22 +119,14 @@ TEST_F(EnsembleOfSurrogatesTest, ModelFileRoundTripGivesBitIdenticalPredictions)
 {
     const Points points = scattered(14, 2);
     const auto model = fitted(points);
-    const std::string base = ::testing::TempDir() + "ensemble_round_trip";
-    {
-        RSMDataOut out(base, " ");
-        out.writeModels(ModelMap{{0, model}}, points, true);
-    }
-    RSMDataOut in(base, " ");
-    const auto restored = std::dynamic_pointer_cast<EnsembleOfSurrogates>(in.readModel(0, 2));
+    const auto restored = Testing::roundTrip<EnsembleOfSurrogates>(model, 0, points, true);
     ASSERT_NE(restored, nullptr);
-    EXPECT_EQ(restored->modelType(), 5);
     EXPECT_EQ(restored->neighbourCount, 3);
     for (const auto& x : scattered(12, 2)) {
         const std::vector<double> shifted = {0.8 * x[0] + 0.05, 0.8 * x[1]};
         NearestSampleList::fill(shifted, points);
         EXPECT_EQ(restored->predict(shifted), model->predict(shifted));
     }
-    std::remove((base + ".rsm").c_str());
 }
 
 } // namespace

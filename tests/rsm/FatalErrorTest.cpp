@@ -57,7 +57,7 @@ protected:
     }
 };
 
-TEST_F(FatalErrorDeathTest, EveryModelEndsTheProcessOnFewerThanTwoPoints)
+TEST_F(FatalErrorDeathTest, TheDefaultHandlerEndsTheProcessWithTheLine)
 {
     installDesign({{0.5, 0.5}}, {{1.0}});
     EXPECT_EXIT(PolynomialRegression(1, 0, 2, 0), ::testing::ExitedWithCode(0), kTooFewPointsLine);
@@ -69,12 +69,8 @@ TEST_F(FatalErrorDeathTest, EveryModelEndsTheProcessOnFewerThanTwoPoints)
     installDesign({{0.0, 0.0}, {1.0, 1.0}, {2.0, 2.0}}, {{1.0}, {2.0}, {3.0}});
     EXPECT_EXIT(PolynomialRegression(1, 0, 2, 1, 0), ::testing::ExitedWithCode(0), kTooFewPointsLine)
         << "the excluded-variable form counts the points it asks for";
-}
-
-TEST_F(FatalErrorDeathTest, AFitThatThrowsEndsTheProcess)
-{
     FailingModel model;
-    EXPECT_EXIT(model.build(true), ::testing::ExitedWithCode(0), kBuildFailedLine);
+    EXPECT_EXIT(model.build(true), ::testing::ExitedWithCode(0), kBuildFailedLine) << "a fit that throws";
 }
 
 TEST_F(FatalErrorDeathTest, AReplacedHandlerDecidesInstead)

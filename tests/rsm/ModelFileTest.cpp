@@ -20,6 +20,7 @@
 namespace Opt::RSM {
 namespace {
 
+using Testing::fit;
 using Testing::installDesign;
 using Testing::Points;
 using Testing::scattered;
@@ -84,16 +85,18 @@ Points twoResponses(const Points& points)
 ModelMap fitAll(const Points& points)
 {
     installDesign(points, twoResponses(points));
-    auto polynomial = std::make_shared<PolynomialRegression>(4, 1, 2, 0);
-    polynomial->loadResponse(1);
-    polynomial->build(false);
-    auto radial = std::make_shared<RadialBasisFunction>(2, 2, 2, 0);
-    radial->loadResponse(0);
-    radial->build(false);
-    auto support = std::make_shared<SupportVectorRegression>(0, 2, 0);
-    support->loadResponse(1);
-    support->build(false);
-    return {{1, polynomial}, {2, radial}, {0, support}};
+    return {{1, fit<PolynomialRegression>(1, false, 4, 1, 2, 0)},
+            {2, fit<RadialBasisFunction>(0, false, 2, 2, 2, 0)},
+            {0, fit<SupportVectorRegression>(1, false, 0, 2, 0)}};
+}
+
+// Response 1: PR kind 0 on values 1 and 3 (beta = 2). Response 2: linear RBF on
+// constant values 5 (weights 0, mean 5). Points 0 and 1.
+ModelMap fitTiny()
+{
+    installDesign({{0.0}, {1.0}}, {{1.0, 5.0}, {3.0, 5.0}});
+    return {{1, fit<PolynomialRegression>(0, false, 0, 1, 1, 0)},
+            {2, fit<RadialBasisFunction>(1, false, 2, 0, 1, 0)}};
 }
 
 void appendInt(Bytes& bytes, std::uint32_t value)
@@ -101,14 +104,6 @@ void appendInt(Bytes& bytes, std::uint32_t value)
     for (int b = 0; b < 4; ++b) {
         bytes.push_back(static_cast<unsigned char>(value >> (8 * b)));
     }
-}
-
-TEST(ModelFileName, ExtensionRule)
-{
-    EXPECT_EQ(RSMDataOut("run/model", " ").fileName, "run/model.rsm");
-    EXPECT_EQ(RELDataOut("run/model", " ").fileName, "run/model.rel");
-    EXPECT_EQ(RSMDataOut("run/model", ".sao").fileName, "run/model.sao");
-    EXPECT_EQ(RELDataOut("run/model", "").fileName, "run/model");
 }
 
 TEST_F(ModelFileTest, EveryTypePredictsBitForBitAfterTheRoundTrip)
@@ -137,14 +132,10 @@ TEST_F(ModelFileTest, TheDirectoryAscendsByResponseId)
 {
     const Points points = scattered(6, 2);
     installDesign(points, twoResponses(points));
-    auto radial = std::make_shared<RadialBasisFunction>(3, 0, 2, 0);
-    radial->loadResponse(0);
-    radial->build(false);
-    auto polynomial = std::make_shared<PolynomialRegression>(1, 1, 2, 0);
-    polynomial->loadResponse(0);
-    polynomial->build(false);
     RSMDataOut file(base, " ");
-    ASSERT_TRUE(file.writeModels({{3, radial}, {1, polynomial}}, points, false));
+    ASSERT_TRUE(file.writeModels({{3, fit<RadialBasisFunction>(0, false, 3, 0, 2, 0)},
+                                  {1, fit<PolynomialRegression>(0, false, 1, 1, 2, 0)}},
+                                 points, false));
     const Bytes bytes = fileBytes();
     // (1, 16), then the PR record (type, 3 coefficients, 3 x 3 terms: 4 + 28 + 40)
     // and (3, 88).
@@ -159,18 +150,7 @@ TEST_F(ModelFileTest, TheDirectoryAscendsByResponseId)
 
 TEST_F(ModelFileTest, BytesOfATinyFile)
 {
-    // Response 1: PR kind 0 on values 1 and 3 (beta = 2). Response 2: linear RBF
-    // on constant values 5 (weights 0, mean 5). Points 0 and 1.
-    const Points points{{0.0}, {1.0}};
-    installDesign(points, {{1.0, 5.0}, {3.0, 5.0}});
-    auto polynomial = std::make_shared<PolynomialRegression>(0, 1, 1, 0);
-    polynomial->loadResponse(0);
-    polynomial->build(false);
-    auto radial = std::make_shared<RadialBasisFunction>(2, 0, 1, 0);
-    radial->loadResponse(1);
-    radial->build(false);
-    RSMDataOut file(base, " ");
-    ASSERT_TRUE(file.writeModels({{1, polynomial}, {2, radial}}, points, true));
+    ASSERT_TRUE(RSMDataOut(base, " ").writeModels(fitTiny(), {{0.0}, {1.0}}, true));
     const Bytes expected{
         0x01, 0, 0, 0, 0x10, 0, 0, 0, 0x02, 0, 0, 0, 0x30, 0, 0, 0, // directory
         0x01, 0, 0, 0,                                              // type 1
@@ -190,11 +170,8 @@ TEST_F(ModelFileTest, APolynomialAloneHasNoTrailer)
 {
     const Points points = scattered(5, 2);
     installDesign(points, twoResponses(points));
-    auto polynomial = std::make_shared<PolynomialRegression>(1, 4, 2, 0);
-    polynomial->loadResponse(0);
-    polynomial->build(false);
     RSMDataOut file(base, " ");
-    ASSERT_TRUE(file.writeModels({{4, polynomial}}, points, true));
+    ASSERT_TRUE(file.writeModels({{4, fit<PolynomialRegression>(0, false, 1, 4, 2, 0)}}, points, true));
     EXPECT_EQ(fileBytes().size(), 8u + 4u + 28u + 40u);
     const auto design = currentDesign();
     file.readModel(4, 2);
@@ -231,15 +208,7 @@ TEST_F(ModelFileTest, EveryTruncationIsRefusedWithOneLine)
 
 TEST_F(ModelFileTest, CorruptFilesSayWhatIsWrong)
 {
-    const Points points{{0.0}, {1.0}};
-    installDesign(points, {{1.0, 5.0}, {3.0, 5.0}});
-    auto polynomial = std::make_shared<PolynomialRegression>(0, 1, 1, 0);
-    polynomial->loadResponse(0);
-    polynomial->build(false);
-    auto radial = std::make_shared<RadialBasisFunction>(2, 0, 1, 0);
-    radial->loadResponse(1);
-    radial->build(false);
-    ASSERT_TRUE(RSMDataOut(base, " ").writeModels({{1, polynomial}, {2, radial}}, points, true));
+    ASSERT_TRUE(RSMDataOut(base, " ").writeModels(fitTiny(), {{0.0}, {1.0}}, true));
     const Bytes good = fileBytes(); // the layout of BytesOfATinyFile
     struct Corruption {
         std::size_t at;

@@ -1,13 +1,11 @@
 #include "rsm/OrdinaryKrigingGeo.h"
 
 #include <cmath>
-#include <cstdio>
 #include <stdexcept>
 
 #include <gtest/gtest.h>
 
 #include "SurrogateTestSupport.h"
-#include "rsm/RSMDataOut.h"
 
 namespace Opt::RSM {
 namespace {
@@ -26,10 +24,7 @@ double wave(const std::vector<double>& x)
 std::shared_ptr<OrdinaryKrigingGeo> fitted(const Points& points, double slope)
 {
     installFunction(points, wave);
-    auto model = std::make_shared<OrdinaryKrigingGeo>(0, 7, 3, slope, 0);
-    model->loadResponse(0);
-    EXPECT_TRUE(model->build(false));
-    return model;
+    return Testing::fit<OrdinaryKrigingGeo>(0, false, 0, 7, 3, slope, 0);
 }
 
 TEST_F(OrdinaryKrigingGeoTest, ReproducesTheSamples)
@@ -39,8 +34,6 @@ TEST_F(OrdinaryKrigingGeoTest, ReproducesTheSamples)
     for (const auto& x : points) {
         EXPECT_NEAR(model->predict(x), wave(x), 1e-9);
     }
-    EXPECT_EQ(model->modelType(), 6);
-    EXPECT_EQ(model->data->dataType(), -1);
     EXPECT_FALSE(model->build(false));
 }
 
@@ -49,10 +42,8 @@ TEST_F(OrdinaryKrigingGeoTest, WeightsAreUnbiasedAndIndependentOfTheSlope)
     const Points points = scattered(12, 3);
     // A constant response is predicted exactly anywhere: the weights sum to 1.
     installFunction(points, [](const std::vector<double>&) { return -4.25; });
-    OrdinaryKrigingGeo constant(0, 0, 3, 1.0, 0);
-    constant.loadResponse(0);
-    ASSERT_TRUE(constant.build(false));
-    EXPECT_NEAR(constant.predict({0.31, -0.7, 0.05}), -4.25, 1e-10);
+    const auto constant = Testing::fit<OrdinaryKrigingGeo>(0, false, 0, 0, 3, 1.0, 0);
+    EXPECT_NEAR(constant->predict({0.31, -0.7, 0.05}), -4.25, 1e-10);
 
     const auto gentle = fitted(points, 0.5);
     const auto steep = fitted(points, 40.0);
@@ -76,20 +67,13 @@ TEST_F(OrdinaryKrigingGeoTest, ModelFileRoundTripGivesBitIdenticalPredictions)
 {
     const Points points = scattered(15, 3);
     const auto model = fitted(points, 3.0);
-    const std::string base = ::testing::TempDir() + "ordinary_kriging_round_trip";
-    {
-        RSMDataOut out(base, " ");
-        out.writeModels(ModelMap{{2, model}}, points, false);
-    }
-    RSMDataOut in(base, " ");
-    const auto restored = std::dynamic_pointer_cast<OrdinaryKrigingGeo>(in.readModel(2, 3));
+    const auto restored = Testing::roundTrip<OrdinaryKrigingGeo>(model, 2, points, false);
     ASSERT_NE(restored, nullptr);
     EXPECT_EQ(restored->setting, 7);
     EXPECT_EQ(restored->slope, 3.0);
     for (const auto& x : scattered(20, 3)) {
         EXPECT_EQ(restored->predict(x), model->predict(x));
     }
-    std::remove((base + ".rsm").c_str());
 }
 
 } // namespace

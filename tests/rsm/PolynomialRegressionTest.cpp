@@ -11,6 +11,7 @@
 namespace Opt::RSM {
 namespace {
 
+using Testing::fit;
 using Testing::grid;
 using Testing::installDesign;
 using Testing::installFunction;
@@ -29,10 +30,7 @@ double quadratic(const std::vector<double>& x)
 
 std::shared_ptr<PolynomialRegression> fitted(int kind, int variables, bool withCrossValidation)
 {
-    auto model = std::make_shared<PolynomialRegression>(kind, 0, variables, 0);
-    model->loadResponse(0);
-    EXPECT_TRUE(model->build(withCrossValidation));
-    return model;
+    return fit<PolynomialRegression>(0, withCrossValidation, kind, 0, variables, 0);
 }
 
 TEST(PolynomialTerms, CountsOfEveryKind)
@@ -95,17 +93,6 @@ TEST_F(PolynomialRegressionTest, FullQuadraticReproducesAQuadraticExactly)
     EXPECT_NEAR(model->looRSquared(), 1.0, 1e-12) << "every refit recovers the quadratic too";
 }
 
-TEST_F(PolynomialRegressionTest, ConstantKindPredictsTheMean)
-{
-    installFunction(scattered(7, 3), [](const std::vector<double>& x) { return x[0] + 2 * x[2]; });
-    const auto model = fitted(0, 3, false);
-    double mean = 0.0;
-    for (const double v : model->record().values) {
-        mean += v / 7.0;
-    }
-    EXPECT_NEAR(model->predict({0.3, -0.9, 0.1}), mean, 1e-12);
-}
-
 TEST_F(PolynomialRegressionTest, FewerPointsThanTermsGiveTheMinimumNormFit)
 {
     // Three points, six terms: the normal matrix has rank 3.
@@ -134,7 +121,7 @@ TEST_F(PolynomialRegressionTest, ConstantValuesGiveBothDeterminationsOne)
 
 TEST_F(PolynomialRegressionTest, SecondBuildReturnsFalseAndKeepsTheModel)
 {
-    const auto design = installFunction(scattered(9, 2), quadratic);
+    installFunction(scattered(9, 2), quadratic);
     const auto model = fitted(1, 2, false);
     const std::vector<double> coefficients = model->record().coefficients;
     model->setResponseValues(std::vector<double>(9, 1.0));
@@ -155,49 +142,15 @@ TEST_F(PolynomialRegressionTest, LeaveOneOutEqualsHonestRefits)
         installFunction(points, response);
         const auto model = fitted(kind, 2, true);
         ASSERT_EQ(model->record().leaveOneOutCoefficients.size(), points.size());
-        for (std::size_t i = 0; i < points.size(); ++i) {
-            Points others = points;
-            others.erase(others.begin() + static_cast<std::ptrdiff_t>(i));
-            installFunction(others, response);
-            PolynomialRegression refit(kind, 0, 2, 0);
-            refit.loadResponse(0);
-            refit.build(false);
-            for (const auto& x : scattered(4, 2)) {
-                EXPECT_LE(relativeDifference(model->predictLeaveOneOut(static_cast<int>(i), x),
-                                             refit.predict(x)),
-                          1e-9)
-                    << "kind " << kind << ", point " << i;
-            }
-        }
+        Testing::expectLeaveOneOutEqualsRefits(*model, points, response, scattered(4, 2), true, [&] {
+            return fit<PolynomialRegression>(0, false, kind, 0, 2, 0);
+        });
     }
 }
 
-// Responses x0 plus alternating noise of amplitude `noise`.
-void installNoisyLine(const Points& points, double noise)
-{
-    Points responses;
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        responses.push_back({points[i][0] + (i % 2 == 0 ? noise : -noise)});
-    }
-    installDesign(points, responses);
-}
-
-TEST_F(PolynomialRegressionTest, QualityMeasuresAreAdjustedAndClamped)
+TEST_F(PolynomialRegressionTest, QualityMeasuresAreClamped)
 {
     auto dataSet = std::make_shared<DataSet>();
-    installNoisyLine(scattered(10, 2), 0.2);
-    const auto model = fitted(1, 2, true);
-    model->storeQuality(dataSet);
-    const SurrogateSummary& summary = dataSet->surrogateSummaries.at(0);
-    const double r2 = model->rSquared();
-    const double q2 = model->looRSquared();
-    ASSERT_GT(q2, 0.0);
-    ASSERT_LT(r2, 1.0);
-    EXPECT_DOUBLE_EQ(*summary.rSquared, r2);
-    EXPECT_DOUBLE_EQ(*summary.adjustedRSquared, 1.0 - (1.0 - r2) * 9.0 / 6.0); // N = 10, p = 3
-    EXPECT_DOUBLE_EQ(*summary.qSquared, q2);
-    EXPECT_DOUBLE_EQ(*summary.adjustedQSquared, std::max(0.0, 1.0 - (1.0 - q2) * 9.0 / 6.0));
-
     // Values +1, -1, +1, ... about a constant: each refit's mean leans away from
     // the point left out, PRESS = 10 (10/9)^2 > SST = 10, and Q^2 < 0 is stored as 0.
     installDesign(scattered(10, 2), {{1}, {-1}, {1}, {-1}, {1}, {-1}, {1}, {-1}, {1}, {-1}});
@@ -215,19 +168,6 @@ TEST_F(PolynomialRegressionTest, QualityMeasuresAreAdjustedAndClamped)
     EXPECT_NEAR(*full.rSquared, 1.0, 1e-12);
     EXPECT_EQ(*full.adjustedRSquared, 0.0);
     EXPECT_FALSE(full.qSquared.has_value()) << "built without leave-one-out data";
-}
-
-TEST_F(PolynomialRegressionTest, StoreModelWritesCoefficientsAndTerms)
-{
-    installFunction(scattered(12, 2), quadratic);
-    const auto model = fitted(4, 2, false);
-    auto dataSet = std::make_shared<DataSet>();
-    model->storeModel(dataSet);
-    const SurrogateSummary& summary = dataSet->surrogateSummaries.at(0);
-    EXPECT_EQ(summary.modelType, 1);
-    EXPECT_EQ(summary.kind, 4);
-    EXPECT_EQ(summary.coefficients, model->record().coefficients);
-    EXPECT_EQ(summary.terms, model->record().terms);
 }
 
 TEST_F(PolynomialRegressionTest, SelectResponseKeepsFailedValues)

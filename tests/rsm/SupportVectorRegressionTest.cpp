@@ -10,6 +10,7 @@
 namespace Opt::RSM {
 namespace {
 
+using Testing::fit;
 using Testing::installDesign;
 using Testing::installFunction;
 using Testing::Points;
@@ -25,23 +26,8 @@ double smooth(const std::vector<double>& x)
 std::shared_ptr<SupportVectorRegression> fitted(int kernel, double tau, double epsilon, double boxC,
                                                 int maxIterations, int variables)
 {
-    auto model = std::make_shared<SupportVectorRegression>(0, kernel, tau, epsilon, boxC,
-                                                           maxIterations, variables, 0);
-    model->loadResponse(0);
-    EXPECT_TRUE(model->build(true));
-    return model;
-}
-
-TEST(SupportVectorKernels, ValuesOfEveryKind)
-{
-    const std::vector<double> x{1.0, 2.0};
-    const std::vector<double> z{0.5, -1.0}; // x.z = -1.5, |x - z|^2 = 9.25
-    EXPECT_DOUBLE_EQ(SupportVectorRegression::kernelValue(0, x, z), -1.5);
-    EXPECT_DOUBLE_EQ(SupportVectorRegression::kernelValue(1, x, z), -3.375);
-    EXPECT_DOUBLE_EQ(SupportVectorRegression::kernelValue(2, x, z), std::exp(-4.625));
-    EXPECT_EQ(SupportVectorRegression::kernelValue(3, x, z), 0.0);
-    EXPECT_DOUBLE_EQ(SupportVectorRegression::kernelValue(4, x, z), 0.25);
-    EXPECT_EQ(SupportVectorRegression::kernelValue(2, x, x), 1.0);
+    return fit<SupportVectorRegression>(0, true, 0, kernel, tau, epsilon, boxC, maxIterations,
+                                        variables, 0);
 }
 
 TEST_F(SupportVectorRegressionTest, NoKernelPredictsTheBias)
@@ -98,21 +84,7 @@ TEST_F(SupportVectorRegressionTest, ZeroIterationsMakeAtMostOneUpdate)
 TEST_F(SupportVectorRegressionTest, DefaultsFitASmoothResponse)
 {
     installFunction(scattered(40, 2), smooth);
-    auto model = std::make_shared<SupportVectorRegression>(0, 2, 0);
-    model->loadResponse(0);
-    ASSERT_TRUE(model->build(false));
-    EXPECT_EQ(model->kernel, SupportVectorRegression::kDefaultKernel);
-    double mean = 0.0;
-    for (const double v : model->record().values) {
-        mean += v / 40.0;
-    }
-    double variance = 0.0;
-    for (const double v : model->record().values) {
-        variance += (v - mean) * (v - mean) / 40.0;
-    }
-    EXPECT_DOUBLE_EQ(model->record().epsilon, 1e-3 * std::sqrt(variance));
-    EXPECT_DOUBLE_EQ(model->record().boxC, 1e3 * std::sqrt(variance));
-    EXPECT_EQ(model->record().maxIterations, 20000 + 200 * 40);
+    const auto model = fit<SupportVectorRegression>(0, false, 0, 2, 0);
     double beta = 0.0;
     for (const double b : model->record().beta) {
         beta += b;
@@ -128,29 +100,6 @@ TEST_F(SupportVectorRegressionTest, DefaultsFitASmoothResponse)
     EXPECT_GT(RSMBase::coefficientOfDetermination(values, predictions), 0.99);
 }
 
-TEST_F(SupportVectorRegressionTest, LeaveOneOutDropsTheOwnTerm)
-{
-    installFunction(scattered(10, 2), smooth);
-    const auto model = fitted(4, 0.001, 0.01, 100.0, 1000, 2);
-    const std::vector<double> x{0.2, -0.6};
-    const auto& sample = model->samplePoints()[3];
-    EXPECT_DOUBLE_EQ(model->predictLeaveOneOut(3, x),
-                     model->predict(x) - model->record().beta[3] *
-                                             SupportVectorRegression::kernelValue(4, sample, x));
-    EXPECT_THROW(model->predictLeaveOneOut(10, x), std::out_of_range);
-    auto dataSet = std::make_shared<DataSet>();
-    model->storeQuality(dataSet);
-    model->storeModel(dataSet);
-    const SurrogateSummary& summary = dataSet->surrogateSummaries.at(0);
-    EXPECT_DOUBLE_EQ(*summary.rSquared, RSMBase::clampToUnitInterval(model->rSquared()));
-    EXPECT_DOUBLE_EQ(*summary.qSquared,
-                     RSMBase::clampToUnitInterval(model->leaveOneOutDetermination()));
-    EXPECT_EQ(summary.modelType, 4);
-    EXPECT_EQ(summary.kind, 4);
-    EXPECT_EQ(summary.coefficients, model->record().beta);
-    EXPECT_EQ(summary.constant, model->record().bias);
-}
-
 TEST_F(SupportVectorRegressionTest, SecondBuildAndBadArguments)
 {
     installFunction(scattered(6, 2), smooth);
@@ -160,6 +109,7 @@ TEST_F(SupportVectorRegressionTest, SecondBuildAndBadArguments)
     EXPECT_FALSE(model->build(true));
     EXPECT_EQ(model->record().beta, beta);
     EXPECT_THROW(model->predict({1.0}), std::invalid_argument);
+    EXPECT_THROW(model->predictLeaveOneOut(6, {0.0, 0.0}), std::out_of_range);
 }
 
 } // namespace

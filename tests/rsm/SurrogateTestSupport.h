@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cmath>
+#include <cstdio>
+#include <string>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -10,6 +12,8 @@
 #include "rsm/CurrentDesign.h"
 #include "rsm/FatalError.h"
 #include "rsm/GivenPointsDesign.h"
+#include "rsm/RSMBase.h"
+#include "rsm/RSMDataOut.h"
 
 namespace Opt::RSM::Testing {
 
@@ -75,6 +79,55 @@ inline Points scattered(int count, int dimension)
 inline double relativeDifference(double a, double b)
 {
     return std::fabs(a - b) / std::max(1.0, std::max(std::fabs(a), std::fabs(b)));
+}
+
+// A model of the given type on the current design, fitted to response `response`.
+template <class Model, class... Args>
+std::shared_ptr<Model> fit(int response, bool withCrossValidation, Args&&... args)
+{
+    auto model = std::make_shared<Model>(std::forward<Args>(args)...);
+    model->loadResponse(response);
+    EXPECT_TRUE(model->build(withCrossValidation));
+    return model;
+}
+
+// Expects every leave-one-out prediction of `model` (fitted on `points`, values
+// f) at `probes` to equal the prediction of refit(), a fresh model fitted on
+// the other points; `check` may test more of each pair.
+inline void expectLeaveOneOutEqualsRefits(
+    const RSMBase& model, const Points& points,
+    const std::function<double(const std::vector<double>&)>& f, const Points& probes,
+    bool relative, const std::function<std::shared_ptr<RSMBase>()>& refit,
+    const std::function<void(std::size_t, const RSMBase&)>& check = {})
+{
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        Points others = points;
+        others.erase(others.begin() + static_cast<std::ptrdiff_t>(i));
+        installFunction(others, f);
+        const auto fresh = refit();
+        if (check) {
+            check(i, *fresh);
+        }
+        for (const auto& x : probes) {
+            const double a = model.predictLeaveOneOut(static_cast<int>(i), x);
+            const double b = fresh->predict(x);
+            EXPECT_LE(relative ? relativeDifference(a, b) : std::fabs(a - b), 1e-9) << "point " << i;
+        }
+    }
+}
+
+// The model written alone as response `id` and read back.
+template <class Model>
+std::shared_ptr<Model> roundTrip(const std::shared_ptr<RSMBase>& model, int id, const Points& points,
+                                 bool normalised)
+{
+    const std::string base = ::testing::TempDir() + "zelkor_round_trip";
+    EXPECT_TRUE(RSMDataOut(base, " ").writeModels(ModelMap{{id, model}}, points, normalised));
+    auto restored = std::dynamic_pointer_cast<Model>(
+        RSMDataOut(base, " ").readModel(id, static_cast<int>(points.front().size())));
+    std::remove((base + ".rsm").c_str());
+    EXPECT_NE(restored, nullptr);
+    return restored;
 }
 
 // Every surrogate test starts without a current design and with the default
