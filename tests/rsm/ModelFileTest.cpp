@@ -31,8 +31,7 @@ protected:
     void SetUp() override
     {
         Testing::SurrogateTest::SetUp();
-        base = ::testing::TempDir() + "zelkor_model_file_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        base = Testing::scratchBase("model_file");
     }
     void TearDown() override
     {

@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "rsm/CurrentDesign.h"
@@ -116,12 +118,21 @@ inline void expectLeaveOneOutEqualsRefits(
     }
 }
 
+// A scratch file name (without extension) of its own for the running test and
+// process, so that tests run in parallel never share a model file.
+inline std::string scratchBase(const std::string& tag)
+{
+    return ::testing::TempDir() + "zelkor_" + tag + "_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+           std::to_string(static_cast<long>(getpid()));
+}
+
 // The model written alone as response `id` and read back.
 template <class Model>
 std::shared_ptr<Model> roundTrip(const std::shared_ptr<RSMBase>& model, int id, const Points& points,
                                  bool normalised)
 {
-    const std::string base = ::testing::TempDir() + "zelkor_round_trip";
+    const std::string base = scratchBase("round_trip");
     EXPECT_TRUE(RSMDataOut(base, " ").writeModels(ModelMap{{id, model}}, points, normalised));
     auto restored = std::dynamic_pointer_cast<Model>(
         RSMDataOut(base, " ").readModel(id, static_cast<int>(points.front().size())));
