@@ -40,49 +40,42 @@ protected:
     const std::vector<std::vector<double>> bounds{{0.0, 10.0}, {-2.0, 2.0}};
 };
 
-TEST_F(GradientAssembly, ForwardDifferencesDivideByTheNormalisedStep)
+// Forward differences (mode 1, h = 1e-5 of the range, one perturbation per
+// variable), the host's gradients on request (3) and sensitivities arriving
+// with the responses (0) all give the normalised derivatives.
+TEST_F(GradientAssembly, GradientsAreNormalisedWhicheverTheirSource)
 {
-    SqpDriver driver(start, bounds, 2, sqpReals(), sqpInts({{5, 1}}));
-    runGradientStep(driver);
-    // One perturbation per variable, h = 1e-5 of the range, the others reset.
-    ASSERT_EQ(driver.evaluated.size(), 3u);
-    EXPECT_NEAR(driver.evaluated[1][0], 3.0 + 1e-4, 1e-12);
-    EXPECT_EQ(driver.evaluated[1][1], 1.0);
-    EXPECT_NEAR(driver.evaluated[2][0], 3.0, 1e-12);
-    EXPECT_NEAR(driver.evaluated[2][1], 1.0 + 4e-5, 1e-12);
-    const Matrix& G = driver.engine->gradients();
-    EXPECT_NEAR(G(0, 0), 60.0, 2e-3); // forward differences carry h·f''/2 · range²
-    EXPECT_NEAR(G(0, 1), 12.0, 1e-8);
-    EXPECT_NEAR(G(1, 0), 10.0, 1e-8);
-    EXPECT_NEAR(G(1, 1), 12.0, 1e-8);
-}
-
-TEST_F(GradientAssembly, HostGradientsAreScaledByTheRange)
-{
-    SqpDriver driver(start, bounds, 2, sqpReals(), sqpInts({{5, 3}}));
-    runGradientStep(driver, derivatives);
-    EXPECT_EQ(driver.evaluated.size(), 1u); // the start only: no perturbations
-    EXPECT_EQ(driver.gradientRequests, 1);
-    const Matrix& G = driver.engine->gradients();
-    EXPECT_DOUBLE_EQ(G(0, 0), 60.0);
-    EXPECT_DOUBLE_EQ(G(0, 1), 12.0);
-    EXPECT_DOUBLE_EQ(G(1, 0), 10.0);
-    EXPECT_DOUBLE_EQ(G(1, 1), 12.0);
-}
-
-TEST_F(GradientAssembly, SensitivitiesArrivingWithTheResponsesAreScaledToo)
-{
-    SqpDriver driver(start, bounds, 2, sqpReals(), sqpInts({{5, 0}}));
-    driver.gradientRows = derivatives(start); // the host's sensitivities at the start
-    for (std::size_t i = 0; i < driver.gradientRows.size(); ++i) {
-        driver.g[i] = driver.gradientRows[i].data();
+    for (const int mode : {1, 3, 0}) {
+        SqpDriver driver(start, bounds, 2, sqpReals(), sqpInts({{5, mode}}));
+        if (mode == 0) {
+            driver.gradientRows = derivatives(start);
+            for (std::size_t i = 0; i < driver.gradientRows.size(); ++i) {
+                driver.g[i] = driver.gradientRows[i].data();
+            }
+        }
+        runGradientStep(driver, mode == 3 ? Testing::GradientModel(derivatives) : nullptr);
+        EXPECT_EQ(driver.gradientRequests, mode == 3 ? 1 : 0) << "mode " << mode;
+        const Matrix& G = driver.engine->gradients();
+        const double expected[2][2] = {{60.0, 12.0}, {10.0, 12.0}};
+        for (int r = 0; r < 2; ++r) {
+            for (int c = 0; c < 2; ++c) {
+                if (mode == 1) { // forward differences carry h·f''/2 · range² in G(0, 0)
+                    EXPECT_NEAR(G(r, c), expected[r][c], r + c == 0 ? 2e-3 : 1e-8);
+                } else {
+                    EXPECT_DOUBLE_EQ(G(r, c), expected[r][c]) << "mode " << mode;
+                }
+            }
+        }
+        if (mode != 1) {
+            EXPECT_EQ(driver.evaluated.size(), 1u) << "mode " << mode; // no perturbations
+            continue;
+        }
+        ASSERT_EQ(driver.evaluated.size(), 3u);
+        EXPECT_NEAR(driver.evaluated[1][0], 3.0 + 1e-4, 1e-12);
+        EXPECT_EQ(driver.evaluated[1][1], 1.0);
+        EXPECT_NEAR(driver.evaluated[2][0], 3.0, 1e-12);
+        EXPECT_NEAR(driver.evaluated[2][1], 1.0 + 4e-5, 1e-12);
     }
-    runGradientStep(driver);
-    EXPECT_EQ(driver.evaluated.size(), 1u);
-    EXPECT_EQ(driver.gradientRequests, 0);
-    const Matrix& G = driver.engine->gradients();
-    EXPECT_DOUBLE_EQ(G(0, 0), 60.0);
-    EXPECT_DOUBLE_EQ(G(1, 1), 12.0);
 }
 
 TEST_F(GradientAssembly, MaximisingSignsTheObjectiveRow)

@@ -1,21 +1,12 @@
 #pragma once
 
-// Reference problems with inequality constraints and bounds from W. Hock and
-// K. Schittkowski, "Test Examples for Nonlinear Programming Codes", Lecture
-// Notes in Economics and Mathematical Systems 187, Springer 1981. Numbers are
-// the collection's problem numbers; the optima are the published ones.
-//
-// Each problem is written once, as a template over the number type, so that the
-// same formulation gives the responses (double) and exact first derivatives
-// (ForwardDual, one variable seeded at a time). Responses follow the library's
-// convention: f[0] the objective, then the constraints as c(x) <= 0, so an
-// inequality c >= 0 of the collection appears negated and a two-sided one as
-// two rows.
-//
-// Boxes: where the collection leaves a variable free or unbounded above, the
-// box given here contains the published solution and the start (an engineering
-// host always has one). Where the collection's start lies outside its own
-// bounds (HS21, HS65), the start is moved onto the nearest bound.
+// Source: W. Hock and K. Schittkowski, "Test Examples for Nonlinear Programming
+// Codes", Lecture Notes in Economics and Mathematical Systems 187, Springer
+// 1981; problem numbers and published optima are the collection's. Written as
+// templates so one formulation gives responses (double) and exact derivatives
+// (ForwardDual). f[0] is the objective, then constraints c(x) <= 0 (the
+// collection's c >= 0 negated). Free variables get a box holding the solution
+// and the start; starts outside their bounds (HS21, HS65) move onto them.
 
 #include <cmath>
 #include <string>
@@ -23,11 +14,8 @@
 
 namespace Opt::Reference {
 
-// A number with one directional derivative, for exact gradients.
-struct ForwardDual {
-    double value = 0.0;
-    double derivative = 0.0;
-
+struct ForwardDual { // a number with one directional derivative
+    double value = 0.0, derivative = 0.0;
     ForwardDual() = default;
     ForwardDual(double v, double d = 0.0) : value(v), derivative(d) {}
 };
@@ -35,32 +23,14 @@ struct ForwardDual {
 inline ForwardDual operator+(ForwardDual a, ForwardDual b) { return {a.value + b.value, a.derivative + b.derivative}; }
 inline ForwardDual operator-(ForwardDual a, ForwardDual b) { return {a.value - b.value, a.derivative - b.derivative}; }
 inline ForwardDual operator-(ForwardDual a) { return {-a.value, -a.derivative}; }
-inline ForwardDual operator*(ForwardDual a, ForwardDual b)
-{
-    return {a.value * b.value, a.derivative * b.value + a.value * b.derivative};
-}
-inline ForwardDual operator/(ForwardDual a, ForwardDual b)
-{
-    return {a.value / b.value, (a.derivative * b.value - a.value * b.derivative) / (b.value * b.value)};
-}
-inline ForwardDual exp(ForwardDual a)
-{
-    const double e = std::exp(a.value);
-    return {e, e * a.derivative};
-}
-inline ForwardDual sqrt(ForwardDual a)
-{
-    const double s = std::sqrt(a.value);
-    return {s, a.derivative / (2.0 * s)};
-}
+inline ForwardDual operator*(ForwardDual a, ForwardDual b) { return {a.value * b.value, a.derivative * b.value + a.value * b.derivative}; }
+inline ForwardDual operator/(ForwardDual a, ForwardDual b) { return {a.value / b.value, (a.derivative * b.value - a.value * b.derivative) / (b.value * b.value)}; }
+inline ForwardDual exp(ForwardDual a) { return {std::exp(a.value), std::exp(a.value) * a.derivative}; }
+inline ForwardDual sqrt(ForwardDual a) { return {std::sqrt(a.value), a.derivative / (2.0 * std::sqrt(a.value))}; }
 using std::exp;
 using std::sqrt;
 
-template <typename T>
-T square(T a)
-{
-    return a * a;
-}
+template <typename T> T square(T a) { return a * a; }
 
 struct HockSchittkowskiProblem {
     std::string name;
@@ -280,21 +250,12 @@ HockSchittkowskiProblem makeProblem(std::string name, std::vector<double> start,
                                     std::vector<double> lower, std::vector<double> upper,
                                     int nResponses, double optimum)
 {
-    HockSchittkowskiProblem problem;
-    problem.name = std::move(name);
-    problem.start = std::move(start);
-    problem.lower = std::move(lower);
-    problem.upper = std::move(upper);
-    problem.nResponses = nResponses;
-    problem.optimum = optimum;
-    problem.responses = Double;
-    problem.dualResponses = Dual;
-    return problem;
+    return {std::move(name), std::move(start), std::move(lower), std::move(upper), nResponses,
+            optimum, Double, Dual};
 }
 
 #define ZELKOR_HS(function) function<double>, function<ForwardDual>
 
-// The shared table.
 inline const std::vector<HockSchittkowskiProblem>& hockSchittkowskiProblems()
 {
     static const std::vector<HockSchittkowskiProblem> table = {

@@ -1,5 +1,5 @@
-// SQP settings: positions, defaults, and replacement of unset, negative, NaN
-// and unusable entries.
+// SQP settings: positions, and replacement of unset, negative, NaN and
+// unusable entries.
 #include "gradient/SQPParameter.h"
 
 #include <limits>
@@ -12,6 +12,18 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
+int SQPParameter::*const kIntAt[] = {
+    &SQPParameter::goal, &SQPParameter::objectiveForm, &SQPParameter::historyOption,
+    &SQPParameter::maxIterations, &SQPParameter::startIteration, &SQPParameter::gradientMode,
+    &SQPParameter::relaxIterations, &SQPParameter::maxLineSearchTrials, &SQPParameter::reservedInt8,
+    &SQPParameter::constraintSelection, &SQPParameter::reservedInt10, &SQPParameter::reservedInt11};
+double SQPParameter::*const kRealAt[] = {
+    &SQPParameter::objectiveTolerance, &SQPParameter::stepTolerance,
+    &SQPParameter::finiteDifferenceStep, &SQPParameter::violationThreshold,
+    &SQPParameter::initialStepLength, &SQPParameter::constraintTolerance,
+    &SQPParameter::stepReduction, &SQPParameter::reservedReal7, &SQPParameter::moveLimit,
+    &SQPParameter::moveLimitFactor, &SQPParameter::maxMoveLimit, &SQPParameter::minMoveLimit};
+
 TEST(SQPParameterLoad, EveryPositionIsReadWhereItBelongs)
 {
     const std::vector<int> ints = {2, 3, 1, 12, 4, 3, 2, 7, 5, 0, 6, 8};
@@ -19,75 +31,45 @@ TEST(SQPParameterLoad, EveryPositionIsReadWhereItBelongs)
                                        0.5, 0.7, 0.2, 0.1, 0.6, 0.02};
     SQPParameter p;
     p.load(reals.data(), ints.data());
-    EXPECT_EQ(p.goal, 2);
-    EXPECT_EQ(p.objectiveForm, 3);
-    EXPECT_EQ(p.historyOption, 1);
-    EXPECT_EQ(p.maxIterations, 12);
-    EXPECT_EQ(p.startIteration, 4);
-    EXPECT_EQ(p.gradientMode, 3);
-    EXPECT_EQ(p.relaxIterations, 2);
-    EXPECT_EQ(p.maxLineSearchTrials, 7);
-    EXPECT_EQ(p.reservedInt8, 5);
-    EXPECT_EQ(p.constraintSelection, 0);
-    EXPECT_EQ(p.reservedInt10, 6);
-    EXPECT_EQ(p.reservedInt11, 8);
-    EXPECT_EQ(p.objectiveTolerance, 0.01);
-    EXPECT_EQ(p.stepTolerance, 1e-6);
-    EXPECT_EQ(p.finiteDifferenceStep, 2e-5);
-    EXPECT_EQ(p.violationThreshold, 0.3);
-    EXPECT_EQ(p.initialStepLength, 0.8);
-    EXPECT_EQ(p.constraintTolerance, 1e-3);
-    EXPECT_EQ(p.stepReduction, 0.5);
-    EXPECT_EQ(p.reservedReal7, 0.7);
-    EXPECT_EQ(p.moveLimit, 0.2);
-    EXPECT_EQ(p.moveLimitFactor, 0.1);
-    EXPECT_EQ(p.maxMoveLimit, 0.6);
-    EXPECT_EQ(p.minMoveLimit, 0.02);
+    for (int k = 0; k < SQPParameter::kIntCount; ++k) {
+        EXPECT_EQ(p.*kIntAt[k], ints[k]) << "int " << k;
+        EXPECT_EQ(p.*kRealAt[k], reals[k]) << "real " << k;
+    }
 }
 
-TEST(SQPParameterLoad, NegativeAndNaNEntriesTakeTheDefaults)
+// One entry given, the others unset: {position, given, value used}.
+TEST(SQPParameterLoad, UnusableEntriesAreReplaced)
 {
-    std::vector<int> ints(12, -1);
-    std::vector<double> reals(12, kNaN);
-    reals[1] = -0.5;
+    const std::tuple<int, int, int> ints[] = {
+        {3, -1, 30}, {7, -1, 10}, {3, 0, 0}, {7, 0, 0}, {5, 7, 0} /* no such mode */};
+    const std::tuple<int, double, double> reals[] = {
+        {1, -0.5, 0.0}, {0, kNaN, 0.005}, {8, kNaN, 0.3}, {11, kNaN, 0.05}, {0, 0.0, 0.0},
+        {9, 0.0, 0.0},
+        // A zero step, step length, reduction or move limit would stall or divide by zero.
+        {2, 0.0, 1e-5}, {4, 0.0, 1.0}, {6, 0.0, 0.4}, {8, 0.0, 0.3}, {11, 0.0, 0.05},
+        // A step beyond the box, a reduction that never shrinks, a factor that
+        // shrinks the move limit to zero.
+        {2, 1.5, 1e-5}, {6, 1.0, 0.4}, {9, 1.0, 0.25}};
+    for (const auto& [position, given, expected] : ints) {
+        std::vector<int> values(SQPParameter::kIntCount, -1);
+        values[position] = given;
+        SQPParameter p;
+        p.load(nullptr, values.data());
+        EXPECT_EQ(p.*kIntAt[position], expected) << "int " << position << " = " << given;
+    }
+    for (const auto& [position, given, expected] : reals) {
+        std::vector<double> values(SQPParameter::kRealCount, kNaN);
+        values[position] = given;
+        SQPParameter p;
+        p.load(values.data(), nullptr);
+        EXPECT_EQ(p.*kRealAt[position], expected) << "real " << position << " = " << given;
+    }
+    // maxMoveLimit below minMoveLimit: both revert.
+    std::vector<double> values(SQPParameter::kRealCount, kNaN);
+    values[10] = 0.03;
+    values[11] = 0.04;
     SQPParameter p;
-    p.load(reals.data(), ints.data());
-    EXPECT_EQ(p.maxIterations, 30);
-    EXPECT_EQ(p.maxLineSearchTrials, 10);
-    EXPECT_EQ(p.objectiveTolerance, 0.005);
-    EXPECT_EQ(p.stepTolerance, 0.0);
-    EXPECT_EQ(p.moveLimit, 0.3);
-    EXPECT_EQ(p.minMoveLimit, 0.05);
-}
-
-TEST(SQPParameterLoad, ZeroIsKeptOnlyWhereItMeansSomething)
-{
-    std::vector<int> ints(12, 0);
-    std::vector<double> reals(12, 0.0);
-    SQPParameter p;
-    p.load(reals.data(), ints.data());
-    EXPECT_EQ(p.maxIterations, 0);
-    EXPECT_EQ(p.maxLineSearchTrials, 0);
-    EXPECT_EQ(p.objectiveTolerance, 0.0);
-    EXPECT_EQ(p.moveLimitFactor, 0.0);
-    // A zero step, step length, reduction or move limit would stall or divide by zero.
-    EXPECT_EQ(p.finiteDifferenceStep, 1e-5);
-    EXPECT_EQ(p.initialStepLength, 1.0);
-    EXPECT_EQ(p.stepReduction, 0.4);
-    EXPECT_EQ(p.moveLimit, 0.3);
-    EXPECT_EQ(p.minMoveLimit, 0.05);
-    // Values the engine cannot use either.
-    ints[5] = 7;       // no such gradient mode
-    reals[2] = 1.5;    // a difference step beyond the box
-    reals[6] = 1.0;    // a reduction that never shrinks
-    reals[9] = 1.0;    // a factor that would shrink the move limit to zero
-    reals[10] = 0.03;  // maxMoveLimit below minMoveLimit: both clamps revert
-    reals[11] = 0.04;
-    p.load(reals.data(), ints.data());
-    EXPECT_EQ(p.gradientMode, 0);
-    EXPECT_EQ(p.finiteDifferenceStep, 1e-5);
-    EXPECT_EQ(p.stepReduction, 0.4);
-    EXPECT_EQ(p.moveLimitFactor, 0.25);
+    p.load(values.data(), nullptr);
     EXPECT_EQ(p.maxMoveLimit, 0.4);
     EXPECT_EQ(p.minMoveLimit, 0.05);
 }

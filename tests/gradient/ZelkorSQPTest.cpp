@@ -147,84 +147,52 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ------------------------------------------------------------- bad input
 
-class SQPBadInput : public ::testing::Test {
-protected:
-    void SetUp() override { host = Host(); }
-    void TearDown() override { host = Host(); }
-};
-
-TEST_F(SQPBadInput, NoDesignVariables)
+// (x - 0.3)² from 0 with a satisfied constraint: response call 1 is the start,
+// 2 its perturbation, 3 the accepted trial 0.3, 4 the new base point, 5 its
+// perturbation. Input errors go to stderr before any call; a NaN objective
+// ends the run at once with a message on stdout, keeping the last good design.
+TEST(SQPBadInput, EndsCleanlyWithAMessage)
 {
-    Call call({0.5}, {{0.0, 1.0}}, 1);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(call.run(0, 1, kForwardDifferences), 0);
-    const std::string error = testing::internal::GetCapturedStderr();
-    EXPECT_NE(error.find("n = 0"), std::string::npos) << error;
-    EXPECT_EQ(host.responseCalls, 0);
-}
-
-TEST_F(SQPBadInput, NoResponses)
-{
-    Call call({0.5}, {{0.0, 1.0}}, 0);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(call.run(1, 0, kForwardDifferences), 0);
-    const std::string error = testing::internal::GetCapturedStderr();
-    EXPECT_NE(error.find("m = 0"), std::string::npos) << error;
-    EXPECT_EQ(host.responseCalls, 0);
-}
-
-TEST_F(SQPBadInput, LowerBoundAboveUpperBound)
-{
-    Call call({0.5, 0.5}, {{0.0, 1.0}, {2.0, 1.0}}, 2);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(call.run(2, 2, kForwardDifferences), 0);
-    const std::string error = testing::internal::GetCapturedStderr();
-    EXPECT_NE(error.find("design variable 1 has lower bound 2 above its upper bound 1"),
-              std::string::npos)
-        << error;
-    EXPECT_EQ(host.responseCalls, 0);
-    EXPECT_EQ(call.x, (std::vector<double>{0.5, 0.5}));
-}
-
-// (x - 0.3)² from 0 with a satisfied constraint: 1 the start, 2 its
-// perturbation, 3 the accepted trial 0.3, 4 the new base point, 5 its
-// perturbation. A NaN objective ends the run at once with a message.
-TEST_F(SQPBadInput, NaNObjectiveAtTheStart)
-{
-    host.failingCall = 1;
-    Call call({0.0}, {{0.0, 1.0}}, 2);
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(call.run(1, 2, kForwardDifferences), 0);
-    const std::string output = testing::internal::GetCapturedStdout();
-    EXPECT_NE(output.find("RESPONSE 0 IS nan"), std::string::npos) << output;
-    EXPECT_EQ(host.responseCalls, 1);
-    EXPECT_EQ(call.x, (std::vector<double>{0.0}));
-}
-
-TEST_F(SQPBadInput, NaNObjectiveAtAPerturbationKeepsTheCurrentDesign)
-{
-    host.failingCall = 5;
-    Call call({0.0}, {{0.0, 1.0}}, 2);
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(call.run(1, 2, kForwardDifferences), 1);
-    const std::string output = testing::internal::GetCapturedStdout();
-    EXPECT_NE(output.find("RESPONSE 0 IS nan"), std::string::npos) << output;
-    ASSERT_EQ(host.responseCalls, 5);
-    EXPECT_NEAR(host.designs[3][0], 0.3, 1e-12);
-    EXPECT_EQ(call.x, host.designs[3]);
-}
-
-TEST_F(SQPBadInput, NaNObjectiveAtANewBasePointKeepsThePreviousDesign)
-{
-    host.failingCall = 4;
-    Call call({0.0}, {{0.0, 1.0}}, 2);
-    testing::internal::CaptureStdout();
-    call.run(1, 2, kForwardDifferences);
-    const std::string output = testing::internal::GetCapturedStdout();
-    EXPECT_NE(output.find("RESPONSE 0 IS nan"), std::string::npos) << output;
-    EXPECT_EQ(host.responseCalls, 4);
-    EXPECT_EQ(call.x, (std::vector<double>{0.0}));
-    EXPECT_EQ(call.result, 1); // the start satisfies its constraint
+    struct Case {
+        std::vector<double> start;
+        std::vector<std::vector<double>> boxes;
+        int n, m, failingCall, result;
+        bool onStderr;
+        const char* text;
+        int responseCalls;
+        std::vector<double> x; // empty: not checked
+    };
+    const Case cases[] = {
+        {{0.5}, {{0.0, 1.0}}, 0, 1, 0, 0, true, "n = 0", 0, {}},
+        {{0.5}, {{0.0, 1.0}}, 1, 0, 0, 0, true, "m = 0", 0, {}},
+        {{0.5, 0.5}, {{0.0, 1.0}, {2.0, 1.0}}, 2, 2, 0, 0, true,
+         "design variable 1 has lower bound 2 above its upper bound 1", 0, {0.5, 0.5}},
+        {{0.0}, {{0.0, 1.0}}, 1, 2, 1, 0, false, "RESPONSE 0 IS nan", 1, {0.0}},
+        {{0.0}, {{0.0, 1.0}}, 1, 2, 5, 1, false, "RESPONSE 0 IS nan", 5, {0.3}},
+        {{0.0}, {{0.0, 1.0}}, 1, 2, 4, 1, false, "RESPONSE 0 IS nan", 4, {0.0}},
+    };
+    for (const Case& c : cases) {
+        host = Host();
+        host.failingCall = c.failingCall;
+        Call call(c.start, c.boxes, c.m);
+        c.onStderr ? testing::internal::CaptureStderr() : testing::internal::CaptureStdout();
+        call.run(c.n, c.m, kForwardDifferences);
+        const std::string output = c.onStderr ? testing::internal::GetCapturedStderr()
+                                              : testing::internal::GetCapturedStdout();
+        EXPECT_EQ(call.result, c.result) << c.text;
+        EXPECT_NE(output.find(c.text), std::string::npos) << output;
+        ASSERT_EQ(host.responseCalls, c.responseCalls) << c.text;
+        if (!c.x.empty()) {
+            ASSERT_EQ(call.x.size(), c.x.size());
+            for (std::size_t i = 0; i < c.x.size(); ++i) {
+                EXPECT_NEAR(call.x[i], c.x[i], 1e-12) << c.text;
+            }
+        }
+        if (c.failingCall > 3) { // the design kept is the one evaluated, bit for bit
+            EXPECT_EQ(call.x, host.designs[c.failingCall == 5 ? 3 : 0]);
+        }
+    }
+    host = Host();
 }
 
 } // namespace
