@@ -9,6 +9,7 @@
 #include "api/zelkor.h"
 #include "common/NumericConstants.h"
 #include "linalg/LinearAlgebra.h"
+#include "linalg/VectorMath.h"
 #include "rsm/ModelFileError.h"
 #include "rsm/ModelFileReader.h"
 #include "rsm/ModelFileWriter.h"
@@ -228,46 +229,55 @@ void Kriging::formPairTable()
     const auto width = static_cast<std::size_t>(variableCount);
     const std::size_t pairs = n * (n - 1) / 2;
     workspace.pairTable.clear();
-    if (width == 0 || pairs > kPairTableLimit / width) {
+    if (width == 0 || pairs > kPairTableLimit / (width + 2)) {
         return; // too large to keep: fillCorrelation computes each term instead
     }
     workspace.pairTable.resize(pairs * width);
-    std::size_t at = 0;
-    for (std::size_t j = 0; j < n; ++j) {
-        for (std::size_t i = j + 1; i < n; ++i) {
-            for (std::size_t k = 0; k < width; ++k, ++at) {
+    workspace.pairExponents.assign(pairs, 0.0);
+    workspace.pairPowers.assign(correlationKind == 2 ? pairs : 0, 0.0);
+    for (std::size_t k = 0; k < width; ++k) {
+        double* term = workspace.pairTable.data() + k * pairs;
+        for (std::size_t j = 0; j < n; ++j) {
+            for (std::size_t i = j + 1; i < n; ++i, ++term) {
                 const double d = std::fabs(samples[i][k] - samples[j][k]);
-                workspace.pairTable[at] = correlationKind == 0   ? d
-                                          : correlationKind == 1 ? std::sqrt(d) * d
-                                                                 : std::log(d);
+                *term = correlationKind == 0   ? d
+                        : correlationKind == 1 ? std::sqrt(d) * d
+                                               : std::log(d);
             }
         }
     }
 }
 
-void Kriging::fillLowerFromPairTable(const std::vector<double>& h, Matrix& r) const
+void Kriging::fillLowerFromPairTable(const std::vector<double>& h, Matrix& r)
 {
-    const int n = sampleCount();
+    const std::size_t pairs = workspace.pairExponents.size();
     const std::size_t width = static_cast<std::size_t>(variableCount);
-    const double* term = workspace.pairTable.data();
-    const double* theta = h.data();
-    const double* power = h.data() + width;
+    double* exponent = workspace.pairExponents.data();
+    std::fill_n(exponent, pairs, 0.0);
+    for (std::size_t k = 0; k < width; ++k) {
+        const double* term = workspace.pairTable.data() + k * pairs;
+        const double theta = h[k];
+        if (correlationKind == 2) {
+            // d^p = exp(p ln d), all pairs at once so that exp runs vectorised.
+            double* power = workspace.pairPowers.data();
+            const double p = h[width + k];
+            for (std::size_t at = 0; at < pairs; ++at) {
+                power[at] = p * term[at];
+            }
+            Linalg::exponentiate(power, pairs);
+            term = power;
+        }
+        for (std::size_t at = 0; at < pairs; ++at) {
+            exponent[at] -= theta * term[at];
+        }
+    }
+    Linalg::exponentiate(exponent, pairs);
+    const int n = sampleCount();
     for (int j = 0; j < n; ++j) {
         r(j, j) = 1.0;
-        double* column = &r(0, j);
-        for (int i = j + 1; i < n; ++i, term += width) {
-            double exponent = 0.0;
-            if (correlationKind == 2) {
-                for (std::size_t k = 0; k < width; ++k) {
-                    exponent += theta[k] * std::exp(power[k] * term[k]); // d^p = exp(p ln d)
-                }
-            } else {
-                for (std::size_t k = 0; k < width; ++k) {
-                    exponent += theta[k] * term[k];
-                }
-            }
-            column[i] = std::exp(-exponent);
-        }
+        const auto count = static_cast<std::size_t>(n - j - 1);
+        std::copy_n(exponent, count, &r(0, j) + j + 1);
+        exponent += count;
     }
 }
 

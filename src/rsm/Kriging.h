@@ -176,12 +176,15 @@ private:
         std::vector<double> moment;   // p
         std::vector<double> residual; // N
         Matrix inverse;        // N x N, the pseudo-inverse path's R^+
-        // Per pair of sample points (i > j, column by column) and coordinate k,
-        // the part of the correlation that does not depend on the
+        // Per coordinate k, then per pair of sample points (i > j, column by
+        // column), the part of the correlation that does not depend on the
         // hyper-parameters: d_k (kind 0), d_k^1.5 (kind 1), ln d_k (kind 2), so
         // that filling R costs a dot product (or n exp) per pair instead of n
-        // powers. Empty when it would exceed kPairTableLimit doubles.
+        // powers, in loops over all pairs that vectorise. Empty when it and
+        // the two per-pair buffers below would exceed kPairTableLimit doubles.
         std::vector<double> pairTable;
+        std::vector<double> pairExponents; // -sum_k theta_k term_k, then the correlation
+        std::vector<double> pairPowers;    // d_k^p_k (kind 2)
     };
     static constexpr std::size_t kPairTableLimit = std::size_t{1} << 25; // 256 MiB
 
@@ -194,7 +197,7 @@ private:
     bool zeroVariance(double variance) const;
     void fillCorrelation(const std::vector<double>& hyperParameters, Matrix& r) const;
     // The lower triangle of R from the pair table (the Cholesky path reads no more).
-    void fillLowerFromPairTable(const std::vector<double>& hyperParameters, Matrix& r) const;
+    void fillLowerFromPairTable(const std::vector<double>& hyperParameters, Matrix& r);
     void formPairTable();
     Likelihood evaluate(const std::vector<double>& hyperParameters);
     Likelihood evaluateCholesky();

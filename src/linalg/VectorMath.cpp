@@ -1,0 +1,29 @@
+#include "linalg/VectorMath.h"
+
+#include <cmath>
+
+#if defined(ZELKOR_HAVE_LIBMVEC) && defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define ZELKOR_VECTOR_EXP 1
+// glibc declares its vector variants only under -ffast-math, which would also
+// license the compiler to assume away infinities; declaring them here keeps the
+// rest of the arithmetic exact.
+extern "C" {
+#pragma omp declare simd notinbranch
+double exp(double) noexcept;
+}
+#endif
+
+namespace Opt::Linalg {
+
+#ifdef ZELKOR_VECTOR_EXP
+__attribute__((target_clones("avx2", "default")))
+#endif
+void exponentiate(double* values, std::size_t count)
+{
+#pragma omp simd
+    for (std::size_t i = 0; i < count; ++i) {
+        values[i] = std::exp(values[i]);
+    }
+}
+
+} // namespace Opt::Linalg
