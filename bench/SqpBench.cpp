@@ -15,6 +15,7 @@
 #include "api/zelkor.h"
 #include "common/RandomSource.h"
 #include "gradient/DualActiveSetQP.h"
+#include "gradient/SequentialQuadraticProgramming.h"
 
 namespace {
 
@@ -104,6 +105,74 @@ void referenceProblems(double objectiveTolerance)
                 "constraint value there)\n\n");
 }
 
+// One run with forward differences through a session of our own, so that the
+// engine's rules can be changed; returns the evaluations made.
+int solveWithRules(const HockSchittkowskiProblem& problem,
+                   const Opt::SequentialQuadraticProgramming::Rules& rules, Outcome& outcome)
+{
+    const int n = problem.nVariables();
+    const int m = problem.nResponses;
+    std::vector<std::vector<double>> bounds;
+    for (int i = 0; i < n; ++i) {
+        bounds.push_back({problem.lower[i], problem.upper[i]});
+    }
+    std::vector<int> ints(12, -999);
+    std::vector<double> reals(12, -999.0);
+    ints[5] = 1; // forward differences
+    std::vector<double> x = problem.start;
+    std::vector<double> f(static_cast<std::size_t>(m));
+    Opt::OptEngineMain session(n, m, x, bounds, reals.data(), ints.data(),
+                               Opt::SequentialQuadraticProgramming::kMethodCode, 0);
+    std::static_pointer_cast<Opt::SequentialQuadraticProgramming>(session.engine)->setRules(rules);
+    problem.responses(x.data(), f.data());
+    int evaluations = 1;
+    int state = 3;
+    while (true) {
+        state = session.runOptEngine(x.data(), f.data(), nullptr);
+        if (state != 1 && state != 2 && state != 3) {
+            break;
+        }
+        if (state == 1) {
+            problem.responses(x.data(), f.data());
+            ++evaluations;
+        }
+    }
+    problem.responses(x.data(), f.data());
+    outcome.relativeError =
+        std::fabs(f[0] - problem.optimum) / std::max(1.0, std::fabs(problem.optimum));
+    outcome.largestConstraint = m > 1 ? *std::max_element(f.begin() + 1, f.end()) : 0.0;
+    outcome.feasible = state == 0 && outcome.largestConstraint <= 1e-4;
+    return evaluations;
+}
+
+// The merit weights a violation |g_j| by the QP multiplier u_j. On HS34 with
+// forward differences that weight is too small near the solution: every full
+// step raises the merit slightly, the search shrinks the step ten times and the
+// run ends infeasible. Weighting by the penalty r_j >= |u_j| is the change
+// measured beside it.
+void meritExperiment()
+{
+    std::printf("Merit weighting of violations, forward differences, default settings\n");
+    std::printf("%-7s | %-30s | %-30s\n", "", "u_j |g_j| (the engine's rule)", "r_j |g_j|");
+    std::printf("%-7s | %6s %11s %10s %3s| %6s %11s %10s %3s\n", "problem", "evals", "rel.error",
+                "max g", "ok", "evals", "rel.error", "max g", "ok");
+    int totals[2] = {0, 0};
+    for (const HockSchittkowskiProblem& problem : Opt::Reference::hockSchittkowskiProblems()) {
+        std::printf("%-7s |", problem.name.c_str());
+        for (int variant = 0; variant < 2; ++variant) {
+            Opt::SequentialQuadraticProgramming::Rules rules;
+            rules.violationWeightedByPenalty = variant == 1;
+            Outcome outcome;
+            const int evaluations = solveWithRules(problem, rules, outcome);
+            totals[variant] += evaluations;
+            std::printf(" %6d %11.2e %10.2e %3s%s", evaluations, outcome.relativeError,
+                        outcome.largestConstraint, outcome.feasible ? "yes" : "no",
+                        variant == 0 ? "|" : "\n");
+        }
+    }
+    std::printf("%-7s | %6d %27s| %6d\n\n", "total", totals[0], "", totals[1]);
+}
+
 // A random strictly convex QP: B = MᵀM + I, rows through a random point so that
 // the QP is feasible, a box of half-width 1.
 Opt::DualActiveSetQP::Problem randomQp(int n, int m, std::uint32_t seed)
@@ -181,6 +250,7 @@ int main()
 {
     referenceProblems(-999.0);
     referenceProblems(1e-4);
+    meritExperiment();
     qpTimings();
     return 0;
 }

@@ -599,7 +599,8 @@ double SequentialQuadraticProgramming::merit(bool atCurrentDesign) const
         const double multiplier = u[static_cast<std::size_t>(j - 1)];
         const double g = valueOf(j);
         if (multiplier / penalty + g >= 0.0) {
-            phi += multiplier * std::fabs(g) + 0.5 * penalty * g * g;
+            const double weight = rules.violationWeightedByPenalty ? penalty : multiplier;
+            phi += weight * std::fabs(g) + 0.5 * penalty * g * g;
         } else {
             phi += 0.5 * multiplier * multiplier / penalty;
         }

@@ -103,6 +103,15 @@ public:
     // Factor on the linearisation of near-active and violated constraints.
     static constexpr double kActiveLinearisationFactor = 0.9;
 
+    // A fixed rule of the line search, open to change from C++ only (for the
+    // benchmark's experiment on a problem where the merit as defined stalls).
+    struct Rules {
+        // Weight of |g_j| in the merit: the QP multiplier u_j (false) or the
+        // penalty r_j >= |u_j| (true), Powell's weighting of violations.
+        bool violationWeightedByPenalty = false;
+    };
+    void setRules(const Rules& newRules) { rules = newRules; }
+
     // Values of the iteration line (run report codes 100 to 106).
     struct IterationRecord {
         int iteration = 0;
@@ -206,6 +215,7 @@ private:
     bool finalDesignPrepared = false;
     bool finalDesignPublished = false;
     bool fallBackToPreviousDesign = false;
+    Rules rules;
 };
 
 } // namespace Opt
