@@ -118,7 +118,20 @@ void benchLikelihoodRateAt(int count, int kind)
     kriging.loadResponse(0);
     std::vector<double> h = {1.0, 2.0, 0.5, 1.5, 1.0, 3.0, 1.9, 1.9, 1.9, 1.9, 1.9, 1.9};
     h.resize(static_cast<std::size_t>(Kriging::hyperParameterCount(kind, 6)));
-    const double evaluations = rate([&] { kriging.likelihoodObjective(h); });
+    // Every hyper-parameter new at each evaluation (no term reused), then one
+    // changed at a time, as between DIRECT's samples c - delta e_i, c + delta e_i.
+    int call = 0;
+    const double allNew = rate([&] {
+        for (double& value : h) {
+            value *= ++call % 2 == 0 ? 1.001 : 1.0 / 1.001;
+        }
+        kriging.likelihoodObjective(h);
+    });
+    const double oneChanged = rate([&] {
+        const auto at = static_cast<std::size_t>(++call) % h.size();
+        h[at] *= call % 2 == 0 ? 1.001 : 1.0 / 1.001;
+        kriging.likelihoodObjective(h);
+    });
     Matrix master(count, count);
     for (int j = 0; j < count; ++j) {
         for (int i = 0; i < count; ++i) {
@@ -132,16 +145,19 @@ void benchLikelihoodRateAt(int count, int kind)
         Linalg::choleskyFactor(factor);
     });
     const double flops = static_cast<double>(count) * count * count / 3.0;
-    std::printf("%6d %6d %14.1f %14.1f %12.2f %9.0f%%\n", count, kind, evaluations, factorisations,
-                factorisations * flops * 1e-9, 100.0 * evaluations / factorisations);
+    std::printf("%6d %6d %12.1f %12.1f %12.1f %12.2f %7.0f%% %7.0f%%\n", count, kind, allNew,
+                oneChanged, factorisations, factorisations * flops * 1e-9,
+                100.0 * allNew / factorisations, 100.0 * oneChanged / factorisations);
 }
 
 void benchLikelihoodRate()
 {
     std::printf("\nLikelihood evaluations (Hartmann 6, correlation kinds 0 and 2, constant trend) against\n"
                 "dpotrf of the same order (refilled from a copy each time, as the evaluation refills R)\n");
-    std::printf("%6s %6s %14s %14s %12s %10s\n", "N", "kind", "evals/s", "dpotrf/s", "dpotrf GF/s",
-                "share");
+    std::printf("%6s %6s %12s %12s %12s %12s %8s %8s\n", "N", "kind", "evals/s new", "evals/s one",
+                "dpotrf/s", "dpotrf GF/s", "share", "share");
+    std::printf("(new: every hyper-parameter changed between evaluations; one: a single one, as "
+                "between DIRECT's samples)\n");
     for (const int count : {100, 200, 500}) {
         for (const int kind : {0, 2}) {
             benchLikelihoodRateAt(count, kind);

@@ -18,11 +18,11 @@ namespace Opt::Linalg {
 #ifdef ZELKOR_VECTOR_EXP
 __attribute__((target_clones("avx2", "default")))
 #endif
-void exponentiate(double* values, std::size_t count)
+void exponentiate(const double* arguments, double factor, double* results, std::size_t count)
 {
 #pragma omp simd
     for (std::size_t i = 0; i < count; ++i) {
-        values[i] = std::exp(values[i]);
+        results[i] = std::exp(factor * arguments[i]);
     }
 }
 

@@ -14,7 +14,14 @@
 // vector maths library vectorise as well.
 namespace Opt::Linalg {
 
-// values[i] := exp(values[i]) for i < count; exp(-inf) = 0.
-void exponentiate(double* values, std::size_t count);
+// results[i] := exp(factor * arguments[i]) for i < count; exp(-inf) = 0. The
+// two arrays may be the same (in place) but must not otherwise overlap.
+void exponentiate(const double* arguments, double factor, double* results, std::size_t count);
+
+// values[i] := exp(values[i]) for i < count.
+inline void exponentiate(double* values, std::size_t count)
+{
+    exponentiate(values, 1.0, values, count);
+}
 
 } // namespace Opt::Linalg

@@ -229,12 +229,13 @@ void Kriging::formPairTable()
     const auto width = static_cast<std::size_t>(variableCount);
     const std::size_t pairs = n * (n - 1) / 2;
     workspace.pairTable.clear();
-    if (width == 0 || pairs > kPairTableLimit / (width + 2)) {
+    if (width == 0 || pairs > kPairTableLimit / (2 * width + 1)) {
         return; // too large to keep: fillCorrelation computes each term instead
     }
     workspace.pairTable.resize(pairs * width);
+    workspace.weightedTerms.assign(pairs * width, 0.0);
+    workspace.weightedTermKeys.assign(width, WeightedTermKey{});
     workspace.pairExponents.assign(pairs, 0.0);
-    workspace.pairPowers.assign(correlationKind == 2 ? pairs : 0, 0.0);
     for (std::size_t k = 0; k < width; ++k) {
         double* term = workspace.pairTable.data() + k * pairs;
         for (std::size_t j = 0; j < n; ++j) {
@@ -255,20 +256,10 @@ void Kriging::fillLowerFromPairTable(const std::vector<double>& h, Matrix& r)
     double* exponent = workspace.pairExponents.data();
     std::fill_n(exponent, pairs, 0.0);
     for (std::size_t k = 0; k < width; ++k) {
-        const double* term = workspace.pairTable.data() + k * pairs;
-        const double theta = h[k];
-        if (correlationKind == 2) {
-            // d^p = exp(p ln d), all pairs at once so that exp runs vectorised.
-            double* power = workspace.pairPowers.data();
-            const double p = h[width + k];
-            for (std::size_t at = 0; at < pairs; ++at) {
-                power[at] = p * term[at];
-            }
-            Linalg::exponentiate(power, pairs);
-            term = power;
-        }
+        const double* weighted = weightedTermsOf(k, h);
+#pragma omp simd
         for (std::size_t at = 0; at < pairs; ++at) {
-            exponent[at] -= theta * term[at];
+            exponent[at] -= weighted[at];
         }
     }
     Linalg::exponentiate(exponent, pairs);
@@ -279,6 +270,31 @@ void Kriging::fillLowerFromPairTable(const std::vector<double>& h, Matrix& r)
         std::copy_n(exponent, count, &r(0, j) + j + 1);
         exponent += count;
     }
+}
+
+const double* Kriging::weightedTermsOf(std::size_t k, const std::vector<double>& h)
+{
+    const std::size_t pairs = workspace.pairExponents.size();
+    const std::size_t width = static_cast<std::size_t>(variableCount);
+    const double theta = h[k];
+    const double power = correlationKind == 2 ? h[width + k] : 0.0;
+    double* weighted = workspace.weightedTerms.data() + k * pairs;
+    WeightedTermKey& key = workspace.weightedTermKeys[k];
+    if (key.valid && key.theta == theta && key.power == power) {
+        return weighted;
+    }
+    const double* term = workspace.pairTable.data() + k * pairs;
+    if (correlationKind == 2) {
+        // d^p = exp(p ln d), all pairs at once so that exp runs vectorised.
+        Linalg::exponentiate(term, power, weighted, pairs);
+        term = weighted;
+    }
+#pragma omp simd
+    for (std::size_t at = 0; at < pairs; ++at) {
+        weighted[at] = theta * term[at];
+    }
+    key = {true, theta, power};
+    return weighted;
 }
 
 std::vector<double> Kriging::searchHyperParameters()

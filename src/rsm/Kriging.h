@@ -169,6 +169,11 @@ private:
         double objective() const;
     };
     // The buffers one evaluation works in, sized once per fit.
+    struct WeightedTermKey {
+        bool valid = false;
+        double theta = 0.0;
+        double power = 0.0;
+    };
     struct Workspace {
         Matrix rightHandSides; // N x (p + 1): L^-1 [F y]
         Matrix gram;           // (p + 1) x (p + 1)
@@ -181,10 +186,15 @@ private:
         // hyper-parameters: d_k (kind 0), d_k^1.5 (kind 1), ln d_k (kind 2), so
         // that filling R costs a dot product (or n exp) per pair instead of n
         // powers, in loops over all pairs that vectorise. Empty when it and
-        // the two per-pair buffers below would exceed kPairTableLimit doubles.
+        // the per-pair buffers below would exceed kPairTableLimit doubles.
         std::vector<double> pairTable;
-        std::vector<double> pairExponents; // -sum_k theta_k term_k, then the correlation
-        std::vector<double> pairPowers;    // d_k^p_k (kind 2)
+        // Per coordinate k, theta_k d_k (or theta_k d_k^1.5, theta_k d_k^p_k)
+        // for every pair, with the hyper-parameters it was computed for. The
+        // search's consecutive points mostly differ in one hyper-parameter
+        // (DIRECT samples c +- delta e_i), so most coordinates are reused.
+        std::vector<double> weightedTerms;
+        std::vector<WeightedTermKey> weightedTermKeys;
+        std::vector<double> pairExponents; // -sum_k weighted term, then the correlation
     };
     static constexpr std::size_t kPairTableLimit = std::size_t{1} << 25; // 256 MiB
 
@@ -198,6 +208,9 @@ private:
     void fillCorrelation(const std::vector<double>& hyperParameters, Matrix& r) const;
     // The lower triangle of R from the pair table (the Cholesky path reads no more).
     void fillLowerFromPairTable(const std::vector<double>& hyperParameters, Matrix& r);
+    // Coordinate k's weighted terms for these hyper-parameters, from the cache
+    // when they are the ones it holds.
+    const double* weightedTermsOf(std::size_t k, const std::vector<double>& hyperParameters);
     void formPairTable();
     Likelihood evaluate(const std::vector<double>& hyperParameters);
     Likelihood evaluateCholesky();
