@@ -229,13 +229,14 @@ void Kriging::formPairTable()
     const auto width = static_cast<std::size_t>(variableCount);
     const std::size_t pairs = n * (n - 1) / 2;
     workspace.pairTable.clear();
-    if (width == 0 || pairs > kPairTableLimit / (2 * width + 1)) {
+    if (width == 0 || pairs > kPairTableLimit / (2 * width)) {
         return; // too large to keep: fillCorrelation computes each term instead
     }
+    workspace.pairCount = pairs;
     workspace.pairTable.resize(pairs * width);
     workspace.weightedTerms.assign(pairs * width, 0.0);
     workspace.weightedTermKeys.assign(width, WeightedTermKey{});
-    workspace.pairExponents.assign(pairs, 0.0);
+    workspace.weightedColumns.assign(width, nullptr);
     for (std::size_t k = 0; k < width; ++k) {
         double* term = workspace.pairTable.data() + k * pairs;
         for (std::size_t j = 0; j < n; ++j) {
@@ -251,30 +252,35 @@ void Kriging::formPairTable()
 
 void Kriging::fillLowerFromPairTable(const std::vector<double>& h, Matrix& r)
 {
-    const std::size_t pairs = workspace.pairExponents.size();
-    const std::size_t width = static_cast<std::size_t>(variableCount);
-    double* exponent = workspace.pairExponents.data();
-    std::fill_n(exponent, pairs, 0.0);
-    for (std::size_t k = 0; k < width; ++k) {
-        const double* weighted = weightedTermsOf(k, h);
-#pragma omp simd
-        for (std::size_t at = 0; at < pairs; ++at) {
-            exponent[at] -= weighted[at];
-        }
+    std::vector<const double*>& weighted = workspace.weightedColumns;
+    for (std::size_t k = 0; k < weighted.size(); ++k) {
+        weighted[k] = weightedTermsOf(k, h);
     }
-    Linalg::exponentiate(exponent, pairs);
+    // Column j of the lower triangle holds the pairs (i > j, j), which follow
+    // one another in the pair table: sum the coordinates' terms into it and
+    // take exp in place.
     const int n = sampleCount();
+    std::size_t firstPair = 0;
     for (int j = 0; j < n; ++j) {
         r(j, j) = 1.0;
         const auto count = static_cast<std::size_t>(n - j - 1);
-        std::copy_n(exponent, count, &r(0, j) + j + 1);
-        exponent += count;
+        double* column = &r(0, j) + j + 1;
+        std::fill_n(column, count, 0.0);
+        for (const double* terms : weighted) {
+            const double* term = terms + firstPair;
+#pragma omp simd
+            for (std::size_t i = 0; i < count; ++i) {
+                column[i] -= term[i];
+            }
+        }
+        Linalg::exponentiate(column, count);
+        firstPair += count;
     }
 }
 
 const double* Kriging::weightedTermsOf(std::size_t k, const std::vector<double>& h)
 {
-    const std::size_t pairs = workspace.pairExponents.size();
+    const std::size_t pairs = workspace.pairCount;
     const std::size_t width = static_cast<std::size_t>(variableCount);
     const double theta = h[k];
     const double power = correlationKind == 2 ? h[width + k] : 0.0;

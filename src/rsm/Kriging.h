@@ -186,7 +186,7 @@ private:
         // hyper-parameters: d_k (kind 0), d_k^1.5 (kind 1), ln d_k (kind 2), so
         // that filling R costs a dot product (or n exp) per pair instead of n
         // powers, in loops over all pairs that vectorise. Empty when it and
-        // the per-pair buffers below would exceed kPairTableLimit doubles.
+        // the weighted terms below would exceed kPairTableLimit doubles.
         std::vector<double> pairTable;
         // Per coordinate k, theta_k d_k (or theta_k d_k^1.5, theta_k d_k^p_k)
         // for every pair, with the hyper-parameters it was computed for. The
@@ -194,7 +194,8 @@ private:
         // (DIRECT samples c +- delta e_i), so most coordinates are reused.
         std::vector<double> weightedTerms;
         std::vector<WeightedTermKey> weightedTermKeys;
-        std::vector<double> pairExponents; // -sum_k weighted term, then the correlation
+        std::vector<const double*> weightedColumns; // per k, the terms in use
+        std::size_t pairCount = 0;
     };
     static constexpr std::size_t kPairTableLimit = std::size_t{1} << 25; // 256 MiB
 
