@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <map>
@@ -19,28 +20,37 @@ struct Candidate {
     double size;
 };
 
-// Candidates of a store: per level the lowest value (the later point on equal
-// values) followed by the level's other points within the tie tolerance.
+// Appends the candidates of one level: its lowest value (the later point on
+// equal values) followed by the level's other points within the tie tolerance.
 // Rectangles that can no longer be divided are passed over.
+void appendLowestOfLevel(const DIRECTSampleStore& store, int level, int maxDivisionDepth,
+                         std::vector<Candidate>& candidates)
+{
+    double lowest = 0.0;
+    bool found = false;
+    store.levelIndex().visitInOrder(level, [&](const DIRECTLevelIndex::Entry& entry) {
+        if (found && !(std::fabs(entry.value - lowest) <= DIRECT::kTieTolerance)) {
+            return false;
+        }
+        if (store.smallestCount(entry.point) >= maxDivisionDepth) {
+            return true;
+        }
+        if (!found) {
+            lowest = entry.value;
+            found = true;
+        }
+        candidates.push_back({entry.point, level, entry.value, store.halfDiagonal(entry.point)});
+        return true;
+    });
+}
+
 std::vector<Candidate> lowestPerLevel(const DIRECTSampleStore& store, int maxDivisionDepth)
 {
     std::vector<Candidate> candidates;
-    const auto& index = store.levelIndex();
-    for (std::size_t level = 0; level < index.size(); ++level) {
-        double lowest = 0.0;
-        bool found = false;
-        for (const auto& [value, point] : index[level]) {
-            if (found && !(std::fabs(value - lowest) <= DIRECT::kTieTolerance)) {
-                break;
-            }
-            if (store.smallestCount(point) >= maxDivisionDepth) {
-                continue;
-            }
-            if (!found) {
-                lowest = value;
-                found = true;
-            }
-            candidates.push_back({point, static_cast<int>(level), value, store.halfDiagonal(point)});
+    const DIRECTLevelIndex& index = store.levelIndex();
+    for (int level = 0; level < index.levelCount(); ++level) {
+        if (!index.emptyLevel(level)) {
+            appendLowestOfLevel(store, level, maxDivisionDepth, candidates);
         }
     }
     return candidates;
@@ -51,28 +61,65 @@ std::vector<Candidate> lowestPerLevel(const DIRECTSampleStore& store, int maxDiv
 // Only the comparison experiments use it; it costs a sort of the points.
 std::vector<Candidate> lowestPerSize(const DIRECTSampleStore& store, int maxDivisionDepth)
 {
-    std::map<double, std::vector<std::pair<double, int>>, std::greater<double>> bySize;
-    for (const auto& level : store.levelIndex()) {
-        for (const auto& [value, point] : level) {
-            if (store.smallestCount(point) < maxDivisionDepth) {
-                bySize[store.halfDiagonal(point)].push_back({value, point});
+    using Entry = DIRECTLevelIndex::Entry;
+    std::map<double, std::vector<Entry>, std::greater<double>> bySize;
+    const DIRECTLevelIndex& index = store.levelIndex();
+    for (int level = 0; level < index.levelCount(); ++level) {
+        for (const Entry& entry : index.entriesOf(level)) {
+            if (store.smallestCount(entry.point) < maxDivisionDepth) {
+                bySize[store.halfDiagonal(entry.point)].push_back(entry);
             }
         }
     }
     std::vector<Candidate> candidates;
     int rank = 0;
-    for (auto& [size, points] : bySize) {
-        std::sort(points.begin(), points.end(), DIRECTSampleStore::ByValue());
-        const double lowest = points.front().first;
-        for (const auto& [value, point] : points) {
-            if (!(std::fabs(value - lowest) <= DIRECT::kTieTolerance)) {
+    for (auto& [size, entries] : bySize) {
+        std::sort(entries.begin(), entries.end(), DIRECTLevelIndex::precedes);
+        const double lowest = entries.front().value;
+        for (const Entry& entry : entries) {
+            if (!(std::fabs(entry.value - lowest) <= DIRECT::kTieTolerance)) {
                 break;
             }
-            candidates.push_back({point, rank, value, size});
+            candidates.push_back({entry.point, rank, entry.value, size});
         }
         ++rank;
     }
     return candidates;
+}
+
+bool sameBits(double a, double b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+bool sameShape(const Candidate& a, const Candidate& b)
+{
+    return a.level == b.level && sameBits(a.value, b.value) && sameBits(a.size, b.size);
+}
+
+// Tied candidates of one level often share their value and their size to the
+// last bit (mirror-image samples of a symmetric function): they have the same
+// slopes to every other candidate, so one of them stands for all. Fills `shapes`
+// with the distinct candidates and `shapeOf` with each candidate's stand-in.
+void distinctShapes(const std::vector<Candidate>& candidates, std::vector<Candidate>& shapes,
+                    std::vector<std::size_t>& shapeOf)
+{
+    shapes.clear();
+    shapeOf.clear();
+    std::size_t levelStart = 0; // the first shape of the current level
+    for (const Candidate& candidate : candidates) {
+        if (shapes.empty() || shapes.back().level != candidate.level) {
+            levelStart = shapes.size();
+        }
+        std::size_t shape = levelStart;
+        while (shape < shapes.size() && !sameShape(shapes[shape], candidate)) {
+            ++shape;
+        }
+        if (shape == shapes.size()) {
+            shapes.push_back(candidate);
+        }
+        shapeOf.push_back(shape);
+    }
 }
 
 // The Lipschitz intervals of the candidates: K_low(j) from the smaller
@@ -314,13 +361,20 @@ std::vector<int> DIRECT::selectRectangles(const DIRECTSampleStore& store, double
     const std::vector<Candidate> candidates = groupBySize
                                                   ? lowestPerSize(store, maxDivisionDepth)
                                                   : lowestPerLevel(store, maxDivisionDepth);
-    std::vector<int> kept;
+    std::vector<Candidate> shapes;
+    std::vector<std::size_t> shapeOf;
+    distinctShapes(candidates, shapes, shapeOf);
     std::vector<double> low;
     std::vector<double> up;
-    lipschitzIntervals(candidates, low, up);
+    lipschitzIntervals(shapes, low, up);
+    std::vector<char> keepShape(shapes.size());
+    for (std::size_t k = 0; k < shapes.size(); ++k) {
+        keepShape[k] = up[k] > low[k] &&
+                       promisesSufficientDecrease(shapes[k], up[k], bestValue, sufficientDecrease);
+    }
+    std::vector<int> kept;
     for (std::size_t j = 0; j < candidates.size(); ++j) {
-        if (up[j] > low[j] &&
-            promisesSufficientDecrease(candidates[j], up[j], bestValue, sufficientDecrease)) {
+        if (keepShape[shapeOf[j]]) {
             kept.push_back(candidates[j].point);
         }
     }

@@ -42,39 +42,20 @@ int DIRECTSampleStore::addPoint(const std::vector<double>& centre,
     halfDiagonals.push_back(0.0);
     sumsOfSquares.push_back(0.0);
     levels.push_back(0);
-    indexed.push_back(0);
     refreshShape(point);
     return point;
 }
 
 void DIRECTSampleStore::setValue(int point, double value)
 {
-    unindex(point);
+    byLevel.erase(point);
     values[point] = std::isnan(value) ? std::numeric_limits<double>::infinity() : value;
-    index(point);
+    byLevel.insert(point, levels[point], values[point]);
 }
 
 void DIRECTSampleStore::retire(int point)
 {
-    unindex(point);
-}
-
-void DIRECTSampleStore::unindex(int point)
-{
-    if (indexed[point]) {
-        byLevel[static_cast<std::size_t>(levels[point])].erase({values[point], point});
-        indexed[point] = 0;
-    }
-}
-
-void DIRECTSampleStore::index(int point)
-{
-    const auto level = static_cast<std::size_t>(levels[point]);
-    if (byLevel.size() <= level) {
-        byLevel.resize(level + 1);
-    }
-    byLevel[level].insert({values[point], point});
-    indexed[point] = 1;
+    byLevel.erase(point);
 }
 
 int DIRECTSampleStore::smallestCount(int point) const
@@ -97,22 +78,22 @@ std::vector<double> DIRECTSampleStore::centre(int point) const
 
 void DIRECTSampleStore::incrementCount(int variable, int point)
 {
-    const bool wasIndexed = indexed[point];
-    unindex(point);
+    const bool wasIndexed = byLevel.contains(point);
+    byLevel.erase(point);
     std::int32_t& count = counts[variable][point];
     sumsOfSquares[point] += squaredSide(count + 1) - squaredSide(count);
     ++count;
     ++levels[point];
     halfDiagonals[point] = 0.5 * std::sqrt(std::max(0.0, sumsOfSquares[point]));
     if (wasIndexed) {
-        index(point);
+        byLevel.insert(point, levels[point], values[point]);
     }
 }
 
 void DIRECTSampleStore::copyCounts(int from, int to)
 {
-    const bool wasIndexed = indexed[to];
-    unindex(to);
+    const bool wasIndexed = byLevel.contains(to);
+    byLevel.erase(to);
     for (int i = 0; i < nVariables; ++i) {
         counts[i][to] = counts[i][from];
     }
@@ -120,7 +101,7 @@ void DIRECTSampleStore::copyCounts(int from, int to)
     halfDiagonals[to] = halfDiagonals[from];
     levels[to] = levels[from];
     if (wasIndexed) {
-        index(to);
+        byLevel.insert(to, levels[to], values[to]);
     }
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <set>
-#include <utility>
 #include <vector>
+
+#include "direct/DIRECTLevelIndex.h"
 
 namespace Opt {
 
@@ -48,20 +48,11 @@ public:
     // Removes a point from the level index for good.
     void retire(int point);
 
-    // The level index: per level, the indexed points in order of value.
-    struct ByValue {
-        bool operator()(const std::pair<double, int>& a, const std::pair<double, int>& b) const
-        {
-            return a.first < b.first || (a.first == b.first && a.second > b.second);
-        }
-    };
-    using LevelIndex = std::set<std::pair<double, int>, ByValue>;
-    const std::vector<LevelIndex>& levelIndex() const { return byLevel; }
+    // The evaluated points that are not retired, by level and value.
+    const DIRECTLevelIndex& levelIndex() const { return byLevel; }
 
 private:
     void refreshShape(int point);
-    void unindex(int point);
-    void index(int point);
 
     int nVariables = 0;
     std::vector<std::vector<double>> coordinates;   // [variable][point]
@@ -70,8 +61,7 @@ private:
     std::vector<double> halfDiagonals;
     std::vector<double> sumsOfSquares; // of the sides, kept with the counts
     std::vector<int> levels;
-    std::vector<char> indexed;
-    std::vector<LevelIndex> byLevel;
+    DIRECTLevelIndex byLevel;
 };
 
 } // namespace Opt

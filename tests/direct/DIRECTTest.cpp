@@ -160,6 +160,87 @@ TEST_F(CandidateSelection, ExhaustedRectanglesAreNeverSelected)
     EXPECT_EQ(DIRECT::selectRectangles(store, 0.0, 3), (std::vector<int>{1}));
 }
 
+TEST_F(CandidateSelection, TiedTwinsAreKeptOrDroppedTogether)
+{
+    // Two boxes of one shape with one value stand for each other in the interval
+    // test: both stay when one does, both go when one is dominated.
+    const int big = add({0, 0}, 5.0);
+    const int twin = add({1, 1}, 1.0);
+    const int otherTwin = add({1, 1}, 1.0);
+    add({2, 1}, 4.0);
+    add({2, 1}, 4.0);
+    EXPECT_EQ(select(1.0), (std::vector<int>{big, otherTwin, twin}));
+}
+
+// The level index against a sorted reference: points join, leave and move in a
+// fixed pseudo-random order; every level must be walked in the reference order.
+TEST(DIRECTLevelIndex, WalksEveryLevelInOrderThroughInsertsAndErases)
+{
+    using Entry = DIRECTLevelIndex::Entry;
+    auto order = [](const Entry& a, const Entry& b) { return DIRECTLevelIndex::precedes(a, b); };
+    DIRECTLevelIndex index;
+    std::vector<std::vector<Entry>> reference(4);
+    std::vector<int> levelOf(200, -1);
+    unsigned state = 12345u;
+    auto next = [&state](unsigned range) {
+        state = state * 1103515245u + 12345u;
+        return static_cast<int>((state >> 16) % range);
+    };
+    for (int step = 0; step < 2000; ++step) {
+        const int point = next(200);
+        if (levelOf[point] >= 0) {
+            auto& entries = reference[static_cast<std::size_t>(levelOf[point])];
+            entries.erase(std::find_if(entries.begin(), entries.end(),
+                                       [point](const Entry& e) { return e.point == point; }));
+            index.erase(point);
+            levelOf[point] = -1;
+        }
+        if (next(3) != 0) { // insert (or move) two times out of three
+            const int level = next(4);
+            const double value = static_cast<double>(next(8)); // many equal values
+            index.insert(point, level, value);
+            reference[static_cast<std::size_t>(level)].push_back({value, point});
+            levelOf[point] = level;
+        }
+    }
+    ASSERT_EQ(index.levelCount(), 4);
+    for (int level = 0; level < 4; ++level) {
+        auto expected = reference[static_cast<std::size_t>(level)];
+        std::sort(expected.begin(), expected.end(), order);
+        std::vector<int> walked;
+        index.visitInOrder(level, [&walked](const Entry& e) {
+            walked.push_back(e.point);
+            return true;
+        });
+        std::vector<int> expectedPoints;
+        for (const Entry& e : expected) {
+            expectedPoints.push_back(e.point);
+        }
+        EXPECT_EQ(walked, expectedPoints) << "level " << level;
+        EXPECT_EQ(index.entriesOf(level).size(), expected.size());
+    }
+    for (int point = 0; point < 200; ++point) {
+        EXPECT_EQ(index.contains(point), levelOf[point] >= 0) << "point " << point;
+    }
+}
+
+TEST(DIRECTLevelIndex, WalkStopsWhenTheVisitorSaysSo)
+{
+    DIRECTLevelIndex index;
+    for (int point = 0; point < 10; ++point) {
+        index.insert(point, 1, 10.0 - point);
+    }
+    std::vector<int> walked;
+    index.visitInOrder(1, [&walked](const DIRECTLevelIndex::Entry& e) {
+        walked.push_back(e.point);
+        return walked.size() < 3;
+    });
+    EXPECT_EQ(walked, (std::vector<int>{9, 8, 7}));
+    EXPECT_TRUE(index.emptyLevel(0));
+    index.erase(42); // never indexed: left alone
+    EXPECT_FALSE(index.contains(42));
+}
+
 TEST(DIRECTParameterLoad, ClampsAndDefaults)
 {
     DIRECTParameter p;
