@@ -245,7 +245,12 @@ StepCode DIRECT::receiveResponses(const double* f, double** /*g*/)
     }
     sampling = false;
     const double value = penalisedObjective();
-    store.setValue(evaluatingPoint, value);
+    // A new point's box is final only once its parent is divided; the first
+    // point's box, the whole domain, is final at once.
+    store.recordValue(evaluatingPoint, value);
+    if (evaluatingPoint == 0) {
+        store.admit(evaluatingPoint);
+    }
     lastObjective = responseRows[0].value;
     if (bestIndex < 0 || value < best) {
         if (bestIndex < 0) {
@@ -314,33 +319,15 @@ void DIRECT::sampleIteration()
     const DIRECTParameter& p = settings();
     selected = selectRectangles(store, best, p.maxDivisionDepth, rules.sufficientDecrease,
                                 rules.groupBySize);
-    longestSides.assign(selected.size(), {});
-    firstNewPoint.assign(selected.size(), store.pointCount());
+    longestSides.clear();
+    firstLongestSide.assign(1, 0);
+    firstNewPoint.clear();
     newPointCount = 0;
     handedOut = 0;
-    for (std::size_t s = 0; s < selected.size(); ++s) {
-        const int parent = selected[s];
-        const int smallest = store.smallestCount(parent);
-        const double delta = sideThirds[static_cast<std::size_t>(smallest)];
-        std::vector<std::int32_t> counts(static_cast<std::size_t>(nDesignVariables));
-        for (int i = 0; i < nDesignVariables; ++i) {
-            counts[i] = store.count(i, parent);
-        }
-        firstNewPoint[s] = store.pointCount();
-        std::vector<double> centre = store.centre(parent);
-        for (int i = 0; i < nDesignVariables; ++i) {
-            if (counts[i] != smallest) {
-                continue;
-            }
-            longestSides[s].push_back(i);
-            const double middle = centre[i];
-            centre[i] = middle - delta;
-            store.addPoint(centre, counts);
-            centre[i] = middle + delta;
-            store.addPoint(centre, counts);
-            centre[i] = middle;
-            newPointCount += 2;
-        }
+    for (const int parent : selected) {
+        firstNewPoint.push_back(store.pointCount());
+        sampleAlongLongestSides(parent);
+        firstLongestSide.push_back(static_cast<int>(longestSides.size()));
     }
     if (store.pointCount() >= p.maxEvaluations) {
         stopped = true;
@@ -351,6 +338,24 @@ void DIRECT::sampleIteration()
     } else if (p.targetValue > 0.0 && lastObjective < p.targetValue) {
         stopped = true;
         reason = StopReason::Target;
+    }
+}
+
+// Adds c - delta e_i and then c + delta e_i along each longest side i of the
+// parent's box, in variable order.
+void DIRECT::sampleAlongLongestSides(int parent)
+{
+    const int smallest = store.smallestCount(parent);
+    const double delta = sideThirds[static_cast<std::size_t>(smallest)];
+    for (int i = 0; i < nDesignVariables; ++i) {
+        if (store.count(i, parent) != smallest) {
+            continue;
+        }
+        longestSides.push_back(i);
+        const double middle = store.coordinate(i, parent);
+        store.addNeighbour(parent, i, middle - delta);
+        store.addNeighbour(parent, i, middle + delta);
+        newPointCount += 2;
     }
 }
 
@@ -394,39 +399,52 @@ void DIRECT::prepareStep()
 void DIRECT::divide(std::size_t selection)
 {
     const int parent = selected[selection];
-    const std::vector<int>& sides = longestSides[selection];
     const int first = firstNewPoint[selection];
-    std::vector<double> w(sides.size());
-    for (std::size_t t = 0; t < sides.size(); ++t) {
+    const auto sideBegin = static_cast<std::size_t>(firstLongestSide[selection]);
+    const std::size_t sideCount = static_cast<std::size_t>(firstLongestSide[selection + 1]) - sideBegin;
+    // The parent and its new points change level with every trisection: they
+    // join the level index once their boxes are final, not at every step.
+    store.retire(parent);
+    sideWeights.resize(sideCount);
+    for (std::size_t t = 0; t < sideCount; ++t) {
         const int minus = first + 2 * static_cast<int>(t);
-        w[t] = std::min(store.value(minus), store.value(minus + 1));
+        sideWeights[t] = std::min(store.value(minus), store.value(minus + 1));
     }
     // Trisect along the side with the smallest remaining w first (the first in
     // variable order on equal w), so the best new points get the largest boxes.
-    std::vector<char> taken(sides.size(), 0);
-    for (std::size_t round = 0; round < sides.size(); ++round) {
-        std::size_t next = sides.size();
-        for (std::size_t t = 0; t < sides.size(); ++t) {
-            if (!taken[t] && (next == sides.size() || w[t] < w[next])) {
-                next = t;
-            }
-        }
-        taken[next] = 1;
-        store.incrementCount(sides[next], parent);
+    sideTaken.assign(sideCount, 0);
+    for (std::size_t round = 0; round < sideCount; ++round) {
+        const std::size_t next = lightestSideLeft();
+        sideTaken[next] = 1;
+        store.incrementCount(longestSides[sideBegin + next], parent);
         const int minus = first + 2 * static_cast<int>(next);
         store.copyCounts(parent, minus);
         store.copyCounts(parent, minus + 1);
     }
-    retireIfExhausted(parent);
-    for (int point = first; point < first + 2 * static_cast<int>(sides.size()); ++point) {
-        retireIfExhausted(point);
+    admitUnlessExhausted(parent);
+    for (int point = first; point < first + 2 * static_cast<int>(sideCount); ++point) {
+        admitUnlessExhausted(point);
     }
 }
 
-void DIRECT::retireIfExhausted(int point)
+std::size_t DIRECT::lightestSideLeft() const
 {
-    if (store.smallestCount(point) >= settings().maxDivisionDepth) {
-        store.retire(point);
+    const std::size_t none = sideWeights.size();
+    std::size_t lightest = none;
+    for (std::size_t t = 0; t < sideWeights.size(); ++t) {
+        if (!sideTaken[t] && (lightest == none || sideWeights[t] < sideWeights[lightest])) {
+            lightest = t;
+        }
+    }
+    return lightest;
+}
+
+// A rectangle whose smallest count has reached the depth limit has no side left
+// to trisect: it stays out of the level index for good.
+void DIRECT::admitUnlessExhausted(int point)
+{
+    if (store.smallestCount(point) < settings().maxDivisionDepth) {
+        store.admit(point);
     }
 }
 

@@ -98,8 +98,10 @@ private:
     void startSearch();
     StepCode handOut(int point);
     void sampleIteration();
+    void sampleAlongLongestSides(int parent);
     void divide(std::size_t selection);
-    void retireIfExhausted(int point);
+    std::size_t lightestSideLeft() const;
+    void admitUnlessExhausted(int point);
     double penalisedObjective() const;
     bool violatesNoConstraint() const;
     StepCode finishSearch();
@@ -113,8 +115,11 @@ private:
     double previousBest = 0.0;
     int stagnation = 0;
     std::vector<int> selected;
-    std::vector<std::vector<int>> longestSides; // per selected rectangle
-    std::vector<int> firstNewPoint;             // per selected rectangle
+    std::vector<int> longestSides;     // of all selected rectangles, one run per rectangle
+    std::vector<int> firstLongestSide; // per selected rectangle, and one past the last run
+    std::vector<int> firstNewPoint;    // per selected rectangle
+    std::vector<double> sideWeights;   // w per longest side of the rectangle being divided
+    std::vector<char> sideTaken;       // whether that side has been trisected already
     int newPointCount = 0;
     int handedOut = 0;
     int evaluatingPoint = -1;

@@ -10,7 +10,8 @@ void DIRECTLevelIndex::insert(int point, int level, double value)
         heaps.resize(static_cast<std::size_t>(level) + 1);
     }
     if (slots.size() <= static_cast<std::size_t>(point)) {
-        slots.resize(static_cast<std::size_t>(point) + 1);
+        // Points come in ascending order: grow by doubling, not one slot at a time.
+        slots.resize(std::max(static_cast<std::size_t>(point) + 1, 2 * slots.size()));
     }
     std::vector<Entry>& heap = heaps[level];
     slots[point].level = level;

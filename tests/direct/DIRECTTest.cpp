@@ -241,6 +241,38 @@ TEST(DIRECTLevelIndex, WalkStopsWhenTheVisitorSaysSo)
     EXPECT_FALSE(index.contains(42));
 }
 
+TEST(DIRECTSampleStore, NeighbourTakesThePointsBoxWithOneCoordinateMoved)
+{
+    DIRECTSampleStore store(3);
+    const int point = store.addPoint({0.5, 0.25, 0.75}, {1, 0, 2});
+    const int neighbour = store.addNeighbour(point, 1, 0.125);
+    EXPECT_EQ(store.centre(neighbour), (std::vector<double>{0.5, 0.125, 0.75}));
+    EXPECT_EQ(store.centre(point), (std::vector<double>{0.5, 0.25, 0.75}));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(store.count(i, neighbour), store.count(i, point)) << "variable " << i;
+    }
+    EXPECT_EQ(store.level(neighbour), 3);
+    EXPECT_EQ(store.halfDiagonal(neighbour), store.halfDiagonal(point));
+    EXPECT_EQ(store.smallestCount(neighbour), 0);
+    EXPECT_TRUE(std::isnan(store.value(neighbour)));
+}
+
+TEST(DIRECTSampleStore, RecordedValuesWaitOutsideTheIndexUntilAdmitted)
+{
+    DIRECTSampleStore store(2);
+    const int point = store.addPoint({0.5, 0.5}, {0, 0});
+    store.recordValue(point, std::numeric_limits<double>::quiet_NaN());
+    EXPECT_EQ(store.value(point), std::numeric_limits<double>::infinity());
+    EXPECT_FALSE(store.levelIndex().contains(point));
+    store.incrementCount(0, point);
+    store.admit(point);
+    store.admit(point); // a second admission changes nothing
+    ASSERT_TRUE(store.levelIndex().contains(point));
+    EXPECT_EQ(store.levelIndex().entriesOf(1).size(), 1u);
+    store.retire(point);
+    EXPECT_FALSE(store.levelIndex().contains(point));
+}
+
 TEST(DIRECTParameterLoad, ClampsAndDefaults)
 {
     DIRECTParameter p;
