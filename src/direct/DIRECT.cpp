@@ -199,9 +199,19 @@ void DIRECT::loadSettings(const std::vector<double>& reals, const std::vector<in
     }
 }
 
+int DIRECT::iterationLimit() const
+{
+    return rules.maxIterations > 0 ? rules.maxIterations : settings().maxIterations;
+}
+
+int DIRECT::evaluationLimit() const
+{
+    return rules.maxEvaluations > 0 ? rules.maxEvaluations : settings().maxEvaluations;
+}
+
 StepCode DIRECT::checkIterationLimit()
 {
-    if (evaluationCount <= settings().maxEvaluations) {
+    if (evaluationCount <= evaluationLimit()) {
         return StepCode::Continue;
     }
     phase = EnginePhase::EndIteration;
@@ -329,10 +339,10 @@ void DIRECT::sampleIteration()
         sampleAlongLongestSides(parent);
         firstLongestSide.push_back(static_cast<int>(longestSides.size()));
     }
-    if (store.pointCount() >= p.maxEvaluations) {
+    if (store.pointCount() >= evaluationLimit()) {
         stopped = true;
         reason = StopReason::Budget;
-    } else if (iterationCount >= p.maxIterations) {
+    } else if (iterationCount >= iterationLimit()) {
         stopped = true;
         reason = StopReason::Iterations;
     } else if (p.targetValue > 0.0 && lastObjective < p.targetValue) {
@@ -460,7 +470,6 @@ StepCode DIRECT::updateStep()
 
 StepCode DIRECT::endIteration(double*)
 {
-    const DIRECTParameter& p = settings();
     ++iterationCount;
     for (ResponseRow& row : responseRows) {
         row.previousValue = row.acceptedValue;
@@ -468,7 +477,7 @@ StepCode DIRECT::endIteration(double*)
     if (stopped) {
         return finishSearch();
     }
-    if (iterationCount >= p.maxIterations) {
+    if (iterationCount >= iterationLimit()) {
         reason = StopReason::Iterations;
         return finishSearch();
     }

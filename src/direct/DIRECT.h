@@ -51,12 +51,15 @@ public:
 
     enum class StopReason { None, Budget, Iterations, Target, Stagnation, Exhausted };
 
-    // The two fixed rules of the search, open to change from C++ only (for
+    // The fixed rules of the search, open to change from C++ only (for
     // experiments that compare the search with other settings of the method).
     struct Rules {
         double sufficientDecrease = kTieTolerance; // epsilon of the decrease test
         int stagnationLimit = kStagnationLimit;    // 0: never stop on stagnation
         bool groupBySize = false; // group candidates by rectangle size instead of level
+        // Limits that replace the settings' ones, beyond their caps; 0 keeps the settings'.
+        int maxIterations = 0;
+        int maxEvaluations = 0;
     };
 
     // Host-array mode: reals and ints hold the 10 and 11 entries of DIRECTParameter.
@@ -106,6 +109,8 @@ private:
     bool violatesNoConstraint() const;
     StepCode finishSearch();
     void writeHistoryRow();
+    int iterationLimit() const;
+    int evaluationLimit() const;
 
     DIRECTSampleStore store;
     std::vector<double> sideThirds;

@@ -30,13 +30,15 @@ struct DirectRun {
 
     DirectRun(std::vector<double> start, std::vector<std::vector<double>> bounds, int m,
               const Responses& model, std::vector<int> ints = std::vector<int>(11, 0),
-              std::vector<double> reals = std::vector<double>(10, 0.0))
+              std::vector<double> reals = std::vector<double>(10, 0.0),
+              const DIRECT::Rules& rules = DIRECT::Rules())
         : x(std::move(start))
     {
         OptEngineMain session(static_cast<int>(x.size()), m, x, bounds, reals.data(), ints.data(),
                               DIRECT::kMethodCode, 0);
         keep = session.engine;
         engine = dynamic_cast<DIRECT*>(session.engine.get());
+        engine->setRules(rules);
         std::vector<double> f(static_cast<std::size_t>(m));
         int state = 1;
         while (state >= 1 && state <= 4) {
@@ -351,6 +353,28 @@ TEST(DIRECTStopping, TargetValueEndsTheSearchOnceReached)
                         {0.0, 1.01, 0, 0, 0, 0, 0, 0, 0, 0});
     EXPECT_EQ(run.engine->stopReason(), DIRECT::StopReason::Target);
     EXPECT_LT(run.engine->bestValue(), 1.05);
+}
+
+TEST(DIRECTStopping, RulesReplaceTheSettingsLimitsBeyondTheirCaps)
+{
+    const Responses slope = [](const std::vector<double>& x) {
+        return std::vector<double>{1.0 + x[0]};
+    };
+    DIRECT::Rules rules;
+    rules.stagnationLimit = 0;
+    rules.sufficientDecrease = 1e-4; // few boxes per iteration: the budget stays far
+    rules.maxIterations = 130;       // past the cap of 100
+    const DirectRun longer({0.1}, {{0.0, 1.0}}, 1, slope, {0, 0, 0, 100, 0, 0, 0, 0, 0, 0, 0},
+                           std::vector<double>(10, 0.0), rules);
+    EXPECT_EQ(longer.engine->stopReason(), DIRECT::StopReason::Iterations);
+    EXPECT_EQ(longer.engine->iterationCount, 130);
+
+    rules.maxEvaluations = 30; // below the settings' 3000
+    const DirectRun shorter({0.1}, {{0.0, 1.0}}, 1, slope, {0, 0, 0, 100, 0, 0, 0, 0, 0, 0, 0},
+                            std::vector<double>(10, 0.0), rules);
+    EXPECT_EQ(shorter.engine->stopReason(), DIRECT::StopReason::Budget);
+    EXPECT_GE(shorter.engine->samples().pointCount(), 30);
+    EXPECT_LT(shorter.engine->samples().pointCount(), 50);
 }
 
 TEST(DIRECTPenalty, PositiveConstraintValuesArePenalised)
