@@ -9,9 +9,10 @@ void DIRECTLevelIndex::insert(int point, int level, double value)
     if (heaps.size() <= static_cast<std::size_t>(level)) {
         heaps.resize(static_cast<std::size_t>(level) + 1);
     }
-    if (slots.size() <= static_cast<std::size_t>(point)) {
-        // Points come in ascending order: grow by doubling, not one slot at a time.
-        slots.resize(std::max(static_cast<std::size_t>(point) + 1, 2 * slots.size()));
+    // Points mostly come in ascending order, one new slot at a time: appending
+    // costs less than resizing, and touches no memory ahead of need.
+    while (slots.size() <= static_cast<std::size_t>(point)) {
+        slots.push_back(Slot());
     }
     std::vector<Entry>& heap = heaps[level];
     slots[point].level = level;

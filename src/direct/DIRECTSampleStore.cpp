@@ -32,7 +32,6 @@ int DIRECTSampleStore::appendPoint()
 {
     const int point = pointCount();
     values.push_back(std::numeric_limits<double>::quiet_NaN());
-    halfDiagonals.push_back(0.0);
     sumsOfSquares.push_back(0.0);
     levels.push_back(0);
     return point;
@@ -60,7 +59,6 @@ int DIRECTSampleStore::addNeighbour(int point, int variable, double coordinate)
     const int neighbour = appendPoint();
     coordinates[entry(neighbour, variable)] = coordinate;
     sumsOfSquares[neighbour] = sumsOfSquares[point];
-    halfDiagonals[neighbour] = halfDiagonals[point];
     levels[neighbour] = levels[point];
     return neighbour;
 }
@@ -89,6 +87,11 @@ void DIRECTSampleStore::admit(int point)
     }
 }
 
+double DIRECTSampleStore::halfDiagonal(int point) const
+{
+    return 0.5 * std::sqrt(std::max(0.0, sumsOfSquares[point]));
+}
+
 int DIRECTSampleStore::smallestCount(int point) const
 {
     std::int32_t smallest = std::numeric_limits<std::int32_t>::max();
@@ -112,7 +115,6 @@ void DIRECTSampleStore::incrementCount(int variable, int point)
     sumsOfSquares[point] += squaredSide(count + 1) - squaredSide(count);
     ++count;
     ++levels[point];
-    halfDiagonals[point] = 0.5 * std::sqrt(std::max(0.0, sumsOfSquares[point]));
     if (wasIndexed) {
         byLevel.insert(point, levels[point], values[point]);
     }
@@ -124,7 +126,6 @@ void DIRECTSampleStore::copyCounts(int from, int to)
     byLevel.erase(to);
     std::copy_n(counts.begin() + entry(from, 0), nVariables, counts.begin() + entry(to, 0));
     sumsOfSquares[to] = sumsOfSquares[from];
-    halfDiagonals[to] = halfDiagonals[from];
     levels[to] = levels[from];
     if (wasIndexed) {
         byLevel.insert(to, levels[to], values[to]);
@@ -140,7 +141,6 @@ void DIRECTSampleStore::refreshShape(int point)
         level += count(i, point);
     }
     sumsOfSquares[point] = sumOfSquares;
-    halfDiagonals[point] = 0.5 * std::sqrt(sumOfSquares);
     levels[point] = level;
 }
 

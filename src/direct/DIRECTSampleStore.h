@@ -17,7 +17,8 @@ namespace Opt {
 // Coordinates and counts are held point by point in flat arrays (a point's n
 // entries side by side), since every step of the search reads or writes all of a
 // point's entries at once; appending a point and updating one count cost O(n),
-// and the level and the size are kept up to date with the counts. Evaluated
+// and the level and the sum of the squared sides are kept up to date with the
+// counts. Evaluated
 // points are also indexed by level, ordered by value (the later point first on
 // equal values), so that the lowest points of every level are found without a
 // pass over all points; a point whose rectangle can no longer be divided is
@@ -40,7 +41,7 @@ public:
     double coordinate(int variable, int point) const { return coordinates[entry(point, variable)]; }
     std::int32_t count(int variable, int point) const { return counts[entry(point, variable)]; }
     double value(int point) const { return values[point]; }
-    double halfDiagonal(int point) const { return halfDiagonals[point]; }
+    double halfDiagonal(int point) const;
     int level(int point) const { return levels[point]; }
     int smallestCount(int point) const;
     std::vector<double> centre(int point) const;
@@ -75,8 +76,9 @@ private:
     std::vector<double> coordinates;  // [point * n + variable]
     std::vector<std::int32_t> counts; // [point * n + variable]
     std::vector<double> values;
-    std::vector<double> halfDiagonals;
-    std::vector<double> sumsOfSquares; // of the sides, kept with the counts
+    // Of the sides, kept with the counts; the size d follows from it on demand
+    // (a search touches the sizes of few points, and memory is what it runs on).
+    std::vector<double> sumsOfSquares;
     std::vector<int> levels;
     DIRECTLevelIndex byLevel;
 };
