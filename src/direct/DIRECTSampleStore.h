@@ -18,11 +18,10 @@ namespace Opt {
 // entries side by side), since every step of the search reads or writes all of a
 // point's entries at once; appending a point and updating one count cost O(n),
 // and the level and the sum of the squared sides are kept up to date with the
-// counts. Evaluated
-// points are also indexed by level, ordered by value (the later point first on
-// equal values), so that the lowest points of every level are found without a
-// pass over all points; a point whose rectangle can no longer be divided is
-// retired from that index.
+// counts. Evaluated points are also indexed by level, ordered by value (the later
+// point first on equal values), so that the lowest points of every level are
+// found without a pass over all points; a point whose rectangle can no longer be
+// divided is retired from that index.
 class DIRECTSampleStore {
 public:
     explicit DIRECTSampleStore(int nVariables = 0);
