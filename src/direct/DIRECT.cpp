@@ -411,15 +411,12 @@ void DIRECT::divide(std::size_t selection)
     const int parent = selected[selection];
     const int first = firstNewPoint[selection];
     const auto sideBegin = static_cast<std::size_t>(firstLongestSide[selection]);
-    const std::size_t sideCount = static_cast<std::size_t>(firstLongestSide[selection + 1]) - sideBegin;
+    const auto sideEnd = static_cast<std::size_t>(firstLongestSide[selection + 1]);
+    const std::size_t sideCount = sideEnd - sideBegin;
     // The parent and its new points change level with every trisection: they
     // join the level index once their boxes are final, not at every step.
     store.retire(parent);
-    sideWeights.resize(sideCount);
-    for (std::size_t t = 0; t < sideCount; ++t) {
-        const int minus = first + 2 * static_cast<int>(t);
-        sideWeights[t] = std::min(store.value(minus), store.value(minus + 1));
-    }
+    weighLongestSides(first, sideCount);
     // Trisect along the side with the smallest remaining w first (the first in
     // variable order on equal w), so the best new points get the largest boxes.
     sideTaken.assign(sideCount, 0);
@@ -434,6 +431,17 @@ void DIRECT::divide(std::size_t selection)
     admitUnlessExhausted(parent);
     for (int point = first; point < first + 2 * static_cast<int>(sideCount); ++point) {
         admitUnlessExhausted(point);
+    }
+}
+
+// w of each longest side: the smaller value of its two new points, which follow
+// one another from `first` on, side by side.
+void DIRECT::weighLongestSides(int first, std::size_t sideCount)
+{
+    sideWeights.resize(sideCount);
+    for (std::size_t t = 0; t < sideCount; ++t) {
+        const int minus = first + 2 * static_cast<int>(t);
+        sideWeights[t] = std::min(store.value(minus), store.value(minus + 1));
     }
 }
 

@@ -103,6 +103,7 @@ private:
     void sampleIteration();
     void sampleAlongLongestSides(int parent);
     void divide(std::size_t selection);
+    void weighLongestSides(int first, std::size_t sideCount);
     std::size_t lightestSideLeft() const;
     void admitUnlessExhausted(int point);
     double penalisedObjective() const;
