@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <map>
@@ -19,28 +20,37 @@ struct Candidate {
     double size;
 };
 
-// Candidates of a store: per level the lowest value (the later point on equal
-// values) followed by the level's other points within the tie tolerance.
+// Appends the candidates of one level: its lowest value (the later point on
+// equal values) followed by the level's other points within the tie tolerance.
 // Rectangles that can no longer be divided are passed over.
+void appendLowestOfLevel(const DIRECTSampleStore& store, int level, int maxDivisionDepth,
+                         std::vector<Candidate>& candidates)
+{
+    double lowest = 0.0;
+    bool found = false;
+    store.levelIndex().visitInOrder(level, [&](const DIRECTLevelIndex::Entry& entry) {
+        if (found && !(std::fabs(entry.value - lowest) <= DIRECT::kTieTolerance)) {
+            return false;
+        }
+        if (store.smallestCount(entry.point) >= maxDivisionDepth) {
+            return true;
+        }
+        if (!found) {
+            lowest = entry.value;
+            found = true;
+        }
+        candidates.push_back({entry.point, level, entry.value, store.halfDiagonal(entry.point)});
+        return true;
+    });
+}
+
 std::vector<Candidate> lowestPerLevel(const DIRECTSampleStore& store, int maxDivisionDepth)
 {
     std::vector<Candidate> candidates;
-    const auto& index = store.levelIndex();
-    for (std::size_t level = 0; level < index.size(); ++level) {
-        double lowest = 0.0;
-        bool found = false;
-        for (const auto& [value, point] : index[level]) {
-            if (found && !(std::fabs(value - lowest) <= DIRECT::kTieTolerance)) {
-                break;
-            }
-            if (store.smallestCount(point) >= maxDivisionDepth) {
-                continue;
-            }
-            if (!found) {
-                lowest = value;
-                found = true;
-            }
-            candidates.push_back({point, static_cast<int>(level), value, store.halfDiagonal(point)});
+    const DIRECTLevelIndex& index = store.levelIndex();
+    for (int level = 0; level < index.levelCount(); ++level) {
+        if (!index.emptyLevel(level)) {
+            appendLowestOfLevel(store, level, maxDivisionDepth, candidates);
         }
     }
     return candidates;
@@ -51,28 +61,65 @@ std::vector<Candidate> lowestPerLevel(const DIRECTSampleStore& store, int maxDiv
 // Only the comparison experiments use it; it costs a sort of the points.
 std::vector<Candidate> lowestPerSize(const DIRECTSampleStore& store, int maxDivisionDepth)
 {
-    std::map<double, std::vector<std::pair<double, int>>, std::greater<double>> bySize;
-    for (const auto& level : store.levelIndex()) {
-        for (const auto& [value, point] : level) {
-            if (store.smallestCount(point) < maxDivisionDepth) {
-                bySize[store.halfDiagonal(point)].push_back({value, point});
+    using Entry = DIRECTLevelIndex::Entry;
+    std::map<double, std::vector<Entry>, std::greater<double>> bySize;
+    const DIRECTLevelIndex& index = store.levelIndex();
+    for (int level = 0; level < index.levelCount(); ++level) {
+        for (const Entry& entry : index.entriesOf(level)) {
+            if (store.smallestCount(entry.point) < maxDivisionDepth) {
+                bySize[store.halfDiagonal(entry.point)].push_back(entry);
             }
         }
     }
     std::vector<Candidate> candidates;
     int rank = 0;
-    for (auto& [size, points] : bySize) {
-        std::sort(points.begin(), points.end(), DIRECTSampleStore::ByValue());
-        const double lowest = points.front().first;
-        for (const auto& [value, point] : points) {
-            if (!(std::fabs(value - lowest) <= DIRECT::kTieTolerance)) {
+    for (auto& [size, entries] : bySize) {
+        std::sort(entries.begin(), entries.end(), DIRECTLevelIndex::precedes);
+        const double lowest = entries.front().value;
+        for (const Entry& entry : entries) {
+            if (!(std::fabs(entry.value - lowest) <= DIRECT::kTieTolerance)) {
                 break;
             }
-            candidates.push_back({point, rank, value, size});
+            candidates.push_back({entry.point, rank, entry.value, size});
         }
         ++rank;
     }
     return candidates;
+}
+
+bool sameBits(double a, double b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+bool sameShape(const Candidate& a, const Candidate& b)
+{
+    return a.level == b.level && sameBits(a.value, b.value) && sameBits(a.size, b.size);
+}
+
+// Tied candidates of one level often share their value and their size to the
+// last bit (mirror-image samples of a symmetric function): they have the same
+// slopes to every other candidate, so one of them stands for all. Fills `shapes`
+// with the distinct candidates and `shapeOf` with each candidate's stand-in.
+void distinctShapes(const std::vector<Candidate>& candidates, std::vector<Candidate>& shapes,
+                    std::vector<std::size_t>& shapeOf)
+{
+    shapes.clear();
+    shapeOf.clear();
+    std::size_t levelStart = 0; // the first shape of the current level
+    for (const Candidate& candidate : candidates) {
+        if (shapes.empty() || shapes.back().level != candidate.level) {
+            levelStart = shapes.size();
+        }
+        std::size_t shape = levelStart;
+        while (shape < shapes.size() && !sameShape(shapes[shape], candidate)) {
+            ++shape;
+        }
+        if (shape == shapes.size()) {
+            shapes.push_back(candidate);
+        }
+        shapeOf.push_back(shape);
+    }
 }
 
 // The Lipschitz intervals of the candidates: K_low(j) from the smaller
@@ -152,9 +199,19 @@ void DIRECT::loadSettings(const std::vector<double>& reals, const std::vector<in
     }
 }
 
+int DIRECT::iterationLimit() const
+{
+    return rules.maxIterations > 0 ? rules.maxIterations : settings().maxIterations;
+}
+
+int DIRECT::evaluationLimit() const
+{
+    return rules.maxEvaluations > 0 ? rules.maxEvaluations : settings().maxEvaluations;
+}
+
 StepCode DIRECT::checkIterationLimit()
 {
-    if (evaluationCount <= settings().maxEvaluations) {
+    if (evaluationCount <= evaluationLimit()) {
         return StepCode::Continue;
     }
     phase = EnginePhase::EndIteration;
@@ -198,7 +255,12 @@ StepCode DIRECT::receiveResponses(const double* f, double** /*g*/)
     }
     sampling = false;
     const double value = penalisedObjective();
-    store.setValue(evaluatingPoint, value);
+    // A new point's box is final only once its parent is divided; the first
+    // point's box, the whole domain, is final at once.
+    store.recordValue(evaluatingPoint, value);
+    if (evaluatingPoint == 0) {
+        store.admit(evaluatingPoint);
+    }
     lastObjective = responseRows[0].value;
     if (bestIndex < 0 || value < best) {
         if (bestIndex < 0) {
@@ -267,43 +329,43 @@ void DIRECT::sampleIteration()
     const DIRECTParameter& p = settings();
     selected = selectRectangles(store, best, p.maxDivisionDepth, rules.sufficientDecrease,
                                 rules.groupBySize);
-    longestSides.assign(selected.size(), {});
-    firstNewPoint.assign(selected.size(), store.pointCount());
+    longestSides.clear();
+    firstLongestSide.assign(1, 0);
+    firstNewPoint.clear();
     newPointCount = 0;
     handedOut = 0;
-    for (std::size_t s = 0; s < selected.size(); ++s) {
-        const int parent = selected[s];
-        const int smallest = store.smallestCount(parent);
-        const double delta = sideThirds[static_cast<std::size_t>(smallest)];
-        std::vector<std::int32_t> counts(static_cast<std::size_t>(nDesignVariables));
-        for (int i = 0; i < nDesignVariables; ++i) {
-            counts[i] = store.count(i, parent);
-        }
-        firstNewPoint[s] = store.pointCount();
-        std::vector<double> centre = store.centre(parent);
-        for (int i = 0; i < nDesignVariables; ++i) {
-            if (counts[i] != smallest) {
-                continue;
-            }
-            longestSides[s].push_back(i);
-            const double middle = centre[i];
-            centre[i] = middle - delta;
-            store.addPoint(centre, counts);
-            centre[i] = middle + delta;
-            store.addPoint(centre, counts);
-            centre[i] = middle;
-            newPointCount += 2;
-        }
+    for (const int parent : selected) {
+        firstNewPoint.push_back(store.pointCount());
+        sampleAlongLongestSides(parent);
+        firstLongestSide.push_back(static_cast<int>(longestSides.size()));
     }
-    if (store.pointCount() >= p.maxEvaluations) {
+    if (store.pointCount() >= evaluationLimit()) {
         stopped = true;
         reason = StopReason::Budget;
-    } else if (iterationCount >= p.maxIterations) {
+    } else if (iterationCount >= iterationLimit()) {
         stopped = true;
         reason = StopReason::Iterations;
     } else if (p.targetValue > 0.0 && lastObjective < p.targetValue) {
         stopped = true;
         reason = StopReason::Target;
+    }
+}
+
+// Adds c - delta e_i and then c + delta e_i along each longest side i of the
+// parent's box, in variable order.
+void DIRECT::sampleAlongLongestSides(int parent)
+{
+    const int smallest = store.smallestCount(parent);
+    const double delta = sideThirds[static_cast<std::size_t>(smallest)];
+    for (int i = 0; i < nDesignVariables; ++i) {
+        if (store.count(i, parent) != smallest) {
+            continue;
+        }
+        longestSides.push_back(i);
+        const double middle = store.coordinate(i, parent);
+        store.addNeighbour(parent, i, middle - delta);
+        store.addNeighbour(parent, i, middle + delta);
+        newPointCount += 2;
     }
 }
 
@@ -314,13 +376,20 @@ std::vector<int> DIRECT::selectRectangles(const DIRECTSampleStore& store, double
     const std::vector<Candidate> candidates = groupBySize
                                                   ? lowestPerSize(store, maxDivisionDepth)
                                                   : lowestPerLevel(store, maxDivisionDepth);
-    std::vector<int> kept;
+    std::vector<Candidate> shapes;
+    std::vector<std::size_t> shapeOf;
+    distinctShapes(candidates, shapes, shapeOf);
     std::vector<double> low;
     std::vector<double> up;
-    lipschitzIntervals(candidates, low, up);
+    lipschitzIntervals(shapes, low, up);
+    std::vector<char> keepShape(shapes.size());
+    for (std::size_t k = 0; k < shapes.size(); ++k) {
+        keepShape[k] = up[k] > low[k] &&
+                       promisesSufficientDecrease(shapes[k], up[k], bestValue, sufficientDecrease);
+    }
+    std::vector<int> kept;
     for (std::size_t j = 0; j < candidates.size(); ++j) {
-        if (up[j] > low[j] &&
-            promisesSufficientDecrease(candidates[j], up[j], bestValue, sufficientDecrease)) {
+        if (keepShape[shapeOf[j]]) {
             kept.push_back(candidates[j].point);
         }
     }
@@ -340,39 +409,60 @@ void DIRECT::prepareStep()
 void DIRECT::divide(std::size_t selection)
 {
     const int parent = selected[selection];
-    const std::vector<int>& sides = longestSides[selection];
     const int first = firstNewPoint[selection];
-    std::vector<double> w(sides.size());
-    for (std::size_t t = 0; t < sides.size(); ++t) {
-        const int minus = first + 2 * static_cast<int>(t);
-        w[t] = std::min(store.value(minus), store.value(minus + 1));
-    }
+    const auto sideBegin = static_cast<std::size_t>(firstLongestSide[selection]);
+    const auto sideEnd = static_cast<std::size_t>(firstLongestSide[selection + 1]);
+    const std::size_t sideCount = sideEnd - sideBegin;
+    // The parent and its new points change level with every trisection: they
+    // join the level index once their boxes are final, not at every step.
+    store.retire(parent);
+    weighLongestSides(first, sideCount);
     // Trisect along the side with the smallest remaining w first (the first in
     // variable order on equal w), so the best new points get the largest boxes.
-    std::vector<char> taken(sides.size(), 0);
-    for (std::size_t round = 0; round < sides.size(); ++round) {
-        std::size_t next = sides.size();
-        for (std::size_t t = 0; t < sides.size(); ++t) {
-            if (!taken[t] && (next == sides.size() || w[t] < w[next])) {
-                next = t;
-            }
-        }
-        taken[next] = 1;
-        store.incrementCount(sides[next], parent);
+    sideTaken.assign(sideCount, 0);
+    for (std::size_t round = 0; round < sideCount; ++round) {
+        const std::size_t next = lightestSideLeft();
+        sideTaken[next] = 1;
+        store.incrementCount(longestSides[sideBegin + next], parent);
         const int minus = first + 2 * static_cast<int>(next);
         store.copyCounts(parent, minus);
         store.copyCounts(parent, minus + 1);
     }
-    retireIfExhausted(parent);
-    for (int point = first; point < first + 2 * static_cast<int>(sides.size()); ++point) {
-        retireIfExhausted(point);
+    admitUnlessExhausted(parent);
+    for (int point = first; point < first + 2 * static_cast<int>(sideCount); ++point) {
+        admitUnlessExhausted(point);
     }
 }
 
-void DIRECT::retireIfExhausted(int point)
+// w of each longest side: the smaller value of its two new points, which follow
+// one another from `first` on, side by side.
+void DIRECT::weighLongestSides(int first, std::size_t sideCount)
 {
-    if (store.smallestCount(point) >= settings().maxDivisionDepth) {
-        store.retire(point);
+    sideWeights.resize(sideCount);
+    for (std::size_t t = 0; t < sideCount; ++t) {
+        const int minus = first + 2 * static_cast<int>(t);
+        sideWeights[t] = std::min(store.value(minus), store.value(minus + 1));
+    }
+}
+
+std::size_t DIRECT::lightestSideLeft() const
+{
+    const std::size_t none = sideWeights.size();
+    std::size_t lightest = none;
+    for (std::size_t t = 0; t < sideWeights.size(); ++t) {
+        if (!sideTaken[t] && (lightest == none || sideWeights[t] < sideWeights[lightest])) {
+            lightest = t;
+        }
+    }
+    return lightest;
+}
+
+// A rectangle whose smallest count has reached the depth limit has no side left
+// to trisect: it stays out of the level index for good.
+void DIRECT::admitUnlessExhausted(int point)
+{
+    if (store.smallestCount(point) < settings().maxDivisionDepth) {
+        store.admit(point);
     }
 }
 
@@ -388,7 +478,6 @@ StepCode DIRECT::updateStep()
 
 StepCode DIRECT::endIteration(double*)
 {
-    const DIRECTParameter& p = settings();
     ++iterationCount;
     for (ResponseRow& row : responseRows) {
         row.previousValue = row.acceptedValue;
@@ -396,7 +485,7 @@ StepCode DIRECT::endIteration(double*)
     if (stopped) {
         return finishSearch();
     }
-    if (iterationCount >= p.maxIterations) {
+    if (iterationCount >= iterationLimit()) {
         reason = StopReason::Iterations;
         return finishSearch();
     }

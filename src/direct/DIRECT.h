@@ -51,12 +51,15 @@ public:
 
     enum class StopReason { None, Budget, Iterations, Target, Stagnation, Exhausted };
 
-    // The two fixed rules of the search, open to change from C++ only (for
+    // The fixed rules of the search, open to change from C++ only (for
     // experiments that compare the search with other settings of the method).
     struct Rules {
         double sufficientDecrease = kTieTolerance; // epsilon of the decrease test
         int stagnationLimit = kStagnationLimit;    // 0: never stop on stagnation
         bool groupBySize = false; // group candidates by rectangle size instead of level
+        // Limits that replace the settings' ones, beyond their caps; 0 keeps the settings'.
+        int maxIterations = 0;
+        int maxEvaluations = 0;
     };
 
     // Host-array mode: reals and ints hold the 10 and 11 entries of DIRECTParameter.
@@ -98,12 +101,17 @@ private:
     void startSearch();
     StepCode handOut(int point);
     void sampleIteration();
+    void sampleAlongLongestSides(int parent);
     void divide(std::size_t selection);
-    void retireIfExhausted(int point);
+    void weighLongestSides(int first, std::size_t sideCount);
+    std::size_t lightestSideLeft() const;
+    void admitUnlessExhausted(int point);
     double penalisedObjective() const;
     bool violatesNoConstraint() const;
     StepCode finishSearch();
     void writeHistoryRow();
+    int iterationLimit() const;
+    int evaluationLimit() const;
 
     DIRECTSampleStore store;
     std::vector<double> sideThirds;
@@ -113,8 +121,11 @@ private:
     double previousBest = 0.0;
     int stagnation = 0;
     std::vector<int> selected;
-    std::vector<std::vector<int>> longestSides; // per selected rectangle
-    std::vector<int> firstNewPoint;             // per selected rectangle
+    std::vector<int> longestSides;     // of all selected rectangles, one run per rectangle
+    std::vector<int> firstLongestSide; // per selected rectangle, and one past the last run
+    std::vector<int> firstNewPoint;    // per selected rectangle
+    std::vector<double> sideWeights;   // w per longest side of the rectangle being divided
+    std::vector<char> sideTaken;       // whether that side has been trisected already
     int newPointCount = 0;
     int handedOut = 0;
     int evaluatingPoint = -1;

@@ -24,103 +24,111 @@ double squaredSide(std::int32_t count)
 
 } // namespace
 
-DIRECTSampleStore::DIRECTSampleStore(int variables)
-    : nVariables(variables), coordinates(static_cast<std::size_t>(variables)),
-      counts(static_cast<std::size_t>(variables))
+DIRECTSampleStore::DIRECTSampleStore(int variables) : nVariables(variables) {}
+
+// Appends the per-point scalars of a new point; its coordinates and counts are
+// pushed by the caller (one at a time: resizing by n each time costs more).
+int DIRECTSampleStore::appendPoint()
 {
+    const int point = pointCount();
+    values.push_back(std::numeric_limits<double>::quiet_NaN());
+    sumsOfSquares.push_back(0.0);
+    levels.push_back(0);
+    return point;
 }
 
 int DIRECTSampleStore::addPoint(const std::vector<double>& centre,
                                 const std::vector<std::int32_t>& divisionCounts)
 {
-    const int point = pointCount();
     for (int i = 0; i < nVariables; ++i) {
-        coordinates[i].push_back(centre[i]);
-        counts[i].push_back(divisionCounts[i]);
+        coordinates.push_back(centre[i]);
+        counts.push_back(divisionCounts[i]);
     }
-    values.push_back(std::numeric_limits<double>::quiet_NaN());
-    halfDiagonals.push_back(0.0);
-    sumsOfSquares.push_back(0.0);
-    levels.push_back(0);
-    indexed.push_back(0);
+    const int point = appendPoint();
     refreshShape(point);
     return point;
 }
 
+int DIRECTSampleStore::addNeighbour(int point, int variable, double coordinate)
+{
+    const std::size_t from = entry(point, 0);
+    for (int i = 0; i < nVariables; ++i) {
+        coordinates.push_back(coordinates[from + i]);
+        counts.push_back(counts[from + i]);
+    }
+    const int neighbour = appendPoint();
+    coordinates[entry(neighbour, variable)] = coordinate;
+    sumsOfSquares[neighbour] = sumsOfSquares[point];
+    levels[neighbour] = levels[point];
+    return neighbour;
+}
+
 void DIRECTSampleStore::setValue(int point, double value)
 {
-    unindex(point);
+    byLevel.erase(point);
+    recordValue(point, value);
+    admit(point);
+}
+
+void DIRECTSampleStore::recordValue(int point, double value)
+{
     values[point] = std::isnan(value) ? std::numeric_limits<double>::infinity() : value;
-    index(point);
 }
 
 void DIRECTSampleStore::retire(int point)
 {
-    unindex(point);
+    byLevel.erase(point);
 }
 
-void DIRECTSampleStore::unindex(int point)
+void DIRECTSampleStore::admit(int point)
 {
-    if (indexed[point]) {
-        byLevel[static_cast<std::size_t>(levels[point])].erase({values[point], point});
-        indexed[point] = 0;
+    if (!byLevel.contains(point)) {
+        byLevel.insert(point, levels[point], values[point]);
     }
 }
 
-void DIRECTSampleStore::index(int point)
+double DIRECTSampleStore::halfDiagonal(int point) const
 {
-    const auto level = static_cast<std::size_t>(levels[point]);
-    if (byLevel.size() <= level) {
-        byLevel.resize(level + 1);
-    }
-    byLevel[level].insert({values[point], point});
-    indexed[point] = 1;
+    return 0.5 * std::sqrt(std::max(0.0, sumsOfSquares[point]));
 }
 
 int DIRECTSampleStore::smallestCount(int point) const
 {
     std::int32_t smallest = std::numeric_limits<std::int32_t>::max();
     for (int i = 0; i < nVariables; ++i) {
-        smallest = std::min(smallest, counts[i][point]);
+        smallest = std::min(smallest, count(i, point));
     }
     return smallest;
 }
 
 std::vector<double> DIRECTSampleStore::centre(int point) const
 {
-    std::vector<double> result(static_cast<std::size_t>(nVariables));
-    for (int i = 0; i < nVariables; ++i) {
-        result[i] = coordinates[i][point];
-    }
-    return result;
+    const auto first = coordinates.begin() + entry(point, 0);
+    return std::vector<double>(first, first + nVariables);
 }
 
 void DIRECTSampleStore::incrementCount(int variable, int point)
 {
-    const bool wasIndexed = indexed[point];
-    unindex(point);
-    std::int32_t& count = counts[variable][point];
+    const bool wasIndexed = byLevel.contains(point);
+    byLevel.erase(point);
+    std::int32_t& count = counts[entry(point, variable)];
     sumsOfSquares[point] += squaredSide(count + 1) - squaredSide(count);
     ++count;
     ++levels[point];
-    halfDiagonals[point] = 0.5 * std::sqrt(std::max(0.0, sumsOfSquares[point]));
     if (wasIndexed) {
-        index(point);
+        byLevel.insert(point, levels[point], values[point]);
     }
 }
 
 void DIRECTSampleStore::copyCounts(int from, int to)
 {
-    const bool wasIndexed = indexed[to];
-    unindex(to);
-    for (int i = 0; i < nVariables; ++i) {
-        counts[i][to] = counts[i][from];
-    }
+    const bool wasIndexed = byLevel.contains(to);
+    byLevel.erase(to);
+    std::copy_n(counts.begin() + entry(from, 0), nVariables, counts.begin() + entry(to, 0));
     sumsOfSquares[to] = sumsOfSquares[from];
-    halfDiagonals[to] = halfDiagonals[from];
     levels[to] = levels[from];
     if (wasIndexed) {
-        index(to);
+        byLevel.insert(to, levels[to], values[to]);
     }
 }
 
@@ -129,11 +137,10 @@ void DIRECTSampleStore::refreshShape(int point)
     double sumOfSquares = 0.0;
     int level = 0;
     for (int i = 0; i < nVariables; ++i) {
-        sumOfSquares += squaredSide(counts[i][point]);
-        level += counts[i][point];
+        sumOfSquares += squaredSide(count(i, point));
+        level += count(i, point);
     }
     sumsOfSquares[point] = sumOfSquares;
-    halfDiagonals[point] = 0.5 * std::sqrt(sumOfSquares);
     levels[point] = level;
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <set>
-#include <utility>
 #include <vector>
+
+#include "direct/DIRECTLevelIndex.h"
 
 namespace Opt {
 
@@ -14,12 +14,14 @@ namespace Opt {
 // penalised objective F, its size d (half the diagonal) and its level (the sum of
 // its counts; a larger level is a smaller rectangle).
 //
-// Coordinates and counts are held variable by variable, each an array indexed by
-// point, so appending a point and updating one count cost O(n); the level and
-// the size are kept up to date with the counts. Evaluated points are also indexed
-// by level, ordered by value (the later point first on equal values), so that the
-// lowest points of every level are found without a pass over all points; a point
-// whose rectangle can no longer be divided is retired from that index.
+// Coordinates and counts are held point by point in flat arrays (a point's n
+// entries side by side), since every step of the search reads or writes all of a
+// point's entries at once; appending a point and updating one count cost O(n),
+// and the level and the sum of the squared sides are kept up to date with the
+// counts. Evaluated points are also indexed by level, ordered by value (the later
+// point first on equal values), so that the lowest points of every level are
+// found without a pass over all points; a point whose rectangle can no longer be
+// divided is retired from that index.
 class DIRECTSampleStore {
 public:
     explicit DIRECTSampleStore(int nVariables = 0);
@@ -30,11 +32,15 @@ public:
     // Appends a point with the given coordinates and counts; its value is unset
     // (not a number) until setValue. Returns its index.
     int addPoint(const std::vector<double>& centre, const std::vector<std::int32_t>& divisionCounts);
+    // Appends the centre of a new box beside a point's: the point's coordinates
+    // with one of them replaced, and the point's counts, size and level, which the
+    // division that follows turns into the new box's own. Returns its index.
+    int addNeighbour(int point, int variable, double coordinate);
 
-    double coordinate(int variable, int point) const { return coordinates[variable][point]; }
-    std::int32_t count(int variable, int point) const { return counts[variable][point]; }
+    double coordinate(int variable, int point) const { return coordinates[entry(point, variable)]; }
+    std::int32_t count(int variable, int point) const { return counts[entry(point, variable)]; }
     double value(int point) const { return values[point]; }
-    double halfDiagonal(int point) const { return halfDiagonals[point]; }
+    double halfDiagonal(int point) const;
     int level(int point) const { return levels[point]; }
     int smallestCount(int point) const;
     std::vector<double> centre(int point) const;
@@ -42,36 +48,38 @@ public:
     // Sets the value of an evaluated point and indexes it; a value that is not a
     // number is stored as +infinity, so that it never wins a comparison.
     void setValue(int point, double value);
+    // Sets the value as setValue does but leaves the point out of the index, for a
+    // point whose box is not final yet: admit indexes it once it is.
+    void recordValue(int point, double value);
     void incrementCount(int variable, int point);
     // Gives point `to` the counts that point `from` has now.
     void copyCounts(int from, int to);
-    // Removes a point from the level index for good.
+    // Removes a point from the level index (a point that is not indexed is left alone).
     void retire(int point);
+    // Indexes an evaluated point at its current level, unless it is indexed already.
+    void admit(int point);
 
-    // The level index: per level, the indexed points in order of value.
-    struct ByValue {
-        bool operator()(const std::pair<double, int>& a, const std::pair<double, int>& b) const
-        {
-            return a.first < b.first || (a.first == b.first && a.second > b.second);
-        }
-    };
-    using LevelIndex = std::set<std::pair<double, int>, ByValue>;
-    const std::vector<LevelIndex>& levelIndex() const { return byLevel; }
+    // The evaluated points that are not retired, by level and value.
+    const DIRECTLevelIndex& levelIndex() const { return byLevel; }
 
 private:
+    std::size_t entry(int point, int variable) const
+    {
+        return static_cast<std::size_t>(point) * static_cast<std::size_t>(nVariables) +
+               static_cast<std::size_t>(variable);
+    }
+    int appendPoint();
     void refreshShape(int point);
-    void unindex(int point);
-    void index(int point);
 
     int nVariables = 0;
-    std::vector<std::vector<double>> coordinates;   // [variable][point]
-    std::vector<std::vector<std::int32_t>> counts;  // [variable][point]
+    std::vector<double> coordinates;  // [point * n + variable]
+    std::vector<std::int32_t> counts; // [point * n + variable]
     std::vector<double> values;
-    std::vector<double> halfDiagonals;
-    std::vector<double> sumsOfSquares; // of the sides, kept with the counts
+    // Of the sides, kept with the counts; the size d follows from it on demand
+    // (a search touches the sizes of few points, and memory is what it runs on).
+    std::vector<double> sumsOfSquares;
     std::vector<int> levels;
-    std::vector<char> indexed;
-    std::vector<LevelIndex> byLevel;
+    DIRECTLevelIndex byLevel;
 };
 
 } // namespace Opt

@@ -250,16 +250,19 @@ void RunReport::writeObjective(int depth, const ResponsePair& objective, bool it
 
 void RunReport::writeConstraints(int depth, const std::vector<ResponsePair>& responses, bool shown)
 {
-    std::string text = indent(depth) + "CONSTRAINTS\n";
+    // Formatting costs far more than recording: the text is built only when printed.
+    std::string text = shown ? indent(depth) + "CONSTRAINTS\n" : std::string();
     std::vector<double> record;
     for (std::size_t j = 1; j < responses.size(); ++j) {
         const int id = static_cast<int>(j);
         const double value = responses[j].value;
         const double violation = value > 0.0 ? 100.0 * value : 0.0;
-        text += indent(depth + 1);
-        text += value > 0.0
-                    ? formatted("PID :%4d, CUR:%10.2E (VIOL.:%10.2E%%)\n", id, value, violation)
-                    : formatted("PID :%4d, CUR:%10.2E\n", id, value);
+        if (shown) {
+            text += indent(depth + 1);
+            text += value > 0.0 ? formatted("PID :%4d, CUR:%10.2E (VIOL.:%10.2E%%)\n", id, value,
+                                            violation)
+                                : formatted("PID :%4d, CUR:%10.2E\n", id, value);
+        }
         record.insert(record.end(), {static_cast<double>(j), value, violation});
     }
     if (shown) {
@@ -272,12 +275,15 @@ void RunReport::writeConstraints(int depth, const std::vector<ResponsePair>& res
 
 void RunReport::writeDesign(int depth, const std::vector<DesignTriple>& design, bool shown)
 {
-    std::string text = indent(depth) + "DESIGN VARIABLES\n";
+    std::string text = shown ? indent(depth) + "DESIGN VARIABLES\n" : std::string();
     std::vector<double> record;
     for (std::size_t i = 0; i < design.size(); ++i) {
         const DesignTriple& t = design[i];
-        text += indent(depth + 1) + formatted("DVID:%4d, LOW:%10.2E, CUR:%10.2E, UPP:%10.2E \n",
-                                              static_cast<int>(i), t.lower, t.current, t.upper);
+        if (shown) {
+            text += indent(depth + 1) +
+                    formatted("DVID:%4d, LOW:%10.2E, CUR:%10.2E, UPP:%10.2E \n",
+                              static_cast<int>(i), t.lower, t.current, t.upper);
+        }
         record.insert(record.end(), {t.lower, t.current, t.upper});
     }
     if (shown) {

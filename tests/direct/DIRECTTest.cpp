@@ -30,13 +30,15 @@ struct DirectRun {
 
     DirectRun(std::vector<double> start, std::vector<std::vector<double>> bounds, int m,
               const Responses& model, std::vector<int> ints = std::vector<int>(11, 0),
-              std::vector<double> reals = std::vector<double>(10, 0.0))
+              std::vector<double> reals = std::vector<double>(10, 0.0),
+              const DIRECT::Rules& rules = DIRECT::Rules())
         : x(std::move(start))
     {
         OptEngineMain session(static_cast<int>(x.size()), m, x, bounds, reals.data(), ints.data(),
                               DIRECT::kMethodCode, 0);
         keep = session.engine;
         engine = dynamic_cast<DIRECT*>(session.engine.get());
+        engine->setRules(rules);
         std::vector<double> f(static_cast<std::size_t>(m));
         int state = 1;
         while (state >= 1 && state <= 4) {
@@ -160,6 +162,119 @@ TEST_F(CandidateSelection, ExhaustedRectanglesAreNeverSelected)
     EXPECT_EQ(DIRECT::selectRectangles(store, 0.0, 3), (std::vector<int>{1}));
 }
 
+TEST_F(CandidateSelection, TiedTwinsAreKeptOrDroppedTogether)
+{
+    // Two boxes of one shape with one value stand for each other in the interval
+    // test: both stay when one does, both go when one is dominated.
+    const int big = add({0, 0}, 5.0);
+    const int twin = add({1, 1}, 1.0);
+    const int otherTwin = add({1, 1}, 1.0);
+    add({2, 1}, 4.0);
+    add({2, 1}, 4.0);
+    EXPECT_EQ(select(1.0), (std::vector<int>{big, otherTwin, twin}));
+}
+
+// The level index against a sorted reference: points join, leave and move in a
+// fixed pseudo-random order; every level must be walked in the reference order.
+TEST(DIRECTLevelIndex, WalksEveryLevelInOrderThroughInsertsAndErases)
+{
+    using Entry = DIRECTLevelIndex::Entry;
+    auto order = [](const Entry& a, const Entry& b) { return DIRECTLevelIndex::precedes(a, b); };
+    DIRECTLevelIndex index;
+    std::vector<std::vector<Entry>> reference(4);
+    std::vector<int> levelOf(200, -1);
+    unsigned state = 12345u;
+    auto next = [&state](unsigned range) {
+        state = state * 1103515245u + 12345u;
+        return static_cast<int>((state >> 16) % range);
+    };
+    for (int step = 0; step < 2000; ++step) {
+        const int point = next(200);
+        if (levelOf[point] >= 0) {
+            auto& entries = reference[static_cast<std::size_t>(levelOf[point])];
+            entries.erase(std::find_if(entries.begin(), entries.end(),
+                                       [point](const Entry& e) { return e.point == point; }));
+            index.erase(point);
+            levelOf[point] = -1;
+        }
+        if (next(3) != 0) { // insert (or move) two times out of three
+            const int level = next(4);
+            const double value = static_cast<double>(next(8)); // many equal values
+            index.insert(point, level, value);
+            reference[static_cast<std::size_t>(level)].push_back({value, point});
+            levelOf[point] = level;
+        }
+    }
+    ASSERT_EQ(index.levelCount(), 4);
+    for (int level = 0; level < 4; ++level) {
+        auto expected = reference[static_cast<std::size_t>(level)];
+        std::sort(expected.begin(), expected.end(), order);
+        std::vector<int> walked;
+        index.visitInOrder(level, [&walked](const Entry& e) {
+            walked.push_back(e.point);
+            return true;
+        });
+        std::vector<int> expectedPoints;
+        for (const Entry& e : expected) {
+            expectedPoints.push_back(e.point);
+        }
+        EXPECT_EQ(walked, expectedPoints) << "level " << level;
+        EXPECT_EQ(index.entriesOf(level).size(), expected.size());
+    }
+    for (int point = 0; point < 200; ++point) {
+        EXPECT_EQ(index.contains(point), levelOf[point] >= 0) << "point " << point;
+    }
+}
+
+TEST(DIRECTLevelIndex, WalkStopsWhenTheVisitorSaysSo)
+{
+    DIRECTLevelIndex index;
+    for (int point = 0; point < 10; ++point) {
+        index.insert(point, 1, 10.0 - point);
+    }
+    std::vector<int> walked;
+    index.visitInOrder(1, [&walked](const DIRECTLevelIndex::Entry& e) {
+        walked.push_back(e.point);
+        return walked.size() < 3;
+    });
+    EXPECT_EQ(walked, (std::vector<int>{9, 8, 7}));
+    EXPECT_TRUE(index.emptyLevel(0));
+    index.erase(42); // never indexed: left alone
+    EXPECT_FALSE(index.contains(42));
+}
+
+TEST(DIRECTSampleStore, NeighbourTakesThePointsBoxWithOneCoordinateMoved)
+{
+    DIRECTSampleStore store(3);
+    const int point = store.addPoint({0.5, 0.25, 0.75}, {1, 0, 2});
+    const int neighbour = store.addNeighbour(point, 1, 0.125);
+    EXPECT_EQ(store.centre(neighbour), (std::vector<double>{0.5, 0.125, 0.75}));
+    EXPECT_EQ(store.centre(point), (std::vector<double>{0.5, 0.25, 0.75}));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(store.count(i, neighbour), store.count(i, point)) << "variable " << i;
+    }
+    EXPECT_EQ(store.level(neighbour), 3);
+    EXPECT_EQ(store.halfDiagonal(neighbour), store.halfDiagonal(point));
+    EXPECT_EQ(store.smallestCount(neighbour), 0);
+    EXPECT_TRUE(std::isnan(store.value(neighbour)));
+}
+
+TEST(DIRECTSampleStore, RecordedValuesWaitOutsideTheIndexUntilAdmitted)
+{
+    DIRECTSampleStore store(2);
+    const int point = store.addPoint({0.5, 0.5}, {0, 0});
+    store.recordValue(point, std::numeric_limits<double>::quiet_NaN());
+    EXPECT_EQ(store.value(point), std::numeric_limits<double>::infinity());
+    EXPECT_FALSE(store.levelIndex().contains(point));
+    store.incrementCount(0, point);
+    store.admit(point);
+    store.admit(point); // a second admission changes nothing
+    ASSERT_TRUE(store.levelIndex().contains(point));
+    EXPECT_EQ(store.levelIndex().entriesOf(1).size(), 1u);
+    store.retire(point);
+    EXPECT_FALSE(store.levelIndex().contains(point));
+}
+
 TEST(DIRECTParameterLoad, ClampsAndDefaults)
 {
     DIRECTParameter p;
@@ -238,6 +353,28 @@ TEST(DIRECTStopping, TargetValueEndsTheSearchOnceReached)
                         {0.0, 1.01, 0, 0, 0, 0, 0, 0, 0, 0});
     EXPECT_EQ(run.engine->stopReason(), DIRECT::StopReason::Target);
     EXPECT_LT(run.engine->bestValue(), 1.05);
+}
+
+TEST(DIRECTStopping, RulesReplaceTheSettingsLimitsBeyondTheirCaps)
+{
+    const Responses slope = [](const std::vector<double>& x) {
+        return std::vector<double>{1.0 + x[0]};
+    };
+    DIRECT::Rules rules;
+    rules.stagnationLimit = 0;
+    rules.sufficientDecrease = 1e-4; // few boxes per iteration: the budget stays far
+    rules.maxIterations = 130;       // past the cap of 100
+    const DirectRun longer({0.1}, {{0.0, 1.0}}, 1, slope, {0, 0, 0, 100, 0, 0, 0, 0, 0, 0, 0},
+                           std::vector<double>(10, 0.0), rules);
+    EXPECT_EQ(longer.engine->stopReason(), DIRECT::StopReason::Iterations);
+    EXPECT_EQ(longer.engine->iterationCount, 130);
+
+    rules.maxEvaluations = 30; // below the settings' 3000
+    const DirectRun shorter({0.1}, {{0.0, 1.0}}, 1, slope, {0, 0, 0, 100, 0, 0, 0, 0, 0, 0, 0},
+                            std::vector<double>(10, 0.0), rules);
+    EXPECT_EQ(shorter.engine->stopReason(), DIRECT::StopReason::Budget);
+    EXPECT_GE(shorter.engine->samples().pointCount(), 30);
+    EXPECT_LT(shorter.engine->samples().pointCount(), 50);
 }
 
 TEST(DIRECTPenalty, PositiveConstraintValuesArePenalised)
