@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory_resource>
 #include <unordered_map>
 #include <vector>
 
@@ -53,7 +54,7 @@ private:
         int newest = -1;
     };
     template <typename Key>
-    using ChainIndex = std::unordered_map<Key, Chain>;
+    using ChainIndex = std::pmr::unordered_map<Key, Chain>;
 
     // The bucket of a finite gene value.
     static long long bucketOf(double gene);
@@ -69,14 +70,20 @@ private:
     bool sameAsStoredReal(const GARealString& wanted, int entry) const;
     void storeReal(const GARealString& string);
 
+    // The indexes' nodes and bucket arrays come from here, in a few large blocks
+    // kept until the store goes: growing the indexes one node at a time from the
+    // heap would make the heap grow, and every generation's release of the working
+    // set shrink it again.
+    std::pmr::monotonic_buffer_resource indexMemory;
+
     std::vector<GABinaryString> storedBinary;
     std::vector<int> laterBinary; // per stored binary string: the next newer one with its fingerprint
-    ChainIndex<std::uint64_t> binaryIndex;
+    ChainIndex<std::uint64_t> binaryIndex{&indexMemory};
 
     std::vector<double> realGenes;      // the genes of all stored real strings, end to end
     std::vector<std::size_t> realEnds;  // per stored real string: the end of its genes in realGenes
     std::vector<int> laterReal;         // per stored real string: the next newer one in its bucket
-    ChainIndex<long long> realIndex;
+    ChainIndex<long long> realIndex{&indexMemory};
     std::vector<int> emptyRealStrings;  // real strings without genes
 
     std::vector<ResponseRow> responseTable;  // the response tables of all entries, end to end
