@@ -330,13 +330,6 @@ void GeneticAlgorithm::rank()
                isFeasibleViolation(fitness[static_cast<std::size_t>(bestIndex)].violation);
 }
 
-std::vector<int> GeneticAlgorithm::parentCandidates() const
-{
-    std::vector<int> candidates;
-    fillParentCandidates(candidates);
-    return candidates;
-}
-
 void GeneticAlgorithm::fillParentCandidates(std::vector<int>& candidates) const
 {
     candidates.clear();

@@ -143,8 +143,8 @@ protected:
     void decodeIntoDesign(int individual);
     int tournament(int a, int b, int pair);
     int nicheTournament(int a, int pair);
-    // Indices 0..N-1 without the worst individual, ascending.
-    std::vector<int> parentCandidates() const;
+    // Replaces candidates by the indices 0..N-1 without the worst individual,
+    // ascending (into a kept buffer: selection needs them once per tournament).
     void fillParentCandidates(std::vector<int>& candidates) const;
 
     RandomSource generator;
