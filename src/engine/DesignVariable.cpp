@@ -29,11 +29,6 @@ bool DesignVariable::hasZeroRange() const
     return std::fabs(upper - lower) < kNumericZero;
 }
 
-double DesignVariable::toCallerUnits(double normalised) const
-{
-    return (upper - lower) * normalised + lower;
-}
-
 double DesignVariable::toNormalised(double callerValue) const
 {
     if (hasZeroRange()) {

@@ -27,7 +27,8 @@ struct DesignVariable {
 
     bool isDiscrete() const { return !levels.empty(); }
     bool hasZeroRange() const;
-    double toCallerUnits(double normalised) const;
+    // Inline: publishing a design converts every variable, once per design.
+    double toCallerUnits(double normalised) const { return (upper - lower) * normalised + lower; }
     double toNormalised(double callerValue) const;
 };
 

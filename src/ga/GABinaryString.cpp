@@ -1,5 +1,10 @@
 #include "ga/GABinaryString.h"
 
+#include <algorithm>
+#include <cstddef>
+
+#include <boost/container_hash/hash.hpp>
+
 namespace Opt {
 
 namespace {
@@ -97,11 +102,14 @@ bool GABinaryString::sameBits(const GABinaryString& other, int length) const
 
 std::uint64_t GABinaryString::fingerprint(int length) const
 {
-    // FNV-1a over the bits, one byte per bit: simple, and fast enough for the
-    // string lengths of a GA.
-    std::uint64_t hash = 14695981039346656037ull;
-    for (int i = 0; i < length && i < bitCount; ++i) {
-        hash = (hash ^ (bit(i) ? 1u : 0u)) * 1099511628211ull;
+    // Word by word: the whole words, then the bits of a last partial word (bits
+    // past `length` may hold anything and must not count).
+    const int bits = std::max(0, std::min(length, bitCount));
+    const auto wholeWords = static_cast<std::size_t>(bits / kWordBits);
+    std::size_t hash = boost::hash_range(words.begin(), words.begin() + static_cast<std::ptrdiff_t>(wholeWords));
+    const int tailBits = bits % kWordBits;
+    if (tailBits > 0) {
+        boost::hash_combine(hash, words[wholeWords] & ((std::uint32_t{1} << tailBits) - 1u));
     }
     return hash;
 }

@@ -20,7 +20,7 @@ namespace Opt {
 // nearest double); decoding stops at the end of the string or of out, whichever
 // comes first, so a short string never reads past its bits; a zero-bit field
 // decodes to 0.
-class GABinaryString : public GAString {
+class GABinaryString final : public GAString {
 public:
     void resize(int length) override;
     void randomize(RandomSource& generator) override;

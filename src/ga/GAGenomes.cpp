@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <random>
 #include <utility>
 
@@ -26,6 +27,30 @@ constexpr int kLargestShuffleDraw = 2147483647; // 2^31 - 1
 bool inRange(int i, std::size_t count)
 {
     return i >= 0 && static_cast<std::size_t>(i) < count;
+}
+
+// Appends a copy of source to next, reusing the storage of a spare string when
+// there is one, so that breeding a generation allocates nothing once the
+// population has run through one generation.
+template <typename String>
+void appendCopy(std::vector<String>& next, std::vector<String>& spares, const String& source)
+{
+    if (spares.empty()) {
+        next.push_back(source);
+        return;
+    }
+    next.push_back(std::move(spares.back()));
+    spares.pop_back();
+    next.back() = source;
+}
+
+// Empties strings into spares, keeping their storage for the next generation.
+template <typename String>
+void keepAsSpares(std::vector<String>& strings, std::vector<String>& spares)
+{
+    spares.insert(spares.end(), std::make_move_iterator(strings.begin()),
+                  std::make_move_iterator(strings.end()));
+    strings.clear();
 }
 
 } // namespace
@@ -90,6 +115,12 @@ void GAGenomes::setBitsPerVariable(const std::vector<int>& bits)
 void GAGenomes::setDiscreteLists(const std::vector<std::vector<double>>& lists)
 {
     discreteLists = lists;
+}
+
+bool GAGenomes::anyDiscrete() const
+{
+    return std::any_of(discreteLists.begin(), discreteLists.end(),
+                       [](const std::vector<double>& list) { return !list.empty(); });
 }
 
 bool GAGenomes::isDiscrete(std::size_t variable) const
@@ -175,10 +206,10 @@ void GAGenomes::decodeIndividual(int i, std::vector<double>& out) const
 void GAGenomes::select(int i)
 {
     if (usesBinary() && inRange(i, binaryPopulation.size())) {
-        nextBinary.push_back(binaryPopulation[static_cast<std::size_t>(i)]);
+        appendCopy(nextBinary, spareBinary, binaryPopulation[static_cast<std::size_t>(i)]);
     }
     if (usesReal() && inRange(i, realPopulation.size())) {
-        nextReal.push_back(realPopulation[static_cast<std::size_t>(i)]);
+        appendCopy(nextReal, spareReal, realPopulation[static_cast<std::size_t>(i)]);
     }
     parents.push_back(i);
 }
@@ -212,7 +243,11 @@ void GAGenomes::crossGenes(double& y1, double& y2, double u)
     const double beta = 1.0 + 2.0 * margin / spread;
     const double alpha = 2.0 - 1.0 / (beta * beta);
     u = std::clamp(u, 0.0, 1.0);
-    const double betaQ = u < 1.0 / alpha ? std::sqrt(u * alpha) : std::sqrt(1.0 / (2.0 - u * alpha));
+    // Both radicands are computed and the test picks one by index rather than by a
+    // jump: the test is a coin toss, and a jump would be mispredicted half the time.
+    const double stretch = u * alpha;
+    const double radicands[2] = {1.0 / (2.0 - stretch), stretch};
+    const double betaQ = std::sqrt(radicands[u < 1.0 / alpha ? 1 : 0]);
     const double mean = 0.5 * (y1 + y2);
     y1 = std::clamp(mean - 0.5 * betaQ * spread, 0.0, 1.0);
     y2 = std::clamp(mean + 0.5 * betaQ * spread, 0.0, 1.0);
@@ -248,16 +283,27 @@ void GAGenomes::crossRealPart(RandomSource& draws, double crossoverRate, int fir
             k != lastSelected) {
             swapNext(k, k + 1);
         }
-        GARealString& a = nextReal[static_cast<std::size_t>(waiting)];
-        GARealString& b = nextReal[static_cast<std::size_t>(k)];
-        for (int j = 0; j < a.length() && j < b.length(); ++j) {
-            double y1 = a.gene(j);
-            double y2 = b.gene(j);
-            crossGenes(y1, y2, draws.uniform());
-            a.setGene(j, y1);
-            b.setGene(j, y2);
-        }
+        crossPair(nextReal[static_cast<std::size_t>(waiting)], nextReal[static_cast<std::size_t>(k)], draws);
         waiting = -1;
+    }
+}
+
+void GAGenomes::crossPair(GARealString& a, GARealString& b, RandomSource& draws)
+{
+    // All draws of the pair first, then the genes: the genes do not depend on one
+    // another, so the processor can overlap their divisions and square roots once
+    // no generator call sits between them.
+    const int genes = std::min(a.length(), b.length());
+    pairDraws.resize(static_cast<std::size_t>(std::max(genes, 0)));
+    for (double& u : pairDraws) {
+        u = draws.uniform();
+    }
+    for (int j = 0; j < genes; ++j) {
+        double y1 = a.gene(j);
+        double y2 = b.gene(j);
+        crossGenes(y1, y2, pairDraws[static_cast<std::size_t>(j)]);
+        a.setGene(j, y1);
+        b.setGene(j, y2);
     }
 }
 
@@ -317,8 +363,8 @@ void GAGenomes::commitGeneration()
     if (usesReal()) {
         realPopulation.swap(nextReal);
     }
-    nextBinary.clear();
-    nextReal.clear();
+    keepAsSpares(nextBinary, spareBinary);
+    keepAsSpares(nextReal, spareReal);
     parents.clear();
 }
 
@@ -349,6 +395,9 @@ double GAGenomes::snapToList(double x, const std::vector<double>& list, RandomSo
 
 void GAGenomes::snapToDiscrete()
 {
+    if (!anyDiscrete()) {
+        return; // no list to snap to, so no draw either
+    }
     RandomSource draws = generator;
     for (GARealString& string : realPopulation) {
         for (int j = 0; j < string.length(); ++j) {

@@ -101,8 +101,11 @@ private:
     bool usesBinary() const { return codingValue == kBinary || codingValue == kBoth; }
     bool usesReal() const { return codingValue == kReal || codingValue == kBoth; }
     bool isDiscrete(std::size_t variable) const;
+    bool anyDiscrete() const;
     void initialiseRealStrings(std::vector<GARealString>& strings, int first, int last);
     void crossRealPart(RandomSource& draws, double crossoverRate, int first, int last);
+    // Crosses the genes of one pair by crossGenes, one draw per gene in gene order.
+    void crossPair(GARealString& a, GARealString& b, RandomSource& draws);
     void swapNext(int a, int b);
 
     std::vector<GABinaryString> binaryPopulation;
@@ -118,6 +121,11 @@ private:
     int size = 0;
     RandomSource generator;
     std::vector<bool> locallyImproved;
+    // Strings of past generations kept for their storage, and the draws of one
+    // crossing pair: working memory only, no part of the population's state.
+    std::vector<GABinaryString> spareBinary;
+    std::vector<GARealString> spareReal;
+    std::vector<double> pairDraws;
 };
 
 } // namespace Opt

@@ -14,7 +14,7 @@ namespace Opt {
 // goes on. The step never leaves [0, 1] from a gene inside it (it is bounded by
 // the distance to the nearer bound); a gene that ends outside anyway (it started
 // outside) is reported on standard output and kept.
-class GARealString : public GAString {
+class GARealString final : public GAString {
 public:
     static constexpr double kStepFloor = 1e-8; // distances and steps below it count as 0
     static constexpr int kBaseDistributionIndex = 100;

@@ -1,5 +1,6 @@
 #include "ga/GARepository.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace Opt {
@@ -8,24 +9,75 @@ namespace {
 
 constexpr double kBucketWidth = 1e-8; // wider than the 1e-9 tolerance
 constexpr double kLargestBucketGene = 1e9; // beyond it genes share the end buckets
+constexpr std::size_t kLargestReservationBytes = std::size_t{64} << 20;
+// A match's first gene lies within 1e-9 of the wanted one. Searching the buckets
+// of the wanted gene -/+ twice that keeps every match inside the searched range
+// even after the rounding of the subtraction and the addition, and the bucket of
+// a gene never decreases as the gene grows.
+constexpr double kSearchMargin = 2.0 * GAGenomes::kSameGeneTolerance;
+
+int smallerMatch(int a, int b)
+{
+    if (a < 0) {
+        return b;
+    }
+    return b < 0 ? a : std::min(a, b);
+}
 
 } // namespace
 
-bool GARepository::bucketOf(const GARealString& string, long long& bucket)
+long long GARepository::bucketOf(double gene)
 {
-    if (string.length() == 0 || !std::isfinite(string.gene(0))) {
-        return false;
-    }
-    const double gene = std::fmax(-kLargestBucketGene, std::fmin(kLargestBucketGene, string.gene(0)));
-    bucket = static_cast<long long>(std::floor(gene / kBucketWidth));
-    return true;
+    const double clamped = std::fmax(-kLargestBucketGene, std::fmin(kLargestBucketGene, gene));
+    return static_cast<long long>(std::floor(clamped / kBucketWidth));
 }
 
-void GARepository::reserve(int entries)
+template <typename Key>
+void GARepository::link(ChainIndex<Key>& index, std::vector<int>& later, Key key, int entry)
 {
-    if (entries > 0) {
-        storedResponses.reserve(static_cast<std::size_t>(entries));
+    later.push_back(-1);
+    Chain& chain = index[key];
+    if (chain.newest >= 0) {
+        later[static_cast<std::size_t>(chain.newest)] = entry;
+    } else {
+        chain.oldest = entry;
     }
+    chain.newest = entry;
+}
+
+template <typename Key, typename Match>
+int GARepository::firstInChain(const ChainIndex<Key>& index, const std::vector<int>& later, Key key,
+                               const Match& isMatch)
+{
+    const auto found = index.find(key);
+    if (found == index.end()) {
+        return -1;
+    }
+    for (int k = found->second.oldest; k >= 0; k = later[static_cast<std::size_t>(k)]) {
+        if (isMatch(k)) {
+            return k;
+        }
+    }
+    return -1;
+}
+
+void GARepository::reserve(int coding, int entries, int genesPerString, int rowsPerEntry)
+{
+    const std::size_t genes = static_cast<std::size_t>(std::max(genesPerString, 0));
+    const std::size_t rows = static_cast<std::size_t>(std::max(rowsPerEntry, 0));
+    const std::size_t bytesPerEntry = genes * sizeof(double) + rows * sizeof(ResponseRow) + sizeof(GABinaryString);
+    const std::size_t count = std::min(static_cast<std::size_t>(std::max(entries, 0)),
+                                       kLargestReservationBytes / bytesPerEntry);
+    if (coding == GAGenomes::kBinary) {
+        storedBinary.reserve(count);
+        laterBinary.reserve(count);
+    } else if (coding == GAGenomes::kReal) {
+        realGenes.reserve(count * genes);
+        realEnds.reserve(count);
+        laterReal.reserve(count);
+    }
+    responseTable.reserve(count * rows);
+    responseEnds.reserve(count);
 }
 
 bool GARepository::find(int coding, const GAGenomes& strings, int i)
@@ -33,51 +85,72 @@ bool GARepository::find(int coding, const GAGenomes& strings, int i)
     matchIndex = -1;
     if (coding == GAGenomes::kBinary) {
         const auto& population = strings.binaryStrings();
-        if (i < 0 || static_cast<std::size_t>(i) >= population.size()) {
-            return false;
-        }
-        const GABinaryString& wanted = population[static_cast<std::size_t>(i)];
-        const auto range = binaryIndex.equal_range(wanted.fingerprint(wanted.length()));
-        for (auto it = range.first; it != range.second; ++it) {
-            const int k = it->second;
-            if ((matchIndex < 0 || k < matchIndex) &&
-                storedBinary[static_cast<std::size_t>(k)].sameBits(wanted, wanted.length())) {
-                matchIndex = k;
-            }
+        if (i >= 0 && static_cast<std::size_t>(i) < population.size()) {
+            findBinary(population[static_cast<std::size_t>(i)]);
         }
     } else if (coding == GAGenomes::kReal) {
         const auto& population = strings.realStrings();
-        if (i < 0 || static_cast<std::size_t>(i) >= population.size()) {
-            return false;
-        }
-        const GARealString& wanted = population[static_cast<std::size_t>(i)];
-        const auto consider = [&](int k) {
-            if ((matchIndex < 0 || k < matchIndex) &&
-                storedReal[static_cast<std::size_t>(k)].sameGenes(wanted, GAGenomes::kSameGeneTolerance)) {
-                matchIndex = k;
-            }
-        };
-        long long bucket = 0;
-        if (wanted.length() == 0) {
-            for (int k : emptyRealStrings) {
-                consider(k);
-            }
-        } else if (bucketOf(wanted, bucket)) {
-            for (long long b = bucket - 1; b <= bucket + 1; ++b) {
-                const auto range = realIndex.equal_range(b);
-                for (auto it = range.first; it != range.second; ++it) {
-                    consider(it->second);
-                }
-            }
+        if (i >= 0 && static_cast<std::size_t>(i) < population.size()) {
+            findReal(population[static_cast<std::size_t>(i)]);
         }
     }
     return matchIndex >= 0;
 }
 
+void GARepository::findBinary(const GABinaryString& wanted)
+{
+    matchIndex = firstInChain(binaryIndex, laterBinary, wanted.fingerprint(wanted.length()), [&](int k) {
+        return storedBinary[static_cast<std::size_t>(k)].sameBits(wanted, wanted.length());
+    });
+}
+
+void GARepository::findReal(const GARealString& wanted)
+{
+    if (wanted.length() == 0) {
+        for (int k : emptyRealStrings) {
+            if (sameAsStoredReal(wanted, k)) {
+                matchIndex = k;
+                return;
+            }
+        }
+        return;
+    }
+    const double first = wanted.gene(0);
+    if (!std::isfinite(first)) {
+        return; // a gene that is not finite never matches
+    }
+    const auto isMatch = [&](int k) { return sameAsStoredReal(wanted, k); };
+    const long long last = bucketOf(first + kSearchMargin);
+    for (long long bucket = bucketOf(first - kSearchMargin); bucket <= last; ++bucket) {
+        matchIndex = smallerMatch(matchIndex, firstInChain(realIndex, laterReal, bucket, isMatch));
+    }
+}
+
+bool GARepository::sameAsStoredReal(const GARealString& wanted, int entry) const
+{
+    const auto k = static_cast<std::size_t>(entry);
+    const std::size_t begin = k == 0 ? 0 : realEnds[k - 1];
+    const std::size_t length = realEnds[k] - begin;
+    const std::vector<double>& genes = wanted.values();
+    if (genes.size() != length) {
+        return false;
+    }
+    const double* stored = realGenes.data() + begin;
+    for (std::size_t j = 0; j < length; ++j) {
+        if (!(std::fabs(genes[j] - stored[j]) < GAGenomes::kSameGeneTolerance)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void GARepository::copyOut(std::vector<ResponseRow>& responses)
 {
     if (matchIndex >= 0) {
-        responses = storedResponses[static_cast<std::size_t>(matchIndex)];
+        const auto k = static_cast<std::size_t>(matchIndex);
+        const std::size_t begin = k == 0 ? 0 : responseEnds[k - 1];
+        responses.assign(responseTable.begin() + static_cast<std::ptrdiff_t>(begin),
+                         responseTable.begin() + static_cast<std::ptrdiff_t>(responseEnds[k]));
     }
     matchIndex = -1;
 }
@@ -88,21 +161,31 @@ void GARepository::store(const GAGenomes& strings, int coding, int i,
     const auto index = static_cast<std::size_t>(i);
     if (coding == GAGenomes::kBinary && i >= 0 && index < strings.binaryStrings().size()) {
         const GABinaryString& string = strings.binaryStrings()[index];
-        binaryIndex.emplace(string.fingerprint(string.length()), static_cast<int>(storedBinary.size()));
+        link(binaryIndex, laterBinary, string.fingerprint(string.length()),
+             static_cast<int>(storedBinary.size()));
         storedBinary.push_back(string);
     } else if (coding == GAGenomes::kReal && i >= 0 && index < strings.realStrings().size()) {
-        const GARealString& string = strings.realStrings()[index];
-        long long bucket = 0;
-        if (string.length() == 0) {
-            emptyRealStrings.push_back(static_cast<int>(storedReal.size()));
-        } else if (bucketOf(string, bucket)) {
-            realIndex.emplace(bucket, static_cast<int>(storedReal.size()));
-        }
-        storedReal.push_back(string);
+        storeReal(strings.realStrings()[index]);
     } else {
         return;
     }
-    storedResponses.push_back(responses);
+    responseTable.insert(responseTable.end(), responses.begin(), responses.end());
+    responseEnds.push_back(responseTable.size());
+}
+
+void GARepository::storeReal(const GARealString& string)
+{
+    const int entry = static_cast<int>(realEnds.size());
+    if (string.length() == 0) {
+        emptyRealStrings.push_back(entry);
+        laterReal.push_back(-1);
+    } else if (std::isfinite(string.gene(0))) {
+        link(realIndex, laterReal, bucketOf(string.gene(0)), entry);
+    } else {
+        laterReal.push_back(-1); // never found: no index entry
+    }
+    realGenes.insert(realGenes.end(), string.values().begin(), string.values().end());
+    realEnds.push_back(realGenes.size());
 }
 
 } // namespace Opt

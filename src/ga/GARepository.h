@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory_resource>
 #include <unordered_map>
 #include <vector>
 
@@ -21,11 +23,18 @@ namespace Opt {
 // the first match in storage order, as a linear scan would; to keep look-ups
 // cheap as the store grows, it only examines the entries an index points to
 // (binary strings by a hash of their bits, real strings by their first gene in
-// buckets of 1e-8, with the neighbouring buckets). Only codings 0 and 1 are
+// buckets of 1e-8), oldest first within a bucket. Only codings 0 and 1 are
 // stored and found.
+//
+// Real genes and response rows are kept end to end in one array each, so that
+// storing an entry does not allocate once the arrays have grown.
 class GARepository {
 public:
-    void reserve(int entries);
+    // Makes room for entries strings of the coding, each with genesPerString genes
+    // (real coding) and rowsPerEntry response rows, so that the store grows
+    // without moving what it holds (each move would touch fresh memory again).
+    // The room is capped at about 64 MB.
+    void reserve(int coding, int entries, int genesPerString, int rowsPerEntry);
 
     // Looks up individual i of the current population of strings; records the
     // match for copyOut.
@@ -34,22 +43,52 @@ public:
     void copyOut(std::vector<ResponseRow>& responses);
     void store(const GAGenomes& strings, int coding, int i, const std::vector<ResponseRow>& responses);
 
-    int size() const { return static_cast<int>(storedResponses.size()); }
+    int size() const { return static_cast<int>(responseEnds.size()); }
     int lastMatch() const { return matchIndex; }
 
 private:
-    // The bucket of a real string's first gene; false when it has none (no genes,
-    // or a value that is not finite and so never matches).
-    static bool bucketOf(const GARealString& string, long long& bucket);
+    // The stored entries that share one index key, by position in their store:
+    // the oldest, the newest, and through `later` every one in between.
+    struct Chain {
+        int oldest = -1;
+        int newest = -1;
+    };
+    template <typename Key>
+    using ChainIndex = std::pmr::unordered_map<Key, Chain>;
+
+    // The bucket of a finite gene value.
+    static long long bucketOf(double gene);
+    template <typename Key>
+    static void link(ChainIndex<Key>& index, std::vector<int>& later, Key key, int entry);
+    // The first entry of the chain under key that matches by isMatch, or -1.
+    template <typename Key, typename Match>
+    static int firstInChain(const ChainIndex<Key>& index, const std::vector<int>& later, Key key,
+                            const Match& isMatch);
+
+    void findBinary(const GABinaryString& wanted);
+    void findReal(const GARealString& wanted);
+    bool sameAsStoredReal(const GARealString& wanted, int entry) const;
+    void storeReal(const GARealString& string);
+
+    // The indexes' nodes and bucket arrays come from here, in a few large blocks
+    // kept until the store goes: growing the indexes one node at a time from the
+    // heap would make the heap grow, and every generation's release of the working
+    // set shrink it again.
+    std::pmr::monotonic_buffer_resource indexMemory;
 
     std::vector<GABinaryString> storedBinary;
-    std::vector<GARealString> storedReal;
-    std::vector<std::vector<ResponseRow>> storedResponses;
+    std::vector<int> laterBinary; // per stored binary string: the next newer one with its fingerprint
+    ChainIndex<std::uint64_t> binaryIndex{&indexMemory};
+
+    std::vector<double> realGenes;      // the genes of all stored real strings, end to end
+    std::vector<std::size_t> realEnds;  // per stored real string: the end of its genes in realGenes
+    std::vector<int> laterReal;         // per stored real string: the next newer one in its bucket
+    ChainIndex<long long> realIndex{&indexMemory};
+    std::vector<int> emptyRealStrings;  // real strings without genes
+
+    std::vector<ResponseRow> responseTable;  // the response tables of all entries, end to end
+    std::vector<std::size_t> responseEnds;   // per entry: the end of its rows in responseTable
     int matchIndex = -1;
-    // Positions in storedBinary and storedReal by fingerprint and by bucket.
-    std::unordered_multimap<std::uint64_t, int> binaryIndex;
-    std::unordered_multimap<long long, int> realIndex;
-    std::vector<int> emptyRealStrings; // real strings without genes
 };
 
 } // namespace Opt

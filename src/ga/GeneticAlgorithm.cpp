@@ -110,7 +110,8 @@ void GeneticAlgorithm::construct(std::shared_ptr<GAParameter> record,
     repository = std::make_shared<GARepository>();
     if (record->useRepository == 1) {
         constexpr int kLargestReservation = 100000;
-        repository->reserve(std::min(record->maxEvaluations, kLargestReservation));
+        repository->reserve(record->coding, std::min(record->maxEvaluations, kLargestReservation),
+                            nDesignVariables, static_cast<int>(responseRows.size()));
     }
 }
 
@@ -193,7 +194,8 @@ void GeneticAlgorithm::beforeEvaluate(int) {}
 
 void GeneticAlgorithm::decodeIntoDesign(int individual)
 {
-    std::vector<double> decoded(designVariables.size(), 0.0);
+    std::vector<double>& decoded = decodedDesign;
+    decoded.assign(designVariables.size(), 0.0);
     genomes->decodeIndividual(individual, decoded);
     for (std::size_t k = 0; k < designVariables.size() && k < decoded.size(); ++k) {
         designVariables[k].value = decoded[k];
@@ -328,24 +330,24 @@ void GeneticAlgorithm::rank()
                isFeasibleViolation(fitness[static_cast<std::size_t>(bestIndex)].violation);
 }
 
-std::vector<int> GeneticAlgorithm::parentCandidates() const
+void GeneticAlgorithm::fillParentCandidates(std::vector<int>& candidates) const
 {
-    std::vector<int> candidates;
+    candidates.clear();
     for (int i = 0; i < populationSize(); ++i) {
         if (i != worstIndex) {
             candidates.push_back(i);
         }
     }
-    return candidates;
 }
 
 void GeneticAlgorithm::select()
 {
-    std::vector<int> order = parentCandidates();
+    std::vector<int>& order = pairingOrder;
+    fillParentCandidates(order);
     const int count = static_cast<int>(order.size());
     RandomSource draws = generator;
-    std::vector<int> pairing;
-    pairing.reserve(2 * order.size());
+    std::vector<int>& pairing = pairingList;
+    pairing.clear();
     GAGenomes::shuffle(order, count - 1, draws);
     pairing.insert(pairing.end(), order.begin(), order.end());
     GAGenomes::shuffle(order, count - 1, draws);
@@ -379,7 +381,8 @@ int GeneticAlgorithm::nicheTournament(int a, int pair)
     }
     generator.seed(seedWith(pair));
     RandomSource draws = generator;
-    std::vector<int> pool = parentCandidates();
+    std::vector<int>& pool = nichePool;
+    fillParentCandidates(pool);
     GAGenomes::shuffle(pool, candidates, draws);
     int comparisons = 0;
     for (int k = 0; k < candidates && comparisons < candidates - 1; ++k) {

@@ -143,8 +143,9 @@ protected:
     void decodeIntoDesign(int individual);
     int tournament(int a, int b, int pair);
     int nicheTournament(int a, int pair);
-    // Indices 0..N-1 without the worst individual, ascending.
-    std::vector<int> parentCandidates() const;
+    // Replaces candidates by the indices 0..N-1 without the worst individual,
+    // ascending (into a kept buffer: selection needs them once per tournament).
+    void fillParentCandidates(std::vector<int>& candidates) const;
 
     RandomSource generator;
     std::shared_ptr<GAGenomes> genomes;
@@ -163,6 +164,14 @@ protected:
     StopReason reason = StopReason::None;
 
 private:
+    // Working memory reused from design to design and generation to generation,
+    // so that handing out designs and breeding allocate nothing; no part of the
+    // run's state.
+    std::vector<double> decodedDesign;
+    std::vector<int> pairingOrder;
+    std::vector<int> pairingList;
+    std::vector<int> nichePool;
+
     void construct(std::shared_ptr<GAParameter> record, const std::vector<double>& reals,
                    const std::vector<int>& ints, bool forcesRealCoding);
     void recordGeneration();

@@ -63,5 +63,16 @@ TEST(GABinaryStringBits, RegrownBitsStartAtZeroAndFlipsToggle)
     EXPECT_EQ(string.length(), 40);
 }
 
+TEST(GABinaryStringFingerprint, OnlyTheBitsWithinTheLengthCount)
+{
+    const std::string head(37, '1');
+    const GABinaryString first = stringOf(head + std::string(30, '0'));
+    const GABinaryString second = stringOf(head + std::string(30, '1'));
+    EXPECT_EQ(first.fingerprint(37), second.fingerprint(37));
+    EXPECT_NE(first.fingerprint(38), second.fingerprint(38));
+    EXPECT_NE(first.fingerprint(67), second.fingerprint(67));
+    EXPECT_NE(stringOf("101").fingerprint(3), stringOf("100").fingerprint(3));
+}
+
 } // namespace
 } // namespace Opt

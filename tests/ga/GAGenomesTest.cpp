@@ -126,5 +126,24 @@ TEST_F(RealPopulation, LastIndividualIsNeverSwapped)
     EXPECT_NEAR(next(2)[0], 0.3, 1e-15);
 }
 
+TEST_F(RealPopulation, LaterGenerationsSelectExactCopiesIntoReusedStrings)
+{
+    // From the second generation on, selected copies are written into the strings
+    // of the generation before, which must keep nothing of what they held.
+    fill({{0.1, 0.9}, {0.2, 0.8}, {0.3, 0.7}, {0.4, 0.6}});
+    for (int parent : {3, 2, 1, 0}) {
+        genomes.select(parent);
+    }
+    genomes.commitGeneration();
+    for (int parent : {1, 1, 3, 0}) {
+        genomes.select(parent);
+    }
+    EXPECT_EQ(next(0), (std::vector<double>{0.3, 0.7}));
+    EXPECT_EQ(next(1), (std::vector<double>{0.3, 0.7}));
+    EXPECT_EQ(next(2), (std::vector<double>{0.1, 0.9}));
+    EXPECT_EQ(next(3), (std::vector<double>{0.4, 0.6}));
+    EXPECT_EQ(genomes.nextCount(), 4);
+}
+
 } // namespace
 } // namespace Opt

@@ -58,6 +58,30 @@ TEST_F(Repository, MatchesAcrossABucketBoundaryAreFound)
     EXPECT_EQ(repository.lastMatch(), 2);
 }
 
+TEST_F(Repository, EntriesOfManySizesComeBackWhole)
+{
+    // Genes and rows of all entries share two arrays: each entry must come back
+    // with exactly its own, whatever was stored before and after it.
+    const GAGenomes shortStrings = realPopulation({{0.5}, {0.25}});
+    const GAGenomes longStrings = realPopulation({{0.5, 0.5, 0.5}});
+    repository.reserve(GAGenomes::kReal, 2, 1, 1);
+    repository.store(shortStrings, GAGenomes::kReal, 0, std::vector<ResponseRow>(1));
+    repository.store(longStrings, GAGenomes::kReal, 0, rowsWith(7.0, -7.0));
+    repository.store(shortStrings, GAGenomes::kReal, 1, rowsWith(4.0, 0.0));
+    ASSERT_TRUE(repository.find(GAGenomes::kReal, longStrings, 0));
+    EXPECT_EQ(repository.lastMatch(), 1) << "the first entry has the same first gene but one gene only";
+    std::vector<ResponseRow> rows;
+    repository.copyOut(rows);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].value, 7.0);
+    EXPECT_EQ(rows[1].value, -7.0);
+    ASSERT_TRUE(repository.find(GAGenomes::kReal, shortStrings, 1));
+    repository.copyOut(rows);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].value, 4.0);
+    EXPECT_EQ(repository.size(), 3);
+}
+
 TEST_F(Repository, FirstMatchInStorageOrderIsCopiedOut)
 {
     const GAGenomes stored = realPopulation({{0.1}, {0.5}, {0.5 + 1e-10}});
