@@ -40,14 +40,11 @@ protected:
 
 TEST_F(StepProtocol, ContinueWalksThePhasesInOrder)
 {
-    EXPECT_EQ(step(), code(StepCode::Continue));
-    EXPECT_EQ(engine.phase, EnginePhase::ComputeStep);
-    EXPECT_EQ(step(), code(StepCode::Continue));
-    EXPECT_EQ(engine.phase, EnginePhase::UpdateStep);
-    EXPECT_EQ(step(), code(StepCode::Continue));
-    EXPECT_EQ(engine.phase, EnginePhase::EndIteration);
-    EXPECT_EQ(step(), code(StepCode::Continue));
-    EXPECT_EQ(engine.phase, EnginePhase::BeginIteration);
+    for (EnginePhase next : {EnginePhase::ComputeStep, EnginePhase::UpdateStep,
+                             EnginePhase::EndIteration, EnginePhase::BeginIteration}) {
+        EXPECT_EQ(step(), code(StepCode::Continue));
+        EXPECT_EQ(engine.phase, next);
+    }
     EXPECT_EQ(engine.calls, (Calls{"begin", "prepare", "compute", "update", "end"}));
     EXPECT_FALSE(engine.evaluationPending) << "Continue publishes nothing";
 }
@@ -76,26 +73,21 @@ TEST_F(StepProtocol, EvaluatePublishesInCallerUnitsAndStaysInItsPhase)
     EXPECT_FALSE(engine.evaluationPending);
 }
 
-TEST_F(StepProtocol, GradientsAndCallAgainPublishTheDesign)
+// Each request from a phase publishes the design over whatever the caller's
+// array held and leaves the phase where it is; Finished then finishes with the
+// caller's array. Each step after a request first receives the responses.
+TEST_F(StepProtocol, RequestsFromAPhasePublishTheDesign)
 {
-    engine.beginScript = {StepCode::Gradients};
-    EXPECT_EQ(step(), code(StepCode::Gradients));
-    EXPECT_TRUE(engine.evaluationPending);
-    engine.beginScript = {StepCode::CallAgain};
-    x = {-7.0, -7.0};
-    EXPECT_EQ(step(), code(StepCode::CallAgain));
-    EXPECT_DOUBLE_EQ(x[0], 2.0);
-    EXPECT_TRUE(engine.evaluationPending);
-}
-
-TEST_F(StepProtocol, FinishedFromAPhasePublishesThenFinishesWithTheCallersArray)
-{
-    engine.beginScript = {StepCode::Finished};
-    x = {-7.0, -7.0};
-    EXPECT_EQ(step(), code(StepCode::Finished));
-    EXPECT_DOUBLE_EQ(x[0], 2.0);
-    EXPECT_DOUBLE_EQ(x[1], 0.5);
-    EXPECT_EQ(engine.calls, (Calls{"begin", "finish"}));
+    for (StepCode request : {StepCode::Gradients, StepCode::CallAgain, StepCode::Finished}) {
+        engine.beginScript = {request};
+        x = {-7.0, -7.0};
+        EXPECT_EQ(step(), code(request));
+        EXPECT_DOUBLE_EQ(x[0], 2.0);
+        EXPECT_DOUBLE_EQ(x[1], 0.5);
+        EXPECT_TRUE(request == StepCode::Finished || engine.evaluationPending);
+        EXPECT_EQ(engine.phase, EnginePhase::BeginIteration);
+    }
+    EXPECT_EQ(engine.calls, (Calls{"begin", "receive", "begin", "receive", "begin", "finish"}));
     EXPECT_FALSE(engine.finishGotNull);
 }
 

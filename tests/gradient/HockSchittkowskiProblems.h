@@ -26,9 +26,7 @@ inline ForwardDual operator-(ForwardDual a) { return {-a.value, -a.derivative}; 
 inline ForwardDual operator*(ForwardDual a, ForwardDual b) { return {a.value * b.value, a.derivative * b.value + a.value * b.derivative}; }
 inline ForwardDual operator/(ForwardDual a, ForwardDual b) { return {a.value / b.value, (a.derivative * b.value - a.value * b.derivative) / (b.value * b.value)}; }
 inline ForwardDual exp(ForwardDual a) { return {std::exp(a.value), std::exp(a.value) * a.derivative}; }
-inline ForwardDual sqrt(ForwardDual a) { return {std::sqrt(a.value), a.derivative / (2.0 * std::sqrt(a.value))}; }
 using std::exp;
-using std::sqrt;
 
 template <typename T> T square(T a) { return a * a; }
 
