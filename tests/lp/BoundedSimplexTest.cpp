@@ -82,6 +82,18 @@ TEST(BoundedSimplex, TextbookProgramsReachTheirKnownOutcome)
     }
 }
 
+// The limit counts pivots exactly: one of the several Klee-Minty needs.
+TEST(BoundedSimplex, IterationLimitIsHonoured)
+{
+    const LinearProgram p{{-100, -10, -1}, {{1, 0, 0}, {20, 1, 0}, {200, 20, 1}},
+                          {{-kOpen, 1}, {-kOpen, 100}, {-kOpen, 10000}}, kNonNegative3};
+    BoundedSimplex::Settings settings;
+    settings.maxIterations = 1;
+    BoundedSimplex simplex(p, settings);
+    EXPECT_EQ(simplex.iterate(100), BoundedSimplex::Status::IterationLimit);
+    EXPECT_EQ(simplex.iterations(), 1);
+}
+
 // A random program with a known feasible point, all variables bounded (so an
 // optimum exists), rows of every kind.
 LinearProgram randomProgram(std::mt19937& random, int m, int n)
