@@ -3,12 +3,11 @@
 // changes the output, and the result file it leaves.
 #include "report/RunReport.h"
 
-#include <cstdlib>
+#include <cstdlib> // mkdtemp
+#include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
-
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -195,27 +194,23 @@ protected:
         char pattern[] = "/tmp/zelkor-report-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         scratch = pattern;
-        char previousDirectory[4096];
-        ASSERT_NE(getcwd(previousDirectory, sizeof previousDirectory), nullptr);
-        previous = previousDirectory;
-        ASSERT_EQ(chdir(scratch.c_str()), 0);
+        previous = std::filesystem::current_path();
+        std::filesystem::current_path(scratch);
     }
     void TearDown() override
     {
-        EXPECT_EQ(chdir(previous.c_str()), 0);
-        std::system(("rm -rf " + scratch).c_str());
+        std::filesystem::current_path(previous);
+        std::filesystem::remove_all(scratch);
     }
 
-    std::string read(const std::string& path)
+    std::string resultFile() const
     {
-        std::ifstream file(path);
-        std::stringstream text;
-        text << file.rdbuf();
-        return text.str();
+        std::ifstream file(scratch / "QUORAL_result" / "OPT_RESULT.txt");
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     }
 
-    std::string scratch;
-    std::string previous;
+    std::filesystem::path scratch;
+    std::filesystem::path previous;
 };
 
 TEST_F(ResultFile, HoldsEveryRecordedBlock)
@@ -262,7 +257,7 @@ TEST_F(ResultFile, HoldsEveryRecordedBlock)
         "YOUR JOB IS SUCCESSFULLY COMPLETED.......\n"
         "TOTAL SOLUTION TIME: 1.5 SECONDS.\n" +
         kStars + "\n";
-    EXPECT_EQ(read(scratch + "/QUORAL_result/OPT_RESULT.txt"), expected);
+    EXPECT_EQ(resultFile(), expected);
 }
 
 TEST_F(ResultFile, IsWrittenOnlyWhenTheHistoryIsKeptAndReplacesAnEarlierFile)
@@ -270,7 +265,7 @@ TEST_F(ResultFile, IsWrittenOnlyWhenTheHistoryIsKeptAndReplacesAnEarlierFile)
     RunReport quiet;
     runScenario(quiet, 3);
     EXPECT_FALSE(quiet.writeResultFile());
-    EXPECT_NE(access((scratch + "/QUORAL_result").c_str(), F_OK), 0);
+    EXPECT_FALSE(std::filesystem::exists(scratch / "QUORAL_result"));
 
     RunReport first;
     runScenario(first, 10);
@@ -279,7 +274,7 @@ TEST_F(ResultFile, IsWrittenOnlyWhenTheHistoryIsKeptAndReplacesAnEarlierFile)
     RunReport second;
     runScenario(second, 10);
     ASSERT_TRUE(second.writeResultFile()) << "an existing folder is accepted";
-    const std::string text = read(scratch + "/QUORAL_result/OPT_RESULT.txt");
+    const std::string text = resultFile();
     EXPECT_EQ(text.find("99 SECONDS"), std::string::npos);
 }
 
