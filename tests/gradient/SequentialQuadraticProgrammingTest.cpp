@@ -294,12 +294,12 @@ TEST(SQPTermination, IterationLimitEndsTheRunWithAMessage)
 TEST(SQPDiscreteVariables, SnapTowardsFeasibility)
 {
     const std::vector<std::vector<double>> levels = {{0.0, 0.25, 0.5, 0.75, 1.0}};
-    SqpDriver free({0.2}, levels, 1, sqpReals(), differenceInts());
-    free.run([](const Point& x) { return Point{(x[0] - 0.6) * (x[0] - 0.6)}; });
-    EXPECT_EQ(free.x[0], 0.5);
-    SqpDriver held({0.9}, levels, 2, sqpReals(), differenceInts());
-    held.run([](const Point& x) { return Point{x[0], 0.62 - x[0]}; });
-    EXPECT_EQ(held.x[0], 0.75);
+    SqpDriver unconstrained({0.2}, levels, 1, sqpReals(), differenceInts());
+    unconstrained.run([](const Point& x) { return Point{(x[0] - 0.6) * (x[0] - 0.6)}; });
+    EXPECT_EQ(unconstrained.x[0], 0.5);
+    SqpDriver heldUp({0.9}, levels, 2, sqpReals(), differenceInts());
+    heldUp.run([](const Point& x) { return Point{x[0], 0.62 - x[0]}; });
+    EXPECT_EQ(heldUp.x[0], 0.75);
 }
 
 // ------------------------------------------------------ data-set mode
