@@ -63,23 +63,18 @@ protected:
     std::unique_ptr<ScriptedEngine> engine;
 };
 
-TEST_F(DataSetMode, VariablesComeFromTheDataSet)
-{
-    const ScriptedEngine& e = build();
-    ASSERT_EQ(e.nDesignVariables, 2);
-    EXPECT_EQ(e.designVariables[1].lower, 10.0);
-    EXPECT_EQ(e.designVariables[1].start, 15.0);
-    EXPECT_TRUE(e.isDataSetMode());
-}
-
+// Rows in ascending id order: a two-sided constraint gives an upper and a lower
+// row, a constraint without limits an upper row on 0. A row's value is the
+// response signed, so that row value <= limit holds exactly inside the interval.
 TEST_F(DataSetMode, TwoSidedConstraintGivesAnUpperAndALowerRow)
 {
     dataSet->responses[4] = objective(0.0);
-    dataSet->responses[7] = constraint(-1.0, 3.0, 0.0);
+    auto twoSided = constraint(-1.0, 3.0, 0.0);
+    dataSet->responses[7] = twoSided;
     dataSet->responses[9] = constraint(std::nullopt, 5.0, 0.0);
     dataSet->responses[12] = constraint(2.0, std::nullopt, 0.0);
     dataSet->responses[15] = constraint(std::nullopt, std::nullopt, 0.0);
-    const ScriptedEngine& e = build();
+    ScriptedEngine& e = build();
     ASSERT_EQ(e.nResponses, 6);
     EXPECT_EQ(e.constrained, 1);
     const std::vector<std::pair<int, double>> expected = {
@@ -91,16 +86,8 @@ TEST_F(DataSetMode, TwoSidedConstraintGivesAnUpperAndALowerRow)
         EXPECT_EQ(e.responseRows[j].responseId, ids[j - 1]) << "row " << j;
     }
     EXPECT_EQ(e.responseRows[0].ids, (std::vector<int>{4}));
-}
-
-TEST_F(DataSetMode, TwoSidedRowsAreSatisfiedExactlyInsideTheInterval)
-{
-    dataSet->responses[1] = objective(0.0);
-    auto c = constraint(-1.0, 3.0, 0.0);
-    dataSet->responses[2] = c;
-    ScriptedEngine& e = build();
     for (double v : {-1.5, -1.0, 0.0, 3.0, 3.5}) {
-        c->value = v;
+        twoSided->value = v;
         e.evaluateConstraints();
         const bool satisfied = e.responseRows[1].value <= e.responseRows[1].limit &&
                                e.responseRows[2].value <= e.responseRows[2].limit;

@@ -3,8 +3,6 @@
 // obtained, and responses are normalised as they arrive.
 #include "gradient/GradientBased.h"
 
-#include <memory>
-
 #include <gtest/gtest.h>
 
 #include "gradient/SqpDriver.h"
@@ -85,36 +83,6 @@ TEST_F(GradientAssembly, MaximisingSignsTheObjectiveRow)
     EXPECT_DOUBLE_EQ(driver.engine->responseRows[0].acceptedValue, -12.0); // -(9 + 3)
     EXPECT_DOUBLE_EQ(driver.engine->gradients()(0, 0), -60.0);
     EXPECT_DOUBLE_EQ(driver.engine->gradients()(1, 0), 10.0); // constraints keep their sign
-}
-
-// Data-set mode: a constraint with limit L is normalised to r/|L| - 1, and the
-// objective is aggregated from the responses' own values, its definition's
-// scale notwithstanding.
-TEST(GradientNormalisation, DataSetRowsAreNormalisedByTheirLimits)
-{
-    auto dataSet = std::make_shared<DataSet>();
-    dataSet->engineType = SequentialQuadraticProgramming::kMethodCode;
-    dataSet->bounds = {{0.0, 1.0}};
-    dataSet->designValues = {0.5};
-    auto objective = std::make_shared<ResponseDefinition>();
-    objective->value = 7.0;
-    objective->scale = 10.0;
-    auto stress = std::make_shared<ResponseDefinition>();
-    stress->kind = 1;
-    stress->upper = 4.0;
-    stress->value = 3.0;
-    dataSet->responses[1] = objective;
-    dataSet->responses[2] = stress;
-    OptEngineMain session(dataSet);
-    ASSERT_NE(session.engine, nullptr);
-    testing::internal::CaptureStdout(); // the iteration line of data-set mode
-    session.runOptEngine(nullptr, nullptr, nullptr);
-    testing::internal::GetCapturedStdout();
-    const auto& rows = session.engine->responseRows;
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_DOUBLE_EQ(rows[0].acceptedValue, 7.0);
-    EXPECT_DOUBLE_EQ(rows[1].acceptedValue, 3.0 / 4.0 - 1.0);
-    EXPECT_TRUE(session.engine->feasible);
 }
 
 } // namespace

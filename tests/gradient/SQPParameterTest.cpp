@@ -72,16 +72,12 @@ TEST(SQPParameterLoad, UnusableEntriesAreReplaced)
     p.load(values.data(), nullptr);
     EXPECT_EQ(p.maxMoveLimit, 0.4);
     EXPECT_EQ(p.minMoveLimit, 0.05);
-}
-
-TEST(SQPParameterLoad, NullArraysKeepTheDefaultsAndTheOption)
-{
-    SQPParameter p;
+    // Null arrays restore the defaults; the option is set through the engine, never loaded.
     p.option = 1;
     p.maxIterations = 3;
     p.load(nullptr, nullptr);
     EXPECT_EQ(p.maxIterations, 30);
-    EXPECT_EQ(p.option, 1); // set through the engine, never loaded
+    EXPECT_EQ(p.option, 1);
 }
 
 } // namespace

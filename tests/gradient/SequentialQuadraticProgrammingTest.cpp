@@ -55,14 +55,24 @@ struct MoveLimitLog {
 
 // Minimising -x over [0, 100] from the lower bound: every QP step runs to the
 // edge of its box and every full step is accepted, so the box grows by a
-// quarter per iteration up to 0.4, and the last step stops at the bound.
+// quarter per iteration up to 0.4, and the last step stops at the bound. On a
+// linear objective y = 0, so the first BFGS update is damped (θ = 0.8) and B s
+// becomes η = 0.2 B_prev s: in one variable B goes from 1 to 0.2.
 TEST(SQPMoveLimit, GrowsAfterFullStepsToItsMaximum)
 {
     SqpDriver driver({0.0}, {{0.0, 100.0}}, 1, sqpReals(), differenceInts());
     MoveLimitLog log;
+    double firstUpdate = -1.0;
     const int result = driver.run([](const Point& x) { return Point{-x[0]}; }, {},
-                                  std::ref(log));
+                                  [&](const SequentialQuadraticProgramming& engine, int code) {
+                                      log(engine, code);
+                                      if (firstUpdate < 0.0 && engine.iterationCount == 1 &&
+                                          engine.phase == EnginePhase::UpdateStep) {
+                                          firstUpdate = engine.hessian()(0, 0);
+                                      }
+                                  });
     EXPECT_EQ(result, 0);
+    EXPECT_NEAR(firstUpdate, 0.2, 1e-12);
     ASSERT_GE(log.solves.size(), 3u);
     EXPECT_EQ(log.solves[0], (std::vector<double>{0.3}));
     EXPECT_EQ(log.solves[1], (std::vector<double>{0.375}));
@@ -236,17 +246,6 @@ TEST(SQPLineSearch, SearchForAFeasibleTrialEnds)
 
 // ---------------------------------------------------------- BFGS update
 
-// On a linear objective y = 0, so the update is damped (θ = 0.8) and B s
-// becomes η = 0.2 B_prev s: in one variable B goes from 1 to 0.2.
-TEST(SQPHessianUpdate, ZeroCurvatureIsDamped)
-{
-    SqpDriver driver({0.0}, {{0.0, 100.0}}, 1, sqpReals(), differenceInts());
-    driver.run([](const Point& x) { return Point{-x[0]}; }, {}, {},
-               [&driver] { return driver.engine->iterationCount == 1 &&
-                                  driver.engine->phase == EnginePhase::UpdateStep; });
-    EXPECT_NEAR(driver.engine->hessian()(0, 0), 0.2, 1e-12);
-}
-
 // On a convex quadratic with exact gradients the update is undamped and
 // satisfies the secant condition B s = y.
 TEST(SQPHessianUpdate, ExactGradientsSatisfyTheSecantCondition)
@@ -295,23 +294,22 @@ TEST(SQPTermination, IterationLimitEndsTheRunWithAMessage)
 TEST(SQPDiscreteVariables, SnapTowardsFeasibility)
 {
     const std::vector<std::vector<double>> levels = {{0.0, 0.25, 0.5, 0.75, 1.0}};
-    {
-        SqpDriver driver({0.2}, levels, 1, sqpReals(), differenceInts());
-        driver.run([](const Point& x) { return Point{(x[0] - 0.6) * (x[0] - 0.6)}; });
-        EXPECT_EQ(driver.x[0], 0.5);
-    }
-    {
-        SqpDriver driver({0.9}, levels, 2, sqpReals(), differenceInts());
-        driver.run([](const Point& x) { return Point{x[0], 0.62 - x[0]}; });
-        EXPECT_EQ(driver.x[0], 0.75);
-    }
+    SqpDriver unconstrained({0.2}, levels, 1, sqpReals(), differenceInts());
+    unconstrained.run([](const Point& x) { return Point{(x[0] - 0.6) * (x[0] - 0.6)}; });
+    EXPECT_EQ(unconstrained.x[0], 0.5);
+    SqpDriver heldUp({0.9}, levels, 2, sqpReals(), differenceInts());
+    heldUp.run([](const Point& x) { return Point{x[0], 0.62 - x[0]}; });
+    EXPECT_EQ(heldUp.x[0], 0.75);
 }
 
 // ------------------------------------------------------ data-set mode
 
-// x² subject to x >= 2 (a response "3 - x" with upper bound 1) from 0 on
-// [0, 4]: the start violates by more than the threshold, so the run goes on
-// by whole steps without trials, printing one iteration line per base point.
+// x² subject to x >= 2 from 0 on [0, 4], in data-set mode: the constraint is a
+// response "12 - 4x" with upper bound 4, normalised by its limit to 2 - x, and
+// the objective is taken from the response's own value, its scale of 10
+// notwithstanding. The start violates by more than the threshold, so the run
+// goes on by whole steps without trials, printing one iteration line per base
+// point.
 TEST(SQPDataSetMode, LargeViolationTakesWholeSteps)
 {
     auto dataSet = std::make_shared<DataSet>();
@@ -320,15 +318,15 @@ TEST(SQPDataSetMode, LargeViolationTakesWholeSteps)
     dataSet->designValues = {0.0};
     dataSet->currentSearchSettings.ints = differenceInts();
     auto objective = std::make_shared<ResponseDefinition>();
+    objective->scale = 10.0;
     auto limit = std::make_shared<ResponseDefinition>();
     limit->kind = 1;
-    limit->upper = 1.0;
-    dataSet->responses[1] = objective;
-    dataSet->responses[2] = limit;
+    limit->upper = 4.0;
+    dataSet->responses = {{1, objective}, {2, limit}};
     const auto evaluate = [&] {
         const double x = dataSet->designValues[0];
         objective->value = x * x;
-        limit->value = 3.0 - x;
+        limit->value = 12.0 - 4.0 * x;
     };
     OptEngineMain session(dataSet);
     auto* engine = dynamic_cast<SequentialQuadraticProgramming*>(session.engine.get());
@@ -347,10 +345,13 @@ TEST(SQPDataSetMode, LargeViolationTakesWholeSteps)
     EXPECT_EQ(code, 0);
     EXPECT_TRUE(engine->skipsLineSearch());
     EXPECT_TRUE(engine->feasible);
-    EXPECT_NEAR(dataSet->designValues[0], 2.0, 1e-3);
+    const double x = dataSet->designValues[0];
+    EXPECT_NEAR(x, 2.0, 1e-3);
+    EXPECT_NEAR(engine->responseRows[0].acceptedValue, x * x, 1e-12);
+    EXPECT_NEAR(engine->responseRows[1].acceptedValue, 2.0 - x, 1e-12);
     // Per iteration: one perturbation and the new base point, no trials.
     EXPECT_EQ(evaluations, 1 + 2 * engine->iterationCount);
-    EXPECT_EQ(output.rfind("ITERATION=  0, OBJ.( 0.000E+00), CON.(  3.00E+00), VIOL.(%)(  2.00E+02), "
+    EXPECT_EQ(output.rfind("ITERATION=  0, OBJ.( 0.000E+00), CON.(  1.20E+01), VIOL.(%)(  2.00E+02), "
                            "ERROR NORMS: O(  1.00E+00/  5.0E-03) D(  0.00E+00/  0.0E+00) LINE "
                            "SEARCH ITER.=  0\n",
                            0),

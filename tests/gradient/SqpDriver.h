@@ -18,34 +18,35 @@ using Model = std::function<Point(const Point&)>;
 // Derivatives g[i][j] of response j with respect to variable i, caller units.
 using GradientModel = std::function<std::vector<Point>(const Point&)>;
 
-// Twelve unset ints and reals with the given positions set.
+// Twelve unset (-999) ints or reals with the given positions set.
+template <typename T>
+std::vector<T> unsetExcept(int count, std::initializer_list<std::pair<int, T>> set)
+{
+    std::vector<T> values(static_cast<std::size_t>(count), T(-999));
+    for (const auto& [position, value] : set) {
+        values[static_cast<std::size_t>(position)] = value;
+    }
+    return values;
+}
+
 inline std::vector<int> sqpInts(std::initializer_list<std::pair<int, int>> set = {})
 {
-    std::vector<int> ints(SQPParameter::kIntCount, -999);
-    for (const auto& [position, value] : set) {
-        ints[static_cast<std::size_t>(position)] = value;
-    }
-    return ints;
+    return unsetExcept(SQPParameter::kIntCount, set);
 }
 
 inline std::vector<double> sqpReals(std::initializer_list<std::pair<int, double>> set = {})
 {
-    std::vector<double> reals(SQPParameter::kRealCount, -999.0);
-    for (const auto& [position, value] : set) {
-        reals[static_cast<std::size_t>(position)] = value;
-    }
-    return reals;
+    return unsetExcept(SQPParameter::kRealCount, set);
 }
 
 class SqpDriver {
 public:
     SqpDriver(const Point& start, const std::vector<std::vector<double>>& bounds, int nResponses,
-              std::vector<double> reals = sqpReals(), std::vector<int> ints = sqpInts(),
-              int reportLevel = 0)
+              std::vector<double> reals = sqpReals(), std::vector<int> ints = sqpInts())
         : x(start), f(static_cast<std::size_t>(nResponses), 0.0),
           gradientRows(start.size(), Point(static_cast<std::size_t>(nResponses), 0.0)),
           session(static_cast<int>(start.size()), nResponses, start, bounds, reals.data(),
-                  ints.data(), SequentialQuadraticProgramming::kMethodCode, reportLevel)
+                  ints.data(), SequentialQuadraticProgramming::kMethodCode, 0)
     {
         for (Point& row : gradientRows) {
             g.push_back(row.data());
@@ -69,7 +70,6 @@ public:
                 return state;
             }
             state = session.runOptEngine(x.data(), f.data(), g.data());
-            ++steps;
             if (afterStep) {
                 afterStep(*engine, state);
             }
@@ -106,7 +106,6 @@ public:
     SequentialQuadraticProgramming* engine = nullptr;
     std::vector<Point> evaluated; // every design handed to the host, in order
     int gradientRequests = 0;
-    int steps = 0;
 };
 
 } // namespace Opt::Testing

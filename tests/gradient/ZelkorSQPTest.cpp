@@ -29,7 +29,7 @@ constexpr double kObjectiveTolerance = 1e-4;
 // Zelkor's callbacks are plain functions: the problem and the host's records
 // live here for the duration of one call.
 struct Host {
-    const HockSchittkowskiProblem* problem = nullptr;
+    const HockSchittkowskiProblem* problem = nullptr; // none: (x - 0.3)², constraints at -1
     int responseCalls = 0;
     int gradientCalls = 0;
     int failingCall = 0; // from this call on the objective is NaN (0: never)
@@ -45,9 +45,7 @@ int respond(double* x, int n, double* f, int m)
         host.problem->responses(x, f);
     } else {
         f[0] = (x[0] - 0.3) * (x[0] - 0.3);
-        for (int j = 1; j < m; ++j) {
-            f[j] = -1.0;
-        }
+        std::fill(f + 1, f + m, -1.0);
     }
     if (host.failingCall > 0 && host.responseCalls >= host.failingCall) {
         f[0] = std::numeric_limits<double>::quiet_NaN();
@@ -62,36 +60,25 @@ int differentiate(double* x, int, double** g, int)
     return 0;
 }
 
-struct Call {
-    std::vector<double> x;
-    std::vector<std::vector<double>> boxes;
+// One SQP run through Zelkor from x, which then holds the final design.
+int runSqp(std::vector<double>& x, std::vector<std::vector<double>> boxes, int n, int m,
+           int gradientMode, GradientCallback gradients = nullptr)
+{
     std::vector<double*> bounds;
-    std::vector<double> f;
-    int result = -1;
-
-    Call(std::vector<double> start, std::vector<std::vector<double>> box, int m)
-        : x(std::move(start)), boxes(std::move(box)), f(static_cast<std::size_t>(std::max(m, 1)))
-    {
-        for (auto& b : boxes) {
-            bounds.push_back(b.data());
-        }
+    for (auto& box : boxes) {
+        bounds.push_back(box.data());
     }
-
-    int run(int n, int m, int gradientMode, GradientCallback gradients = nullptr)
-    {
-        int ints[5] = {-999, -999, -999, gradientMode, -999};
-        double reals[4] = {kObjectiveTolerance, -999.0, -999.0, -999.0};
-        result = Zelkor(kSqpMethod, 0, respond, n, x.data(), bounds.data(), m, f.data(), 12345,
-                        ints, -7, reals, gradients);
-        return result;
-    }
-};
+    std::vector<double> f(static_cast<std::size_t>(std::max(m, 1)));
+    int ints[5] = {-999, -999, -999, gradientMode, -999};
+    double reals[4] = {kObjectiveTolerance, -999.0, -999.0, -999.0};
+    return Zelkor(kSqpMethod, 0, respond, n, x.data(), bounds.data(), m, f.data(), 12345, ints, -7,
+                  reals, gradients);
+}
 
 // ------------------------------------------------------ reference problems
 
 class ReferenceProblems : public ::testing::TestWithParam<std::tuple<std::size_t, int>> {
 protected:
-    void SetUp() override { host = Host(); }
     void TearDown() override { host = Host(); }
 };
 
@@ -106,25 +93,20 @@ TEST_P(ReferenceProblems, SolvedFeasiblyWithinOnePercent)
     for (int i = 0; i < n; ++i) {
         boxes.push_back({problem.lower[i], problem.upper[i]});
     }
-    Call call(problem.start, boxes, m);
-    call.run(n, m, gradientMode, gradientMode == kHostGradients ? differentiate : nullptr);
-
+    std::vector<double> x = problem.start;
+    EXPECT_EQ(runSqp(x, boxes, n, m, gradientMode,
+                     gradientMode == kHostGradients ? differentiate : nullptr),
+              1);
     std::vector<double> f(static_cast<std::size_t>(m));
-    problem.responses(call.x.data(), f.data());
-    const double largest = m > 1 ? *std::max_element(f.begin() + 1, f.end()) : 0.0;
-    EXPECT_EQ(call.result, 1) << problem.name;
-    EXPECT_LE(largest, kConstraintTolerance) << problem.name;
+    problem.responses(x.data(), f.data());
+    EXPECT_LE(*std::max_element(f.begin() + 1, f.end()), kConstraintTolerance) << problem.name;
     EXPECT_LE(std::fabs(f[0] - problem.optimum), kObjectiveShare * std::fabs(problem.optimum))
         << problem.name << ": " << f[0] << " against " << problem.optimum;
     for (int i = 0; i < n; ++i) {
-        EXPECT_GE(call.x[i], problem.lower[i]) << problem.name;
-        EXPECT_LE(call.x[i], problem.upper[i]) << problem.name;
+        EXPECT_GE(x[i], problem.lower[i]) << problem.name;
+        EXPECT_LE(x[i], problem.upper[i]) << problem.name;
     }
-    if (gradientMode == kHostGradients) {
-        EXPECT_GT(host.gradientCalls, 0);
-    } else {
-        EXPECT_EQ(host.gradientCalls, 0);
-    }
+    EXPECT_EQ(host.gradientCalls > 0, gradientMode == kHostGradients);
 }
 
 std::string problemName(const ::testing::TestParamInfo<std::tuple<std::size_t, int>>& info)
@@ -185,22 +167,19 @@ TEST(SQPBadInput, EndsCleanlyWithAMessage)
     for (const Case& c : cases) {
         host = Host();
         host.failingCall = c.failingCall;
-        Call call(c.start, c.boxes, c.m);
+        std::vector<double> x = c.start;
         c.onStderr ? testing::internal::CaptureStderr() : testing::internal::CaptureStdout();
-        call.run(c.n, c.m, kForwardDifferences);
+        const int result = runSqp(x, c.boxes, c.n, c.m, kForwardDifferences);
         const std::string output = c.onStderr ? testing::internal::GetCapturedStderr()
                                               : testing::internal::GetCapturedStdout();
-        EXPECT_EQ(call.result, c.result) << c.text;
+        EXPECT_EQ(result, c.result) << c.text;
         EXPECT_NE(output.find(c.text), std::string::npos) << output;
         ASSERT_EQ(host.responseCalls, c.responseCalls) << c.text;
-        if (!c.x.empty()) {
-            ASSERT_EQ(call.x.size(), c.x.size());
-            for (std::size_t i = 0; i < c.x.size(); ++i) {
-                EXPECT_NEAR(call.x[i], c.x[i], 1e-12) << c.text;
-            }
+        for (std::size_t i = 0; i < c.x.size(); ++i) {
+            EXPECT_NEAR(x[i], c.x[i], 1e-12) << c.text;
         }
         if (c.failingCall > 3) { // the design kept is the one evaluated, bit for bit
-            EXPECT_EQ(call.x, host.designs[c.failingCall == 5 ? 3 : 0]);
+            EXPECT_EQ(x, host.designs[c.failingCall == 5 ? 3 : 0]);
         }
     }
     host = Host();

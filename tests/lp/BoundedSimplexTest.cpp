@@ -82,6 +82,7 @@ TEST(BoundedSimplex, TextbookProgramsReachTheirKnownOutcome)
     }
 }
 
+// The limit counts pivots exactly: one of the several Klee-Minty needs.
 TEST(BoundedSimplex, IterationLimitIsHonoured)
 {
     const LinearProgram p{{-100, -10, -1}, {{1, 0, 0}, {20, 1, 0}, {200, 20, 1}},

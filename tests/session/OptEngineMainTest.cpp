@@ -2,7 +2,6 @@
 // engine, and both constructors step their engine.
 #include "api/zelkor.h"
 
-#include <cctype>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -109,16 +108,6 @@ TEST_F(Session, NullArraysGiveTheBuildersFillValues)
     EXPECT_EQ(scripted(likeDirect)->ints, std::vector<int>(11, 0));
 }
 
-TEST_F(Session, StepsItsEngine)
-{
-    OptEngineMain session(2, 1, start, bounds, nullptr, nullptr, kLikeSqp, 0);
-    scripted(session)->beginScript = {StepCode::Evaluate};
-    std::vector<double> x = {0.0, 0.0};
-    std::vector<double> f = {0.0};
-    EXPECT_EQ(session.runOptEngine(x.data(), f.data(), nullptr), 1);
-    EXPECT_EQ(session.runOptEngine(x.data(), f.data(), nullptr), 3);
-}
-
 TEST_F(Session, TypesWithoutAnEngineBuildNothingAndFailToStep)
 {
     for (int type : {8, 13, 14, 17, -1, 1000}) {
@@ -136,7 +125,7 @@ struct BadInput {
     int nResponses;
     std::vector<double> start;
     std::vector<std::vector<double>> bounds;
-    const char* line;
+    const char* reason; // printed as "OptEngineMain: <reason>; no engine built"
 };
 
 void PrintTo(const BadInput& input, std::ostream* out)
@@ -152,8 +141,8 @@ TEST_P(InconsistentInput, GivesOneClearLineAndNoEngine)
     testing::internal::CaptureStderr();
     OptEngineMain session(input.nDesignVariables, input.nResponses, input.start, input.bounds,
                           nullptr, nullptr, kLikeSqp, 0);
-    const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(err, std::string(input.line) + "\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "OptEngineMain: " + std::string(input.reason) + "; no engine built\n");
     EXPECT_EQ(session.engine, nullptr);
     double x[2] = {0.0, 0.0};
     double f[1] = {0.0};
@@ -166,47 +155,30 @@ const double kInf = std::numeric_limits<double>::infinity();
 INSTANTIATE_TEST_SUITE_P(
     Session, InconsistentInput,
     ::testing::Values(
-        BadInput{"negative variables", -1, 1, {}, {},
-                 "OptEngineMain: nDesignVariables = -1 is negative; no engine built"},
+        BadInput{"negative variables", -1, 1, {}, {}, "nDesignVariables = -1 is negative"},
         BadInput{"no variables", 0, 1, {}, {},
-                 "OptEngineMain: nDesignVariables = 0: a problem needs at least one design "
-                 "variable; no engine built"},
-        BadInput{"negative responses", 1, -3, {0.0}, {{0.0, 1.0}},
-                 "OptEngineMain: nResponses = -3 is negative; no engine built"},
+                 "nDesignVariables = 0: a problem needs at least one design variable"},
+        BadInput{"negative responses", 1, -3, {0.0}, {{0.0, 1.0}}, "nResponses = -3 is negative"},
         BadInput{"no responses", 1, 0, {0.0}, {{0.0, 1.0}},
-                 "OptEngineMain: nResponses = 0: a problem needs at least its objective "
-                 "response; no engine built"},
+                 "nResponses = 0: a problem needs at least its objective response"},
         BadInput{"short start", 2, 1, {0.0}, {{0.0, 1.0}, {0.0, 1.0}},
-                 "OptEngineMain: the start vector holds 1 values for 2 design variables; no "
-                 "engine built"},
+                 "the start vector holds 1 values for 2 design variables"},
         BadInput{"short bounds", 2, 1, {0.0, 0.0}, {{0.0, 1.0}},
-                 "OptEngineMain: there are 1 bound lists for 2 design variables; no engine "
-                 "built"},
+                 "there are 1 bound lists for 2 design variables"},
         BadInput{"one-entry bound list", 2, 1, {0.0, 0.0}, {{0.0, 1.0}, {0.5}},
-                 "OptEngineMain: the bound list of design variable 1 holds 1 entry (a lower "
-                 "and an upper bound are needed); no engine built"},
+                 "the bound list of design variable 1 holds 1 entry (a lower and an upper bound "
+                 "are needed)"},
         BadInput{"empty bound list", 1, 1, {0.0}, {{}},
-                 "OptEngineMain: the bound list of design variable 0 holds 0 entries (a lower "
-                 "and an upper bound are needed); no engine built"},
+                 "the bound list of design variable 0 holds 0 entries (a lower and an upper "
+                 "bound are needed)"},
         BadInput{"NaN bound", 2, 1, {0.0, 0.0}, {{0.0, 1.0}, {0.0, kNaN, 1.0}},
-                 "OptEngineMain: entry 1 of the bound list of design variable 1 is nan; no "
-                 "engine built"},
+                 "entry 1 of the bound list of design variable 1 is nan"},
         BadInput{"infinite bound", 1, 1, {0.0}, {{-kInf, 1.0}},
-                 "OptEngineMain: entry 0 of the bound list of design variable 0 is -inf; no "
-                 "engine built"},
+                 "entry 0 of the bound list of design variable 0 is -inf"},
         BadInput{"reversed bounds", 1, 1, {0.0}, {{2.0, 1.0}},
-                 "OptEngineMain: design variable 0 has lower bound 2 above its upper bound 1; "
-                 "no engine built"},
+                 "design variable 0 has lower bound 2 above its upper bound 1"},
         BadInput{"NaN start", 1, 1, {kNaN}, {{0.0, 1.0}},
-                 "OptEngineMain: the start value of design variable 0 is nan; no engine "
-                 "built"}),
-    [](const ::testing::TestParamInfo<BadInput>& info) {
-        std::string name = info.param.what;
-        for (char& c : name) {
-            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-        }
-        return name;
-    });
+                 "the start value of design variable 0 is nan"}));
 
 TEST_F(Session, LongerArraysThanDeclaredAreAccepted)
 {
