@@ -26,12 +26,14 @@ demo: build
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
-# Benchmarks against peer libraries (installed as bench-only dependencies).
+# Benchmarks against peer libraries (installed as bench-only dependencies). BLAS
+# runs on the calling thread for both sides, as the library computes on its
+# caller's thread (see README, "Design decisions").
 bench:
 	@scripts/install-deps.sh --bench
 	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DZELKOR_BUILD_BENCH=ON $(CMAKE_FLAGS) > /dev/null
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
-	@for program in $(BUILD_DIR)/bench/*Bench; do echo "== $$program"; $$program; done
+	@for program in $(BUILD_DIR)/bench/*Bench; do echo "== $$program"; OPENBLAS_NUM_THREADS=1 $$program; done
 
 clean:
 	@rm -rf $(BUILD_DIR)
