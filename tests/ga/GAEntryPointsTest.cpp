@@ -38,8 +38,8 @@ TEST_F(GAEntryPoints, RunGaTakesTheCountsFromTheVectorsAndTimesBothSides)
     ints[3] = 40;
     std::vector<double> x = {0.9, 0.9};
     std::vector<double> f(2);
-    double evaluationSeconds = 99.0;
-    double engineSeconds = 99.0;
+    double evaluationSeconds = -1.0;
+    double engineSeconds = -1.0;
     EXPECT_EQ(runGA(bowlArray, &x, &f, &bounds, reals.data(), ints.data(), &evaluationSeconds,
                     &engineSeconds),
               1);
@@ -47,10 +47,8 @@ TEST_F(GAEntryPoints, RunGaTakesTheCountsFromTheVectorsAndTimesBothSides)
     EXPECT_NE(calls.designs.front(), (std::vector<double>{0.9, 0.9})) << "the start is not evaluated";
     EXPECT_NEAR(x[0], 0.25, 0.05);
     EXPECT_NEAR(x[1], -0.5, 0.05);
-    EXPECT_GE(evaluationSeconds, 0.0);
-    EXPECT_LT(evaluationSeconds, 5.0);
+    EXPECT_GE(evaluationSeconds, 0.0) << "both counters written";
     EXPECT_GE(engineSeconds, 0.0);
-    EXPECT_LT(engineSeconds, 5.0);
 }
 
 TEST_F(GAEntryPoints, RejectedRunsLeaveTheCountersAtZero)

@@ -7,19 +7,16 @@
 
 #include <gtest/gtest.h>
 
+#include "GATestSupport.h"
+
 namespace Opt {
 namespace {
 
 class RealPopulation : public ::testing::Test {
 protected:
-    // n genes, N individuals, genes given row by row.
     void fill(const std::vector<std::vector<double>>& rows)
     {
-        genomes.build(GAGenomes::kReal, static_cast<int>(rows.size()));
-        genomes.setStringLength(static_cast<int>(rows.front().size()));
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            genomes.assignReal(static_cast<int>(i), rows[i]);
-        }
+        genomes = GATesting::realPopulation(rows, RandomSource(21u));
     }
     std::vector<double> next(int i) const
     {
@@ -92,8 +89,8 @@ TEST(GAGenomesSnap, ValueBetweenTwoEntriesIsDecidedByOneDraw)
 
 TEST_F(RealPopulation, SnapPutsEveryDiscreteGeneOnItsList)
 {
-    genomes.setDiscreteLists({{}, {0.0, 0.5, 1.0}});
     fill({{0.33, 0.1}, {0.44, 0.74}, {0.55, 0.26}, {0.66, -0.2}});
+    genomes.setDiscreteLists({{}, {0.0, 0.5, 1.0}});
     genomes.snapToDiscrete();
     for (const GARealString& string : genomes.realStrings()) {
         EXPECT_TRUE(string.gene(1) == 0.0 || string.gene(1) == 0.5 || string.gene(1) == 1.0);

@@ -4,21 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include "GATestSupport.h"
+
 namespace Opt {
 namespace {
 
+using GATesting::realPopulation;
+
 class Repository : public ::testing::Test {
 protected:
-    GAGenomes realPopulation(const std::vector<std::vector<double>>& rows)
-    {
-        GAGenomes genomes(GAGenomes::kReal, RandomSource());
-        genomes.build(GAGenomes::kReal, static_cast<int>(rows.size()));
-        genomes.setStringLength(static_cast<int>(rows.front().size()));
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            genomes.assignReal(static_cast<int>(i), rows[i]);
-        }
-        return genomes;
-    }
     static std::vector<ResponseRow> rowsWith(double objective, double constraint)
     {
         std::vector<ResponseRow> rows(2);
