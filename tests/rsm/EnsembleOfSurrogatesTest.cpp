@@ -115,19 +115,5 @@ TEST_F(EnsembleOfSurrogatesTest, AnUnfilledListIsRefused)
     EXPECT_FALSE(model->build(true));
 }
 
-TEST_F(EnsembleOfSurrogatesTest, ModelFileRoundTripGivesBitIdenticalPredictions)
-{
-    const Points points = scattered(14, 2);
-    const auto model = fitted(points);
-    const auto restored = Testing::roundTrip<EnsembleOfSurrogates>(model, 0, points, true);
-    ASSERT_NE(restored, nullptr);
-    EXPECT_EQ(restored->neighbourCount, 3);
-    for (const auto& x : scattered(12, 2)) {
-        const std::vector<double> shifted = {0.8 * x[0] + 0.05, 0.8 * x[1]};
-        NearestSampleList::fill(shifted, points);
-        EXPECT_EQ(restored->predict(shifted), model->predict(shifted));
-    }
-}
-
 } // namespace
 } // namespace Opt::RSM

@@ -63,18 +63,5 @@ TEST_F(OrdinaryKrigingGeoTest, StoresNothingAndRefusesBadInput)
     EXPECT_THROW(OrdinaryKrigingGeo(0, 0, 3, std::nan(""), 0), std::invalid_argument);
 }
 
-TEST_F(OrdinaryKrigingGeoTest, ModelFileRoundTripGivesBitIdenticalPredictions)
-{
-    const Points points = scattered(15, 3);
-    const auto model = fitted(points, 3.0);
-    const auto restored = Testing::roundTrip<OrdinaryKrigingGeo>(model, 2, points, false);
-    ASSERT_NE(restored, nullptr);
-    EXPECT_EQ(restored->setting, 7);
-    EXPECT_EQ(restored->slope, 3.0);
-    for (const auto& x : scattered(20, 3)) {
-        EXPECT_EQ(restored->predict(x), model->predict(x));
-    }
-}
-
 } // namespace
 } // namespace Opt::RSM
