@@ -12,9 +12,7 @@
 namespace Opt::RSM {
 namespace {
 
-using Testing::installFunction;
-using Testing::Points;
-using Testing::scattered;
+using namespace Testing;
 
 double bumpy(const std::vector<double>& x)
 {

@@ -24,10 +24,7 @@
 namespace Opt::RSM {
 namespace {
 
-using Testing::fit;
-using Testing::installDesign;
-using Testing::Points;
-using Testing::scattered;
+using namespace Testing;
 using Bytes = std::vector<unsigned char>;
 
 class ModelFileTest : public Testing::SurrogateTest {

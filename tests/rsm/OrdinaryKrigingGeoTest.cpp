@@ -10,9 +10,7 @@
 namespace Opt::RSM {
 namespace {
 
-using Testing::installFunction;
-using Testing::Points;
-using Testing::scattered;
+using namespace Testing;
 
 class OrdinaryKrigingGeoTest : public Testing::SurrogateTest {};
 

@@ -14,8 +14,7 @@
 namespace Opt::RSM {
 namespace {
 
-using Testing::installDesign;
-using Testing::Points;
+using namespace Testing;
 
 class RSMBaseTest : public Testing::SurrogateTest {};
 

@@ -10,11 +10,7 @@
 namespace Opt::RSM {
 namespace {
 
-using Testing::fit;
-using Testing::installFunction;
-using Testing::Points;
-using Testing::relativeDifference;
-using Testing::scattered;
+using namespace Testing;
 
 class RadialBasisFunctionTest : public Testing::SurrogateTest {};
 

@@ -10,11 +10,7 @@
 namespace Opt::RSM {
 namespace {
 
-using Testing::fit;
-using Testing::installDesign;
-using Testing::installFunction;
-using Testing::Points;
-using Testing::scattered;
+using namespace Testing;
 
 class SupportVectorRegressionTest : public Testing::SurrogateTest {};
 

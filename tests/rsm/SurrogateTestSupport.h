@@ -47,18 +47,6 @@ inline std::shared_ptr<GivenPointsDesign> installFunction(
     return installDesign(points, responses);
 }
 
-// An n-by-n grid on [-1, 1]^2.
-inline Points grid(int n)
-{
-    Points points;
-    for (int i = 0; i < n; ++i) {
-        for (int j = 0; j < n; ++j) {
-            points.push_back({-1.0 + 2.0 * i / (n - 1), -1.0 + 2.0 * j / (n - 1)});
-        }
-    }
-    return points;
-}
-
 // Scattered points in [-1, 1]^dimension from a fixed integer sequence, so that no
 // two coincide and no test depends on a random generator.
 inline Points scattered(int count, int dimension)
