@@ -9,8 +9,7 @@
 namespace Opt::DOE {
 namespace {
 
-using Testing::column;
-using Testing::unitVariables;
+using namespace Testing;
 
 // In normalised units a generated factor is 1 where the two factors of its pair
 // agree (the product of two equal signs is +1) and 0 where they differ.
