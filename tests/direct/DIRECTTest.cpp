@@ -6,6 +6,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -268,33 +269,25 @@ TEST(DIRECTSampleStore, RecordedValuesWaitOutsideTheIndexUntilAdmitted)
     EXPECT_FALSE(store.levelIndex().contains(point));
 }
 
+// Iteration limit, evaluation budget and penalty as given, their clamped or
+// default values, and the fixed defaults; a negative target value becomes 0.
 TEST(DIRECTParameterLoad, ClampsAndDefaults)
 {
-    DIRECTParameter p;
-    std::vector<int> ints(11, 0);
-    std::vector<double> reals(10, 0.0);
-    p.load(reals.data(), ints.data());
-    EXPECT_EQ(p.maxIterations, 50);
-    EXPECT_EQ(p.maxEvaluations, 3000);
-    EXPECT_EQ(p.maxDivisionDepth, 500);
-    EXPECT_EQ(p.penaltyFactor, 5.0);
-    EXPECT_EQ(p.goal, 1);
-    ints[3] = 250;
-    ints[4] = 20000;
-    reals[0] = std::numeric_limits<double>::quiet_NaN();
-    reals[1] = -2.0;
-    p.load(reals.data(), ints.data());
-    EXPECT_EQ(p.maxIterations, 100);
-    EXPECT_EQ(p.maxEvaluations, 10000);
-    EXPECT_EQ(p.penaltyFactor, 5.0);
-    EXPECT_EQ(p.targetValue, 0.0);
-    ints[3] = 99;
-    ints[4] = 9999;
-    reals[0] = 0.5;
-    p.load(reals.data(), ints.data());
-    EXPECT_EQ(p.maxIterations, 99);
-    EXPECT_EQ(p.maxEvaluations, 9999);
-    EXPECT_EQ(p.penaltyFactor, 0.5);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::vector<std::tuple<int, int, double, int, int, double>> cases{
+        {0, 0, 0.0, 50, 3000, 5.0}, {250, 20000, nan, 100, 10000, 5.0}, {99, 9999, 0.5, 99, 9999, 0.5}};
+    for (const auto& [iterations, evaluations, penalty, loadedIterations, loadedEvaluations, loadedPenalty] : cases) {
+        const std::vector<int> ints = limits(iterations, evaluations);
+        const std::vector<double> reals{penalty, -2.0, 0, 0, 0, 0, 0, 0, 0, 0};
+        DIRECTParameter p;
+        p.load(reals.data(), ints.data());
+        EXPECT_EQ(p.maxIterations, loadedIterations);
+        EXPECT_EQ(p.maxEvaluations, loadedEvaluations);
+        EXPECT_EQ(p.penaltyFactor, loadedPenalty);
+        EXPECT_EQ(p.maxDivisionDepth, 500);
+        EXPECT_EQ(p.goal, 1);
+        EXPECT_EQ(p.targetValue, 0.0);
+    }
 }
 
 TEST(DIRECTStopping, EightStagnantIterationsEndTheSearch)
