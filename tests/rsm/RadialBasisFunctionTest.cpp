@@ -33,19 +33,6 @@ TEST(RadialBases, ValuesAtDistanceZero)
     EXPECT_EQ(RadialBasisFunction::basisValue(2, 1e-17), 1e-17) << "q itself, not q ln sqrt q";
 }
 
-TEST_F(RadialBasisFunctionTest, EveryBasisInterpolatesTheSamples)
-{
-    const Points points = scattered(15, 2);
-    installFunction(points, smooth);
-    for (int basis = 0; basis <= 5; ++basis) {
-        const auto model = fitted(basis, 2, false);
-        for (const auto& x : points) {
-            EXPECT_NEAR(model->predict(x), smooth(x), 1e-8) << "basis " << basis;
-        }
-        EXPECT_NEAR(model->rSquared(), 1.0, 1e-12);
-    }
-}
-
 TEST_F(RadialBasisFunctionTest, ConstantValuesGiveZeroWeights)
 {
     installFunction(scattered(10, 3), [](const std::vector<double>&) { return -2.5; });
@@ -61,9 +48,9 @@ TEST_F(RadialBasisFunctionTest, ConstantValuesGiveZeroWeights)
     }
 }
 
-// Every basis on well-spread points (every left-out model by the formula) and
-// on points of which two coincide (Phi is singular and needs the cut-off: every
-// left-out model is refitted, and the model still passes through the samples),
+// Every basis interpolates well-spread points (every left-out model by the
+// formula), and some bases points of which two coincide (Phi is singular and
+// needs the cut-off: every left-out model is refitted); the left-out models
 // against fresh models fitted to the other points.
 TEST_F(RadialBasisFunctionTest, LeaveOneOutEqualsHonestRefits)
 {
@@ -87,8 +74,9 @@ TEST_F(RadialBasisFunctionTest, LeaveOneOutEqualsHonestRefits)
         ASSERT_EQ(model->record().leaveOneOutWeights.size(), c.points.size());
         EXPECT_EQ(model->leaveOneOutRefits, c.refits) << "basis " << c.basis;
         for (const auto& x : c.points) {
-            EXPECT_NEAR(model->predict(x), smooth(x), 1e-6) << "basis " << c.basis;
+            EXPECT_NEAR(model->predict(x), smooth(x), c.refits > 0 ? 1e-6 : 1e-8) << "basis " << c.basis;
         }
+        EXPECT_NEAR(model->rSquared(), 1.0, 1e-12);
         Testing::expectLeaveOneOutEqualsRefits(
             *model, c.points, smooth, scattered(3, 2), true,
             [&] { return fit<RadialBasisFunction>(0, false, 0, c.basis, 2, 0); },
