@@ -51,6 +51,9 @@ TEST_F(EnsembleOfSurrogatesTest, AtASampleTheInterpolatingMembersShareTheWeight)
     EXPECT_EQ(weights[3], 0.0);
     EXPECT_NEAR(model->predict(x), bumpy(x), 1e-8);
     EXPECT_NEAR(model->rSquared(), 1.0, 1e-12);
+    NearestSampleList::resize(model->neighbourCount); // empties it
+    EXPECT_THROW(model->predict(x), std::logic_error) << "an unfilled list is refused";
+    EXPECT_FALSE(model->build(true));
 }
 
 TEST_F(EnsembleOfSurrogatesTest, BetweenSamplesTheWeightsFollowTheInverseErrors)
@@ -103,14 +106,6 @@ TEST_F(EnsembleOfSurrogatesTest, NeighbourCountBelowTwoBecomesTheVariableCount)
     for (const auto& [given, used] : {std::pair{1, 3}, {-999, 3}, {5, 5}}) {
         EXPECT_EQ(EnsembleOfSurrogates(0, settings, given).neighbourCount, used);
     }
-}
-
-TEST_F(EnsembleOfSurrogatesTest, AnUnfilledListIsRefused)
-{
-    const auto model = fitted(scattered(10, 2));
-    NearestSampleList::resize(model->neighbourCount); // empties it
-    EXPECT_THROW(model->predict({0.0, 0.0}), std::logic_error);
-    EXPECT_FALSE(model->build(true));
 }
 
 } // namespace
