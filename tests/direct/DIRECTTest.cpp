@@ -170,7 +170,7 @@ TEST_F(CandidateSelection, ZeroBestValueSwitchesToTheAbsoluteTest)
 
 // The level index against a sorted reference: points join, leave and move in a
 // fixed pseudo-random order; every level must be walked in the reference order.
-TEST(DIRECTLevelIndex, WalksEveryLevelInOrderThroughInsertsAndErases)
+TEST(DIRECTLevelIndex, WalksEveryLevelInOrderThroughInsertsAndErasesAndStopsWhenTold)
 {
     using Entry = DIRECTLevelIndex::Entry;
     auto order = [](const Entry& a, const Entry& b) { return DIRECTLevelIndex::precedes(a, b); };
@@ -218,26 +218,23 @@ TEST(DIRECTLevelIndex, WalksEveryLevelInOrderThroughInsertsAndErases)
     for (int point = 0; point < 200; ++point) {
         EXPECT_EQ(index.contains(point), levelOf[point] >= 0) << "point " << point;
     }
-}
-
-TEST(DIRECTLevelIndex, WalkStopsWhenTheVisitorSaysSo)
-{
-    DIRECTLevelIndex index;
+    // A walk stops when the visitor says so; erasing a point never indexed does nothing.
+    DIRECTLevelIndex ten;
     for (int point = 0; point < 10; ++point) {
-        index.insert(point, 1, 10.0 - point);
+        ten.insert(point, 1, 10.0 - point);
     }
-    std::vector<int> walked;
-    index.visitInOrder(1, [&walked](const DIRECTLevelIndex::Entry& e) {
-        walked.push_back(e.point);
-        return walked.size() < 3;
+    std::vector<int> stopped;
+    ten.visitInOrder(1, [&stopped](const DIRECTLevelIndex::Entry& e) {
+        stopped.push_back(e.point);
+        return stopped.size() < 3;
     });
-    EXPECT_EQ(walked, (std::vector<int>{9, 8, 7}));
-    EXPECT_TRUE(index.emptyLevel(0));
-    index.erase(42); // never indexed: left alone
-    EXPECT_FALSE(index.contains(42));
+    EXPECT_EQ(stopped, (std::vector<int>{9, 8, 7}));
+    EXPECT_TRUE(ten.emptyLevel(0));
+    ten.erase(42); // never indexed: left alone
+    EXPECT_FALSE(ten.contains(42));
 }
 
-TEST(DIRECTSampleStore, NeighbourTakesThePointsBoxWithOneCoordinateMoved)
+TEST(DIRECTSampleStore, NeighboursCopyTheBoxAndRecordedValuesWaitUntilAdmitted)
 {
     DIRECTSampleStore store(3);
     const int point = store.addPoint({0.5, 0.25, 0.75}, {1, 0, 2});
@@ -251,22 +248,19 @@ TEST(DIRECTSampleStore, NeighbourTakesThePointsBoxWithOneCoordinateMoved)
     EXPECT_EQ(store.halfDiagonal(neighbour), store.halfDiagonal(point));
     EXPECT_EQ(store.smallestCount(neighbour), 0);
     EXPECT_TRUE(std::isnan(store.value(neighbour)));
-}
-
-TEST(DIRECTSampleStore, RecordedValuesWaitOutsideTheIndexUntilAdmitted)
-{
-    DIRECTSampleStore store(2);
-    const int point = store.addPoint({0.5, 0.5}, {0, 0});
-    store.recordValue(point, std::numeric_limits<double>::quiet_NaN());
-    EXPECT_EQ(store.value(point), std::numeric_limits<double>::infinity());
-    EXPECT_FALSE(store.levelIndex().contains(point));
-    store.incrementCount(0, point);
-    store.admit(point);
-    store.admit(point); // a second admission changes nothing
-    ASSERT_TRUE(store.levelIndex().contains(point));
-    EXPECT_EQ(store.levelIndex().entriesOf(1).size(), 1u);
-    store.retire(point);
-    EXPECT_FALSE(store.levelIndex().contains(point));
+    // A recorded value (NaN counts as infinity) waits outside the index until admitted.
+    DIRECTSampleStore flat(2);
+    const int only = flat.addPoint({0.5, 0.5}, {0, 0});
+    flat.recordValue(only, std::numeric_limits<double>::quiet_NaN());
+    EXPECT_EQ(flat.value(only), std::numeric_limits<double>::infinity());
+    EXPECT_FALSE(flat.levelIndex().contains(only));
+    flat.incrementCount(0, only);
+    flat.admit(only);
+    flat.admit(only); // a second admission changes nothing
+    ASSERT_TRUE(flat.levelIndex().contains(only));
+    EXPECT_EQ(flat.levelIndex().entriesOf(1).size(), 1u);
+    flat.retire(only);
+    EXPECT_FALSE(flat.levelIndex().contains(only));
 }
 
 // Iteration limit, evaluation budget and penalty as given, their clamped or
@@ -326,7 +320,7 @@ TEST(DIRECTStopping, BudgetAndDepthEndTheSearch)
     EXPECT_EQ(depth.engine->samples().pointCount(), 9);
 }
 
-TEST(DIRECTStopping, TargetValueEndsTheSearchOnceReached)
+TEST(DIRECTStopping, TargetValueAndRulesBeyondTheSettingsCaps)
 {
     const DirectRun run({0.1}, {{0.0, 4.0}}, 1,
                         [](const std::vector<double>& x) {
@@ -336,10 +330,7 @@ TEST(DIRECTStopping, TargetValueEndsTheSearchOnceReached)
                         {0.0, 1.01, 0, 0, 0, 0, 0, 0, 0, 0});
     EXPECT_EQ(run.engine->stopReason(), DIRECT::StopReason::Target);
     EXPECT_LT(run.engine->bestValue(), 1.05);
-}
-
-TEST(DIRECTStopping, RulesReplaceTheSettingsLimitsBeyondTheirCaps)
-{
+    // Rules replace the settings' limits, beyond their caps too.
     const Responses slope = [](const std::vector<double>& x) {
         return std::vector<double>{1.0 + x[0]};
     };

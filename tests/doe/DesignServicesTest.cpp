@@ -66,7 +66,7 @@ TEST(DesignServices, FlatFormWritesTheDesignRowByRow)
     EXPECT_EQ(arrangeDOE_(settings, 2, nullptr, boundLists, nullptr, nullptr, 0), 9);
 }
 
-TEST(DesignServices, FlatFormReadsDiscreteBoundLists)
+TEST(DesignServices, StudiesStartFromTheGivenDesignInBothForms)
 {
     // A one-dimensional study of the discrete second variable: one point per level.
     const int settings[4] = {3, 1, 1, 5};
@@ -76,17 +76,14 @@ TEST(DesignServices, FlatFormReadsDiscreteBoundLists)
     std::vector<double> points(6, 0.0);
     ASSERT_EQ(arrangeDOE_(settings, 2, start, boundLists, listLengths, points.data(), 3), 3);
     EXPECT_EQ(points, (std::vector<double>{3.0, 1.0, 3.0, 2.0, 3.0, 7.0}));
-}
-
-TEST(DesignServices, VectorFormUsesTheStartAsTheStudyBase)
-{
-    const int settings[4] = {3, 0, 0, 3};
+    // The vector form uses the start as the study base too.
+    const int continuous[4] = {3, 0, 0, 3};
     const std::vector<std::vector<double>> bounds{{0.0, 2.0}, {0.0, 10.0}};
-    const std::vector<double> start{1.0, 2.5};
-    std::vector<std::vector<double>> points;
-    ASSERT_EQ(arrangeDOE(settings, &start, &bounds, &points), 3);
+    const std::vector<double> base{1.0, 2.5};
+    std::vector<std::vector<double>> rows;
+    ASSERT_EQ(arrangeDOE(continuous, &base, &bounds, &rows), 3);
     const std::vector<std::vector<double>> expected{{0.0, 2.5}, {1.0, 2.5}, {2.0, 2.5}};
-    EXPECT_EQ(points, expected);
+    EXPECT_EQ(rows, expected);
 }
 
 TEST(DesignServices, PointLimitReachesTheCaller)

@@ -63,7 +63,7 @@ TEST(GAGenomesSbx, GivenDrawsGiveTheBoundedChildren)
     EXPECT_EQ(y2, 0.4);
 }
 
-TEST(GAGenomesSnap, ValuesOutsideOrOnTheListNeedNoDraw)
+TEST(GAGenomesSnap, OnlyAValueBetweenTwoEntriesTakesADraw)
 {
     const std::vector<double> list = {0.2, 0.5, 0.8};
     RandomSource source(1u);
@@ -73,17 +73,13 @@ TEST(GAGenomesSnap, ValuesOutsideOrOnTheListNeedNoDraw)
     EXPECT_EQ(GAGenomes::snapToList(0.97, list, source), 0.8);
     EXPECT_EQ(GAGenomes::snapToList(0.5 + 1e-17, list, source), 0.5);
     EXPECT_TRUE(source == untouched);
-}
-
-TEST(GAGenomesSnap, ValueBetweenTwoEntriesIsDecidedByOneDraw)
-{
-    const std::vector<double> list = {0.2, 0.5, 0.8};
+    // Between two entries, one draw decides.
     for (std::uint32_t seed = 1; seed < 40; ++seed) {
-        RandomSource source(seed);
+        RandomSource seeded(seed);
         RandomSource draw(seed);
         const double expected = draw.uniform() < 0.5 ? 0.5 : 0.8;
-        EXPECT_EQ(GAGenomes::snapToList(0.65, list, source), expected);
-        EXPECT_TRUE(source == draw) << "exactly one draw";
+        EXPECT_EQ(GAGenomes::snapToList(0.65, list, seeded), expected);
+        EXPECT_TRUE(seeded == draw) << "exactly one draw";
     }
 }
 
@@ -99,7 +95,7 @@ TEST_F(RealPopulation, SnapPutsEveryDiscreteGeneOnItsList)
     EXPECT_EQ(genomes.realStrings()[2].gene(0), 0.55) << "continuous genes stay";
 }
 
-TEST_F(RealPopulation, PairOfCopiesOfOneParentTakesTheNextIndividual)
+TEST_F(RealPopulation, PairOfCopiesTakesTheNextIndividualAndTheLastIsNeverSwapped)
 {
     fill({{0.1}, {0.2}, {0.3}, {0.4}, {0.5}, {0.6}});
     for (int parent : {0, 0, 1, 2, 3}) {
@@ -110,10 +106,6 @@ TEST_F(RealPopulation, PairOfCopiesOfOneParentTakesTheNextIndividual)
     // The pairs were (0, 1) in the first part and (2, 3) in the second; 4 was left.
     EXPECT_EQ(next(4), (std::vector<double>{0.4}));
     EXPECT_NEAR(next(0)[0] + next(1)[0], 0.1 + 0.2, 1e-15) << "SBX keeps the mean";
-}
-
-TEST_F(RealPopulation, LastIndividualIsNeverSwapped)
-{
     fill({{0.1}, {0.2}, {0.3}, {0.4}});
     for (int parent : {1, 2, 2}) {
         genomes.select(parent);

@@ -89,7 +89,7 @@ TEST(CoefficientOfDetermination, ResidualAgainstSpread)
     EXPECT_EQ(RSMBase::clampToUnitInterval(0.25), 0.25);
 }
 
-TEST(InputNormalisation, BoundsMapToMinusOneAndOne)
+TEST(InputNormalisation, BoundsMapToMinusOneAndOneAndDesignPointsOnlyWhenFlagged)
 {
     const std::vector<DesignVariable> variables{DesignVariable({-5.0, 10.0}, 0.0),
                                                 DesignVariable({2.0, 2.0}, 2.0)};
@@ -98,10 +98,6 @@ TEST(InputNormalisation, BoundsMapToMinusOneAndOne)
     EXPECT_EQ(toSurrogateCoordinates({2.5, 2.0}, variables), (std::vector<double>{0.0, 0.0}));
     EXPECT_EQ(toDesignCoordinates({0.0, 0.7}, variables), (std::vector<double>{2.5, 2.0}));
     EXPECT_THROW(toSurrogateCoordinates({1.0}, variables), std::invalid_argument);
-}
-
-TEST(InputNormalisation, DesignPointsAreMappedOnlyWhenTheFlagIsSet)
-{
     GivenPointsDesign design({{0.0, 4.0}, {2.0, 8.0}});
     design.variables = {DesignVariable({0.0, 2.0}, 0.0), DesignVariable({4.0, 8.0}, 4.0)};
     design.pointSet->normalised = false;
