@@ -23,7 +23,7 @@ constexpr int kInconsistentInput = -1;
 
 // Factorial types are built to be counted; the sampled types report entry 3,
 // so an array the catalogue lacks still reports its runs.
-TEST(DesignServices, CountsThePointsOfEachDesignType)
+TEST(DesignServices, CountsThePointsOfEachDesignTypeAndNoneOutsideTheTables)
 {
     const std::vector<std::pair<std::array<int, 4>, int>> counts{
         {{0, 0, 2, 0}, 8}, {{0, 0, 3, 0}, 27}, {{1, 0, 2, 0}, 15},
@@ -31,10 +31,6 @@ TEST(DesignServices, CountsThePointsOfEachDesignType)
     for (const auto& [settings, count] : counts) {
         EXPECT_EQ(get_nexp(settings.data(), 3), count) << "type " << settings[0];
     }
-}
-
-TEST(DesignServices, SettingsOutsideTheTablesSelectNoDesign)
-{
     for (const auto& settings : std::vector<std::array<int, 4>>{
              {5, 0, 2, 10}, {-1, 0, 2, 10}, {0, 0, 4, 0}, {0, 0, 0, 0}, {1, 0, 3, 0},
              {2, 0, 0, -5}, {3, 0, 3, 5}, {3, 0, -1, 5}}) {

@@ -47,16 +47,12 @@ TEST(FractionalFactorial, GeneratesFactorsFromThePairSequence)
             }
         }
     }
-}
-
-// With 16 factors the eighth generated factor uses the pair (0, 8), and factor 8
-// is itself the product of factors 0 and 1, so factor 15 repeats factor 1: the
-// rule is kept although the design confounds the two.
-TEST(FractionalFactorial, SixteenFactorsRepeatAnEarlierColumn)
-{
-    const FractionalFactorial design(unitVariables(16));
-    EXPECT_EQ(design.pointCount, 256);
-    EXPECT_EQ(column(design.pointSet->points, 15), column(design.pointSet->points, 1));
+    // With 16 factors the eighth generated factor uses the pair (0, 8), and factor
+    // 8 is itself the product of factors 0 and 1, so factor 15 repeats factor 1:
+    // the rule is kept although the design confounds the two.
+    const FractionalFactorial sixteen(unitVariables(16));
+    EXPECT_EQ(sixteen.pointCount, 256);
+    EXPECT_EQ(column(sixteen.pointSet->points, 15), column(sixteen.pointSet->points, 1));
 }
 
 } // namespace

@@ -147,7 +147,7 @@ TEST_F(ModelFileTest, EveryTypePredictsBitForBitAfterTheRoundTrip)
     EXPECT_EQ(geo->slope, 3.0);
 }
 
-TEST_F(ModelFileTest, BytesOfATinyFile)
+TEST_F(ModelFileTest, BytesOfATinyFileAndAPolynomialAloneWithoutTrailer)
 {
     ASSERT_TRUE(RSMDataOut(base, " ").writeModels(fitTiny(), {{0.0}, {1.0}}, true));
     const Bytes expected{
@@ -165,10 +165,7 @@ TEST_F(ModelFileTest, BytesOfATinyFile)
     EXPECT_EQ(fileBytes(), expected);
     RSMDataOut(base, " ").readModel(2, 1);
     EXPECT_TRUE(currentDesign()->pointSet->normalised);
-}
-
-TEST_F(ModelFileTest, APolynomialAloneHasNoTrailer)
-{
+    // A polynomial alone needs no sample: no trailer, and reading it leaves the current design alone.
     const Points points = scattered(5, 2);
     installDesign(points, twoResponses(points));
     RSMDataOut file(base, " ");

@@ -23,7 +23,7 @@ const Points kFourPoints{{0.0}, {0.25}, {0.5}, {1.0}};
 // Failed values (1e100) become the largest other value of their response, all
 // failed become -1e100; an unknown id takes column 0; the scale divides after
 // the markers are recognised.
-TEST_F(RSMBaseTest, LoadingReplacesFailedValues)
+TEST_F(RSMBaseTest, LoadingReplacesFailedValuesAndRefusesResponsesThatDoNotMatch)
 {
     struct Case {
         Points responses;
@@ -46,10 +46,6 @@ TEST_F(RSMBaseTest, LoadingReplacesFailedValues)
         EXPECT_EQ(model.record().values, c.expected) << "response " << c.id;
         EXPECT_EQ(design->pointSet->responseColumns.at(c.id), c.id == 7 ? 0 : c.id);
     }
-}
-
-TEST_F(RSMBaseTest, ResponsesThatDoNotMatchTheModelThrow)
-{
     const auto design = installDesign(kFourPoints, {{1.0}, {2.0}, {3.0}, {4.0}});
     PolynomialRegression model(1, 0, 1, 0);
     design->pointSet->responseColumns[3] = 5;
