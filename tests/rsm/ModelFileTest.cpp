@@ -165,7 +165,8 @@ TEST_F(ModelFileTest, BytesOfATinyFileAndAPolynomialAloneWithoutTrailer)
     EXPECT_EQ(fileBytes(), expected);
     RSMDataOut(base, " ").readModel(2, 1);
     EXPECT_TRUE(currentDesign()->pointSet->normalised);
-    // A polynomial alone needs no sample: no trailer, and reading it leaves the current design alone.
+    // A polynomial alone needs no sample: no trailer, and reading it leaves the
+    // current design alone.
     const Points points = scattered(5, 2);
     installDesign(points, twoResponses(points));
     RSMDataOut file(base, " ");
