@@ -27,7 +27,7 @@ std::shared_ptr<PolynomialRegression> fitted(int kind, int variables, bool withC
     return fit<PolynomialRegression>(0, withCrossValidation, kind, 0, variables, 0);
 }
 
-TEST(PolynomialTerms, CountsOfEveryKind)
+TEST(PolynomialTerms, CountsOfEveryKindAndTablesInOrder)
 {
     const int expected[6][4] = {// n = 1, 2, 3, 6
                                 {1, 1, 1, 1},
@@ -47,10 +47,6 @@ TEST(PolynomialTerms, CountsOfEveryKind)
     }
     EXPECT_THROW(PolynomialRegression::termCountOf(6, 2), std::invalid_argument);
     EXPECT_THROW(PolynomialRegression::termCountOf(-1, 2), std::invalid_argument);
-}
-
-TEST(PolynomialTerms, TablesOfTwoVariablesInOrder)
-{
     // Kinds 4 and 5 are fixed by the coefficients of a fitted quadratic and the
     // term values below. Kind 3: the squares follow the linear terms at index n + 1.
     EXPECT_EQ(PolynomialRegression::termTableOf(3, 2),
