@@ -2,7 +2,6 @@
 // its time counters and the array family.
 #include "api/zelkor.h"
 
-#include <cmath>
 #include <vector>
 
 #include <gtest/gtest.h>

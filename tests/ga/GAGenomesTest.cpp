@@ -2,7 +2,6 @@
 // draws, and the pairing of the selected parents.
 #include "ga/GAGenomes.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include <gtest/gtest.h>

@@ -1,9 +1,6 @@
 // Real chromosomes: the polynomial mutation step.
 #include "ga/GARealString.h"
 
-#include <algorithm>
-#include <cmath>
-
 #include <gtest/gtest.h>
 
 namespace Opt {

@@ -2,8 +2,6 @@
 // problem.
 #include "ga/MicroGA.h"
 
-#include <cmath>
-
 #include <gtest/gtest.h>
 
 #include "GATestSupport.h"
