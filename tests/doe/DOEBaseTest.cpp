@@ -39,7 +39,7 @@ protected:
 };
 
 // Scaling, snapping and duplicate removal on chosen normalised points.
-TEST_F(CommonSteps, ScaleSnapAndRemoveDuplicates)
+TEST_F(CommonSteps, ScaleSnapRemoveDuplicatesAndRejectInconsistentInput)
 {
     const DesignVariable line({0.0, 1.0}, 0.0);
     struct Case {
@@ -75,10 +75,6 @@ TEST_F(CommonSteps, ScaleSnapAndRemoveDuplicates)
         EXPECT_EQ(design.pointCount, static_cast<int>(c.expected.size())) << c.name;
         EXPECT_EQ(design.factorCount, static_cast<int>(c.variables.size())) << c.name;
     }
-}
-
-TEST_F(CommonSteps, RejectsInconsistentInput)
-{
     EXPECT_THROW(AdditionalDOE({}, {}), std::invalid_argument);
     EXPECT_THROW(AdditionalDOE(variables, {{0.5}}), std::invalid_argument);
     EXPECT_THROW(AdditionalDOE(variables, {{0.5, std::nan("")}}), std::invalid_argument);

@@ -16,15 +16,14 @@
 namespace Opt::DOE {
 namespace {
 
-using Testing::pointLimitMessage;
-using Testing::thrownMessage;
+using namespace Testing;
 
 constexpr int kNoDesign = 0;
 constexpr int kInconsistentInput = -1;
 
 // Factorial types are built to be counted; the sampled types report entry 3,
 // so an array the catalogue lacks still reports its runs.
-TEST(DesignServices, CountsThePointsOfEachDesignType)
+TEST(DesignServices, CountsThePointsOfEachDesignTypeAndNoneOutsideTheTables)
 {
     const std::vector<std::pair<std::array<int, 4>, int>> counts{
         {{0, 0, 2, 0}, 8}, {{0, 0, 3, 0}, 27}, {{1, 0, 2, 0}, 15},
@@ -32,10 +31,6 @@ TEST(DesignServices, CountsThePointsOfEachDesignType)
     for (const auto& [settings, count] : counts) {
         EXPECT_EQ(get_nexp(settings.data(), 3), count) << "type " << settings[0];
     }
-}
-
-TEST(DesignServices, SettingsOutsideTheTablesSelectNoDesign)
-{
     for (const auto& settings : std::vector<std::array<int, 4>>{
              {5, 0, 2, 10}, {-1, 0, 2, 10}, {0, 0, 4, 0}, {0, 0, 0, 0}, {1, 0, 3, 0},
              {2, 0, 0, -5}, {3, 0, 3, 5}, {3, 0, -1, 5}}) {
@@ -55,10 +50,11 @@ TEST(DesignServices, FlatFormWritesTheDesignRowByRow)
     ASSERT_EQ(arrangeDOE_(settings, 2, nullptr, boundLists, nullptr, points.data(), 9), 9);
     const CentralComposite expected({DesignVariable({0.0, 10.0}, 5.0), DesignVariable({-1.0, 1.0}, 0.0)},
                                     CentralComposite::kFaceCentred);
-    for (std::size_t p = 0; p < 9; ++p) {
-        EXPECT_EQ(points[2 * p], expected.pointSet->points[p][0]) << "point " << p;
-        EXPECT_EQ(points[2 * p + 1], expected.pointSet->points[p][1]) << "point " << p;
+    std::vector<double> rows;
+    for (const auto& point : expected.pointSet->points) {
+        rows.insert(rows.end(), point.begin(), point.end());
     }
+    EXPECT_EQ(points, rows);
     // A shorter array receives the first rows; the count stays the design's.
     std::vector<double> firstRow(2, -99.0);
     EXPECT_EQ(arrangeDOE_(settings, 2, nullptr, boundLists, nullptr, firstRow.data(), 1), 9);
@@ -66,7 +62,7 @@ TEST(DesignServices, FlatFormWritesTheDesignRowByRow)
     EXPECT_EQ(arrangeDOE_(settings, 2, nullptr, boundLists, nullptr, nullptr, 0), 9);
 }
 
-TEST(DesignServices, FlatFormReadsDiscreteBoundLists)
+TEST(DesignServices, StudiesStartFromTheGivenDesignInBothForms)
 {
     // A one-dimensional study of the discrete second variable: one point per level.
     const int settings[4] = {3, 1, 1, 5};
@@ -76,17 +72,14 @@ TEST(DesignServices, FlatFormReadsDiscreteBoundLists)
     std::vector<double> points(6, 0.0);
     ASSERT_EQ(arrangeDOE_(settings, 2, start, boundLists, listLengths, points.data(), 3), 3);
     EXPECT_EQ(points, (std::vector<double>{3.0, 1.0, 3.0, 2.0, 3.0, 7.0}));
-}
-
-TEST(DesignServices, VectorFormUsesTheStartAsTheStudyBase)
-{
-    const int settings[4] = {3, 0, 0, 3};
+    // The vector form uses the start as the study base too.
+    const int continuous[4] = {3, 0, 0, 3};
     const std::vector<std::vector<double>> bounds{{0.0, 2.0}, {0.0, 10.0}};
-    const std::vector<double> start{1.0, 2.5};
-    std::vector<std::vector<double>> points;
-    ASSERT_EQ(arrangeDOE(settings, &start, &bounds, &points), 3);
+    const std::vector<double> base{1.0, 2.5};
+    std::vector<std::vector<double>> rows;
+    ASSERT_EQ(arrangeDOE(continuous, &base, &bounds, &rows), 3);
     const std::vector<std::vector<double>> expected{{0.0, 2.5}, {1.0, 2.5}, {2.0, 2.5}};
-    EXPECT_EQ(points, expected);
+    EXPECT_EQ(rows, expected);
 }
 
 TEST(DesignServices, PointLimitReachesTheCaller)

@@ -9,8 +9,7 @@
 namespace Opt::DOE {
 namespace {
 
-using Testing::column;
-using Testing::unitVariables;
+using namespace Testing;
 
 // In normalised units a generated factor is 1 where the two factors of its pair
 // agree (the product of two equal signs is +1) and 0 where they differ.
@@ -48,16 +47,12 @@ TEST(FractionalFactorial, GeneratesFactorsFromThePairSequence)
             }
         }
     }
-}
-
-// With 16 factors the eighth generated factor uses the pair (0, 8), and factor 8
-// is itself the product of factors 0 and 1, so factor 15 repeats factor 1: the
-// rule is kept although the design confounds the two.
-TEST(FractionalFactorial, SixteenFactorsRepeatAnEarlierColumn)
-{
-    const FractionalFactorial design(unitVariables(16));
-    EXPECT_EQ(design.pointCount, 256);
-    EXPECT_EQ(column(design.pointSet->points, 15), column(design.pointSet->points, 1));
+    // With 16 factors the eighth generated factor uses the pair (0, 8), and factor
+    // 8 is itself the product of factors 0 and 1, so factor 15 repeats factor 1:
+    // the rule is kept although the design confounds the two.
+    const FractionalFactorial sixteen(unitVariables(16));
+    EXPECT_EQ(sixteen.pointCount, 256);
+    EXPECT_EQ(column(sixteen.pointSet->points, 15), column(sixteen.pointSet->points, 1));
 }
 
 } // namespace

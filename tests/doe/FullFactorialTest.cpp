@@ -1,7 +1,6 @@
 #include "doe/FullFactorial.h"
 
 #include <stdexcept>
-
 #include <tuple>
 
 #include <gtest/gtest.h>
@@ -11,9 +10,7 @@
 namespace Opt::DOE {
 namespace {
 
-using Testing::pointLimitMessage;
-using Testing::thrownMessage;
-using Testing::unitVariables;
+using namespace Testing;
 
 // Factor 0 runs fastest; three levels include the middle; one level is the centre.
 TEST(FullFactorial, PointsInRunOrder)
@@ -32,17 +29,13 @@ TEST(FullFactorial, PointsInRunOrder)
     }
 }
 
-TEST(FullFactorial, RefusesDesignsBeyondThePointLimit)
+// 3^8 = 6561 points are built, 3^9 = 19683 are not; 2^40 must not overflow on
+// its way to the refusal.
+TEST(FullFactorial, RefusesDesignsBeyondThePointLimitAndFewerThanOneLevel)
 {
-    // 3^8 = 6561 points are built, 3^9 = 19683 are not; 2^40 must not overflow
-    // on its way to the refusal.
     EXPECT_EQ(FullFactorial(unitVariables(8), 3).pointCount, 6561);
     EXPECT_EQ(thrownMessage([] { FullFactorial design(unitVariables(9), 3); }), pointLimitMessage());
     EXPECT_EQ(thrownMessage([] { FullFactorial design(unitVariables(40), 2); }), pointLimitMessage());
-}
-
-TEST(FullFactorial, RejectsFewerThanOneLevel)
-{
     EXPECT_THROW(FullFactorial(unitVariables(2), 0), std::invalid_argument);
     EXPECT_THROW(FullFactorial(unitVariables(2), -3), std::invalid_argument);
 }

@@ -11,8 +11,7 @@
 namespace Opt::DOE {
 namespace {
 
-using Testing::column;
-using Testing::unitVariables;
+using namespace Testing;
 
 constexpr int kFixedSeeds = 0;
 constexpr int kClockSeeds = 1;
@@ -60,7 +59,7 @@ TEST(LatinHypercube, CellCornersInOrderThenShuffled)
 // MT19937 seeded with 0 first returns 2357136044, so the first point of the
 // first factor lies that far (times 2^-32) into cell 0; the first factor takes
 // the cells in order.
-TEST(LatinHypercube, FixedSeedsReproduceTheSampleWithOnePointPerCell)
+TEST(LatinHypercube, FixedSeedsReproduceTheSampleWithOnePointPerCellAndNegativeCountsFail)
 {
     const LatinHypercube first(unitVariables(4), 50, LatinHypercube::kRandomInCell, kFixedSeeds);
     const LatinHypercube second(unitVariables(4), 50, LatinHypercube::kRandomInCell, kFixedSeeds);
@@ -72,11 +71,7 @@ TEST(LatinHypercube, FixedSeedsReproduceTheSampleWithOnePointPerCell)
         EXPECT_LT(first.pointSet->points[i][0], (i + 1) / 50.0);
     }
     expectOnePointPerCell(LatinHypercube(unitVariables(3), 40, LatinHypercube::kRandomInCell, kClockSeeds));
-}
-
-// The 10000 / 10001 point limit is checked through the design services.
-TEST(LatinHypercube, RejectsANegativeSampleCount)
-{
+    // The 10000 / 10001 point limit is checked through the design services.
     EXPECT_THROW(LatinHypercube(unitVariables(2), -1, LatinHypercube::kCellCorners, kFixedSeeds),
                  std::invalid_argument);
 }

@@ -1,7 +1,5 @@
 #include "doe/LinearCongruentialRandom.h"
 
-#include <algorithm>
-
 #include <gtest/gtest.h>
 
 namespace Opt::DOE {

@@ -24,7 +24,7 @@ protected:
 // is the centre of every bound; snapAll studies each level of a discrete factor
 // (one point per level, whatever the sample count) but neither snaps nor
 // removes duplicates of a continuous one.
-TEST_F(OneDStudy, WalksTheStudiedFactorWithTheOthersAtTheirStart)
+TEST_F(OneDStudy, WalksTheStudiedFactorWithTheOthersAtTheirStartAndRejectsBadArguments)
 {
     const std::vector<DesignVariable> fixed{DesignVariable({3.0, 3.0}, 3.0)};
     const std::vector<std::tuple<std::vector<DesignVariable>, int, int, bool, std::vector<std::vector<double>>>> cases{
@@ -40,10 +40,6 @@ TEST_F(OneDStudy, WalksTheStudiedFactorWithTheOthersAtTheirStart)
         EXPECT_EQ(study.pointSet->points, expected) << "factor " << factor << ", " << samples << " samples";
         EXPECT_EQ(study.levels, factor);
     }
-}
-
-TEST_F(OneDStudy, RejectsInconsistentArguments)
-{
     EXPECT_THROW(OneDParameterStudy(variables, 2, 5), std::invalid_argument);
     EXPECT_THROW(OneDParameterStudy(variables, -1, 5), std::invalid_argument);
     EXPECT_THROW(OneDParameterStudy(variables, 0, -1), std::invalid_argument);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <set>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -10,9 +11,7 @@
 namespace Opt::DOE {
 namespace {
 
-using Testing::column;
-using Testing::thrownMessage;
-using Testing::unitVariables;
+using namespace Testing;
 
 const std::string kNoArray = "CANNOT FIND ADEQUATE ORTHGONAL ARRAY TABLE.";
 
@@ -35,27 +34,23 @@ TEST(OrthogonalArray, FourRunDesignIsTheL4InNormalisedUnits)
     EXPECT_EQ(design.pointSet->points, expected);
 }
 
-TEST(OrthogonalArray, FourLevelsUseTheFifteenDigitThirds)
-{
-    const OrthogonalArray design(unitVariables(5), 4, 16);
-    for (std::size_t j = 0; j < 5; ++j) {
-        const auto values = column(design.pointSet->points, j);
-        const std::set<double> distinct(values.begin(), values.end());
-        EXPECT_EQ(distinct, (std::set<double>{0.0, 0.3333333333333335, 0.6666666666666665, 1.0}));
-    }
-}
-
+// The levels of a column, evenly spaced between the bounds: four levels in
+// unit variables are the fifteen-digit thirds.
 TEST(OrthogonalArray, LevelsAreEvenlySpacedInCallerUnits)
 {
-    const std::vector<DesignVariable> variables{DesignVariable({10.0, 30.0}, 10.0),
-                                                DesignVariable({-1.0, 1.0}, 0.0)};
-    const OrthogonalArray fiveLevels(variables, 5, 50);
-    const auto values = column(fiveLevels.pointSet->points, 0);
-    EXPECT_EQ(std::set<double>(values.begin(), values.end()),
-              (std::set<double>{10.0, 15.0, 20.0, 25.0, 30.0}));
-    const OrthogonalArray threeLevels(variables, 3, 18);
-    const auto coded = column(threeLevels.pointSet->points, 1);
-    EXPECT_EQ(std::set<double>(coded.begin(), coded.end()), (std::set<double>{-1.0, 0.0, 1.0}));
+    const DesignVariable wide({10.0, 30.0}, 10.0);
+    const std::vector<std::tuple<std::vector<DesignVariable>, int, int, std::set<double>>> cases{
+        {unitVariables(5), 4, 16, {0.0, 0.3333333333333335, 0.6666666666666665, 1.0}},
+        {{wide, wide}, 5, 50, {10.0, 15.0, 20.0, 25.0, 30.0}},
+        {{DesignVariable({-1.0, 1.0}, 0.0)}, 3, 18, {-1.0, 0.0, 1.0}},
+    };
+    for (const auto& [factors, levels, runs, expected] : cases) {
+        const OrthogonalArray design(factors, levels, runs);
+        for (std::size_t j = 0; j < factors.size(); ++j) {
+            const auto values = column(design.pointSet->points, j);
+            EXPECT_EQ(std::set<double>(values.begin(), values.end()), expected) << levels << " levels";
+        }
+    }
 }
 
 } // namespace

@@ -16,35 +16,30 @@ GABinaryString stringOf(const std::string& bits)
     return string;
 }
 
-TEST(GABinaryStringDecode, AllOnesIsOneAndAllZerosIsZero)
+// A field of all ones decodes to 1 and of all zeros to 0, at every width; the
+// first bit of a field is the most significant; fields past the end of the
+// string, or past the outputs, are not read.
+TEST(GABinaryStringDecode, FieldsOfTheString)
 {
-    for (int bits : {1, 7, 15, 32, 40}) {
-        std::vector<double> out(2, -1.0);
-        decltype(out) expected = {1.0, 0.0};
-        stringOf(std::string(static_cast<std::size_t>(bits), '1') +
-                 std::string(static_cast<std::size_t>(bits), '0'))
-            .decode(out, {bits, bits});
-        EXPECT_EQ(out, expected) << bits << " bits";
+    struct Case {
+        std::string bits;
+        std::vector<int> fields;
+        std::vector<double> out; // before and after
+        std::vector<double> expected;
+    };
+    std::vector<Case> cases{
+        {"000000000000001" "101" "01", {15, 3, 2}, {-1.0, -1.0, -1.0}, {1.0 / 32767.0, 5.0 / 7.0, 1.0 / 3.0}},
+        {"1111", {2, 3, 1}, {-1.0, -1.0, -1.0}, {1.0, -1.0, -1.0}},
+        {"1111", {2, 2}, {-1.0}, {1.0}},
+    };
+    for (int width : {1, 7, 15, 32, 40}) {
+        const auto w = static_cast<std::size_t>(width);
+        cases.push_back({std::string(w, '1') + std::string(w, '0'), {width, width}, {-1.0, -1.0}, {1.0, 0.0}});
     }
-}
-
-TEST(GABinaryStringDecode, FirstBitOfAFieldIsTheMostSignificant)
-{
-    std::vector<double> out(3);
-    stringOf("000000000000001" "101" "01").decode(out, {15, 3, 2});
-    EXPECT_EQ(out[0], 1.0 / 32767.0);
-    EXPECT_EQ(out[1], 5.0 / 7.0);
-    EXPECT_EQ(out[2], 1.0 / 3.0);
-}
-
-TEST(GABinaryStringDecode, NeverReadsPastTheString)
-{
-    std::vector<double> out = {-1.0, -1.0, -1.0};
-    stringOf("1111").decode(out, {2, 3, 1});
-    EXPECT_EQ(out, (std::vector<double>{1.0, -1.0, -1.0}));
-    out = {-1.0};
-    stringOf("1111").decode(out, {2, 2}); // more fields than outputs
-    EXPECT_EQ(out, (std::vector<double>{1.0}));
+    for (Case& c : cases) {
+        stringOf(c.bits).decode(c.out, c.fields);
+        EXPECT_EQ(c.out, c.expected) << c.bits;
+    }
 }
 
 TEST(GABinaryStringBits, RegrownBitsStartAtZeroAndFlipsToggle)

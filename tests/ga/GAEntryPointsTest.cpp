@@ -2,22 +2,18 @@
 // its time counters and the array family.
 #include "api/zelkor.h"
 
-#include <cmath>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct Calls {
-    std::vector<std::vector<double>> designs;
-};
-Calls calls;
+std::vector<std::vector<double>> designs; // every design handed to the host
 
 // A bowl with its minimum at (0.25, -0.5) and one constraint x0 + x1 <= 0.
 int bowlArray(double* x, double* f)
 {
-    calls.designs.emplace_back(x, x + 2);
+    designs.emplace_back(x, x + 2);
     f[0] = (x[0] - 0.25) * (x[0] - 0.25) + (x[1] + 0.5) * (x[1] + 0.5);
     f[1] = x[0] + x[1];
     return 0;
@@ -25,7 +21,7 @@ int bowlArray(double* x, double* f)
 
 class GAEntryPoints : public ::testing::Test {
 protected:
-    void SetUp() override { calls = Calls(); }
+    void SetUp() override { designs.clear(); }
 
     std::vector<int> ints = std::vector<int>(20, -999);
     std::vector<double> reals = std::vector<double>(20, -999.0);
@@ -38,19 +34,17 @@ TEST_F(GAEntryPoints, RunGaTakesTheCountsFromTheVectorsAndTimesBothSides)
     ints[3] = 40;
     std::vector<double> x = {0.9, 0.9};
     std::vector<double> f(2);
-    double evaluationSeconds = 99.0;
-    double engineSeconds = 99.0;
+    double evaluationSeconds = -1.0;
+    double engineSeconds = -1.0;
     EXPECT_EQ(runGA(bowlArray, &x, &f, &bounds, reals.data(), ints.data(), &evaluationSeconds,
                     &engineSeconds),
               1);
-    EXPECT_EQ(calls.designs.size(), 800u);
-    EXPECT_NE(calls.designs.front(), (std::vector<double>{0.9, 0.9})) << "the start is not evaluated";
+    EXPECT_EQ(designs.size(), 800u);
+    EXPECT_NE(designs.front(), (std::vector<double>{0.9, 0.9})) << "the start is not evaluated";
     EXPECT_NEAR(x[0], 0.25, 0.05);
     EXPECT_NEAR(x[1], -0.5, 0.05);
-    EXPECT_GE(evaluationSeconds, 0.0);
-    EXPECT_LT(evaluationSeconds, 5.0);
+    EXPECT_GE(evaluationSeconds, 0.0) << "both counters written";
     EXPECT_GE(engineSeconds, 0.0);
-    EXPECT_LT(engineSeconds, 5.0);
 }
 
 TEST_F(GAEntryPoints, RejectedRunsLeaveTheCountersAtZero)
@@ -75,7 +69,7 @@ TEST_F(GAEntryPoints, RejectedRunsLeaveTheCountersAtZero)
     EXPECT_NE(messages.find("MicroGA: coding 2"), std::string::npos);
     EXPECT_EQ(evaluationSeconds, 0.0);
     EXPECT_EQ(engineSeconds, 0.0);
-    EXPECT_TRUE(calls.designs.empty());
+    EXPECT_TRUE(designs.empty());
 }
 
 TEST_F(GAEntryPoints, MicroGaVectorAndArrayFormsHandOutTheSameDesigns)
@@ -85,12 +79,12 @@ TEST_F(GAEntryPoints, MicroGaVectorAndArrayFormsHandOutTheSameDesigns)
     std::vector<double> x = {0.0, 0.0};
     std::vector<double> f(2);
     runMicroGA_(bowlArray, &x, &f, &bounds, reals.data(), ints.data(), nullptr, nullptr);
-    const auto viaVectors = calls.designs;
+    const auto viaVectors = designs;
     EXPECT_EQ(viaVectors.size(), 7u + 14u * 6u);
-    calls = Calls();
+    designs.clear();
     std::vector<double> y = {0.0, 0.0};
     runMicroGA_ptr(bowlArray, y.data(), f.data(), &bounds, 2, 2, reals.data(), ints.data());
-    EXPECT_EQ(calls.designs, viaVectors);
+    EXPECT_EQ(designs, viaVectors);
     EXPECT_EQ(x, y);
 }
 

@@ -2,24 +2,20 @@
 // draws, and the pairing of the selected parents.
 #include "ga/GAGenomes.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include <gtest/gtest.h>
+
+#include "GATestSupport.h"
 
 namespace Opt {
 namespace {
 
 class RealPopulation : public ::testing::Test {
 protected:
-    // n genes, N individuals, genes given row by row.
     void fill(const std::vector<std::vector<double>>& rows)
     {
-        genomes.build(GAGenomes::kReal, static_cast<int>(rows.size()));
-        genomes.setStringLength(static_cast<int>(rows.front().size()));
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            genomes.assignReal(static_cast<int>(i), rows[i]);
-        }
+        genomes = GATesting::realPopulation(rows, RandomSource(21u));
     }
     std::vector<double> next(int i) const
     {
@@ -66,7 +62,7 @@ TEST(GAGenomesSbx, GivenDrawsGiveTheBoundedChildren)
     EXPECT_EQ(y2, 0.4);
 }
 
-TEST(GAGenomesSnap, ValuesOutsideOrOnTheListNeedNoDraw)
+TEST(GAGenomesSnap, OnlyAValueBetweenTwoEntriesTakesADraw)
 {
     const std::vector<double> list = {0.2, 0.5, 0.8};
     RandomSource source(1u);
@@ -76,24 +72,20 @@ TEST(GAGenomesSnap, ValuesOutsideOrOnTheListNeedNoDraw)
     EXPECT_EQ(GAGenomes::snapToList(0.97, list, source), 0.8);
     EXPECT_EQ(GAGenomes::snapToList(0.5 + 1e-17, list, source), 0.5);
     EXPECT_TRUE(source == untouched);
-}
-
-TEST(GAGenomesSnap, ValueBetweenTwoEntriesIsDecidedByOneDraw)
-{
-    const std::vector<double> list = {0.2, 0.5, 0.8};
+    // Between two entries, one draw decides.
     for (std::uint32_t seed = 1; seed < 40; ++seed) {
-        RandomSource source(seed);
+        RandomSource seeded(seed);
         RandomSource draw(seed);
         const double expected = draw.uniform() < 0.5 ? 0.5 : 0.8;
-        EXPECT_EQ(GAGenomes::snapToList(0.65, list, source), expected);
-        EXPECT_TRUE(source == draw) << "exactly one draw";
+        EXPECT_EQ(GAGenomes::snapToList(0.65, list, seeded), expected);
+        EXPECT_TRUE(seeded == draw) << "exactly one draw";
     }
 }
 
 TEST_F(RealPopulation, SnapPutsEveryDiscreteGeneOnItsList)
 {
-    genomes.setDiscreteLists({{}, {0.0, 0.5, 1.0}});
     fill({{0.33, 0.1}, {0.44, 0.74}, {0.55, 0.26}, {0.66, -0.2}});
+    genomes.setDiscreteLists({{}, {0.0, 0.5, 1.0}});
     genomes.snapToDiscrete();
     for (const GARealString& string : genomes.realStrings()) {
         EXPECT_TRUE(string.gene(1) == 0.0 || string.gene(1) == 0.5 || string.gene(1) == 1.0);
@@ -102,7 +94,7 @@ TEST_F(RealPopulation, SnapPutsEveryDiscreteGeneOnItsList)
     EXPECT_EQ(genomes.realStrings()[2].gene(0), 0.55) << "continuous genes stay";
 }
 
-TEST_F(RealPopulation, PairOfCopiesOfOneParentTakesTheNextIndividual)
+TEST_F(RealPopulation, PairOfCopiesTakesTheNextIndividualAndTheLastIsNeverSwapped)
 {
     fill({{0.1}, {0.2}, {0.3}, {0.4}, {0.5}, {0.6}});
     for (int parent : {0, 0, 1, 2, 3}) {
@@ -113,10 +105,6 @@ TEST_F(RealPopulation, PairOfCopiesOfOneParentTakesTheNextIndividual)
     // The pairs were (0, 1) in the first part and (2, 3) in the second; 4 was left.
     EXPECT_EQ(next(4), (std::vector<double>{0.4}));
     EXPECT_NEAR(next(0)[0] + next(1)[0], 0.1 + 0.2, 1e-15) << "SBX keeps the mean";
-}
-
-TEST_F(RealPopulation, LastIndividualIsNeverSwapped)
-{
     fill({{0.1}, {0.2}, {0.3}, {0.4}});
     for (int parent : {1, 2, 2}) {
         genomes.select(parent);

@@ -3,79 +3,25 @@
 #include "ga/GeneticAlgorithm.h"
 
 #include <cmath>
-#include <functional>
 
 #include <gtest/gtest.h>
 
+#include "GATestSupport.h"
 #include "api/zelkor.h"
 
 namespace Opt {
 namespace {
 
-using Model = std::function<std::vector<double>(const std::vector<double>&)>;
-
-std::vector<int> gaInts(int population, int generations, int seed)
-{
-    std::vector<int> ints(GAParameter::kIntCount, -999);
-    ints[2] = population;
-    ints[3] = generations;
-    ints[13] = seed;
-    return ints;
-}
-
-std::vector<double> gaReals(double penalty = -999.0)
-{
-    std::vector<double> reals(GAParameter::kRealCount, -999.0);
-    reals[0] = penalty;
-    return reals;
-}
+using GATesting::GADriver;
+using GATesting::gaInts;
+using GATesting::gaReals;
+using GATesting::Model;
 
 // Exposes the tournament for the tie rules.
 class InspectedGA : public GeneticAlgorithm {
 public:
     using GeneticAlgorithm::GeneticAlgorithm;
     using GeneticAlgorithm::tournament;
-};
-
-// Steps an engine as the entry points do (step first), evaluating with model and
-// recording every design handed to the host.
-class GADriver {
-public:
-    GADriver(OptEngine& engine, Model model, int nVariables, int nResponses)
-        : engine(engine), model(std::move(model)), x(static_cast<std::size_t>(nVariables)),
-          f(static_cast<std::size_t>(nResponses))
-    {
-    }
-    // Steps until the predicate holds or the run ends; returns the last step code.
-    int stepUntil(const std::function<bool()>& done)
-    {
-        int code = 3;
-        while (!done()) {
-            code = engine.step(x.data(), f.data(), nullptr);
-            if (code == 1) {
-                designs.push_back(x);
-                f = model(x);
-            } else if (code != 2 && code != 3) {
-                break;
-            }
-        }
-        return code;
-    }
-    int run()
-    {
-        return stepUntil([] { return false; });
-    }
-    // Until the first generation has been bred (the elite appended).
-    void breedFirstGeneration()
-    {
-        stepUntil([this] { return engine.phase == EnginePhase::EndIteration; });
-    }
-
-    OptEngine& engine;
-    Model model;
-    std::vector<double> x;
-    std::vector<double> f;
-    std::vector<std::vector<double>> designs;
 };
 
 const std::vector<std::vector<double>> kUnitSquare = {{0.0, 1.0}, {0.0, 1.0}};
@@ -112,7 +58,7 @@ protected:
         ga = std::make_unique<InspectedGA>(std::vector<double>{0.0, 0.0}, kUnitSquare, responses,
                                            gaReals(penalty), gaInts(population, 10, 3), 0);
         driver = std::make_unique<GADriver>(*ga, model, 2, responses);
-        driver->breedFirstGeneration();
+        driver->untilPhase(EnginePhase::EndIteration); // the elite appended
     }
 
     std::unique_ptr<InspectedGA> ga;

@@ -2,69 +2,18 @@
 // problem.
 #include "ga/MicroGA.h"
 
-#include <cmath>
-#include <functional>
-
 #include <gtest/gtest.h>
 
+#include "GATestSupport.h"
 #include "api/zelkor.h"
 
 namespace Opt {
 namespace {
 
-using Model = std::function<std::vector<double>(const std::vector<double>&)>;
-
-std::vector<int> microInts(int population, int generations, int seed)
-{
-    std::vector<int> ints(GAParameter::kIntCount, -999);
-    ints[2] = population;
-    ints[3] = generations;
-    ints[13] = seed;
-    return ints;
-}
+using GATesting::GADriver;
+using GATesting::gaInts;
 
 const std::vector<double> kUnsetReals(GAParameter::kRealCount, -999.0);
-
-// Steps a micro-GA one generation at a time.
-class MicroRun {
-public:
-    MicroRun(const std::vector<std::vector<double>>& bounds, std::vector<int> ints, Model model,
-             std::vector<double> reals = kUnsetReals)
-        : ga(std::vector<double>(bounds.size(), 0.0), bounds, 1, reals, ints, 0),
-          model(std::move(model)), x(bounds.size()), f(1)
-    {
-    }
-    // Runs to the end of the next generation step (the next population bred).
-    int nextGeneration()
-    {
-        int code = 3;
-        do {
-            code = ga.step(x.data(), f.data(), nullptr);
-            if (code == 1) {
-                ++evaluations;
-                f = model(x);
-            }
-        } while ((code == 1 || code == 3) && ga.phase != EnginePhase::EndIteration);
-        return code;
-    }
-    int run()
-    {
-        int code = 3;
-        while (code == 1 || code == 3) {
-            code = nextGeneration();
-            if (code == 3) {
-                code = ga.step(x.data(), f.data(), nullptr); // end of generation
-            }
-        }
-        return code;
-    }
-
-    MicroGA ga;
-    Model model;
-    std::vector<double> x;
-    std::vector<double> f;
-    int evaluations = 0;
-};
 
 std::vector<double> bowl(const std::vector<double>& x)
 {
@@ -82,7 +31,7 @@ TEST(MicroGAParameterLoad, PopulationIsOddAndAtMostTwentyOne)
                                                     {7, 7},   {1, 1}};
     for (const auto& [entry, expected] : cases) {
         MicroGAParameter p;
-        std::vector<int> ints = microInts(entry, 5, 0);
+        std::vector<int> ints = gaInts(entry, 5, 0);
         p.load(kUnsetReals.data(), ints.data());
         EXPECT_EQ(p.populationSize, expected) << "entry " << entry;
     }
@@ -94,16 +43,17 @@ TEST(MicroGAParameterLoad, PopulationIsOddAndAtMostTwentyOne)
 TEST(MicroGARun, IdenticalPopulationRestartsAtTheNextGenerationStep)
 {
     // One allowed value: every individual is the same design.
-    MicroRun run({{0.0, 0.5, 1.0}, {0.0, 0.5, 1.0}}, microInts(5, 10, 1),
-                 [](const std::vector<double>& x) { return std::vector<double>{x[0]}; });
-    run.nextGeneration();
-    EXPECT_EQ(run.ga.restarts(), 0) << "the first generation always breeds";
-    EXPECT_EQ(run.ga.identicalPairs(100), 10);
-    run.ga.step(run.x.data(), run.f.data(), nullptr);
-    run.nextGeneration();
-    EXPECT_EQ(run.ga.restarts(), 1);
-    EXPECT_TRUE(run.ga.restartedLast());
-    EXPECT_EQ(run.ga.population().selectedParents(), (std::vector<int>{-1, -1, -1, -1, run.ga.best()}));
+    const std::vector<std::vector<double>> oneValue(2, {0.0, 0.5, 1.0});
+    MicroGA ga({0.0, 0.0}, oneValue, 1, kUnsetReals, gaInts(5, 10, 1), 0);
+    GADriver driver(ga, [](const std::vector<double>& x) { return std::vector<double>{x[0]}; }, 2, 1);
+    driver.untilPhase(EnginePhase::EndIteration);
+    EXPECT_EQ(ga.restarts(), 0) << "the first generation always breeds";
+    EXPECT_EQ(ga.identicalPairs(100), 10);
+    ga.step(driver.x.data(), driver.f.data(), nullptr);
+    driver.untilPhase(EnginePhase::EndIteration);
+    EXPECT_EQ(ga.restarts(), 1);
+    EXPECT_TRUE(ga.restartedLast());
+    EXPECT_EQ(ga.population().selectedParents(), (std::vector<int>{-1, -1, -1, -1, ga.best()}));
 }
 
 int evaluateBowl4(double* x, double* f)
@@ -114,7 +64,7 @@ int evaluateBowl4(double* x, double* f)
 
 TEST(MicroGAReference, FindsTheBowlMinimumWithinItsBudget)
 {
-    std::vector<int> ints = microInts(-1, 2000, 5);
+    std::vector<int> ints = gaInts(-1, 2000, 5);
     ints[6] = 6000;
     const std::vector<std::vector<double>> bounds(4, {-1.0, 1.0});
     std::vector<double> x(4, 0.0);

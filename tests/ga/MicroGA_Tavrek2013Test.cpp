@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -22,45 +21,26 @@ std::vector<std::string> linesOf(const std::string& path)
     return lines;
 }
 
-class LoggedRun : public ::testing::Test {
-protected:
-    void run(int variables, int responses)
-    {
-        std::vector<int> ints(20, -999);
-        ints[3] = 3; // generations
-        ints[13] = 6;
-        const std::vector<std::vector<double>> bounds(static_cast<std::size_t>(variables), {0.0, 40.0});
-        MicroGA_Tavrek2013 ga(std::vector<double>(bounds.size(), 0.0), bounds, responses,
-                              std::vector<double>(20, -999.0), ints, 0);
-        ASSERT_TRUE(ga.openLog(path));
-        std::vector<double> x(bounds.size());
-        std::vector<double> f(static_cast<std::size_t>(responses));
-        int code = 3;
-        while (code == 1 || code == 3) {
-            code = ga.step(x.data(), f.data(), nullptr);
-            if (code == 1) {
-                f[0] = x[0] * 1.5;
-                for (int j = 1; j < responses; ++j) {
-                    f[static_cast<std::size_t>(j)] = -2.0 * j;
-                }
-                ++evaluations;
-            }
-        }
-        finalDesign = x;
-        generations = ga.iterationCount;
-    }
-    void TearDown() override { std::remove(path.c_str()); }
-
-    std::string path = ::testing::TempDir() + "zelkor_tavrek_log.txt";
-    int evaluations = 0;
-    int generations = 0;
-    std::vector<double> finalDesign;
-};
-
-TEST_F(LoggedRun, LogsDesignsResponsesAndTheOptimum)
+TEST(LoggedRun, LogsDesignsResponsesAndTheOptimum)
 {
-    run(2, 3);
+    const std::string path = ::testing::TempDir() + "zelkor_tavrek_log.txt";
+    std::vector<int> ints(20, -999);
+    ints[3] = 3; // generations
+    ints[13] = 6;
+    MicroGA_Tavrek2013 ga({0.0, 0.0}, {{0.0, 40.0}, {0.0, 40.0}}, 3, std::vector<double>(20, -999.0), ints, 0);
+    ASSERT_TRUE(ga.openLog(path));
+    std::vector<double> x(2);
+    std::vector<double> f(3);
+    int evaluations = 0;
+    for (int code = 3; code == 1 || code == 3;) {
+        code = ga.step(x.data(), f.data(), nullptr);
+        if (code == 1) {
+            f = {x[0] * 1.5, -2.0, -4.0};
+            ++evaluations;
+        }
+    }
     const std::vector<std::string> lines = linesOf(path);
+    std::remove(path.c_str());
     ASSERT_EQ(lines.size(), 2u * static_cast<std::size_t>(evaluations) + 4u);
     EXPECT_EQ(lines[0].size(), 16u);
     int first = 0;
@@ -76,10 +56,10 @@ TEST_F(LoggedRun, LogsDesignsResponsesAndTheOptimum)
     EXPECT_EQ(lines[end - 4], "*************************************OPTIMUM POINT "
                               "INFORMATION*************************************");
     char optimum[32];
-    std::snprintf(optimum, sizeof optimum, "%8d%8d", static_cast<int>(std::lround(finalDesign[0])),
-                  static_cast<int>(std::lround(finalDesign[1])));
+    std::snprintf(optimum, sizeof optimum, "%8d%8d", static_cast<int>(std::lround(x[0])),
+                  static_cast<int>(std::lround(x[1])));
     EXPECT_EQ(lines[end - 3], optimum);
-    EXPECT_EQ(lines[end - 2], " - TOTAL ITERATION :" + std::to_string(generations));
+    EXPECT_EQ(lines[end - 2], " - TOTAL ITERATION :" + std::to_string(ga.iterationCount));
     EXPECT_EQ(lines[end - 1], " - TOTAL EVALUATION :" + std::to_string(evaluations));
 }
 

@@ -49,16 +49,12 @@ TEST_F(DistributionFactory, EachFamilyReadsItsColumns)
     EXPECT_EQ(create({2.7, 1.0, 0.0, 0.0, 0.0, 0.0})->typeCode(), 2);
 }
 
-TEST_F(DistributionFactory, CodesNamingNoFamilyBuildNothing)
+TEST_F(DistributionFactory, CodesNamingNoFamilyBuildNothingAndBadRowsFail)
 {
     for (double code : {9.0, 12.0, -1.0, std::nan(""), kInfinity, 1e300}) {
         EXPECT_EQ(create({code, 0.0, 1.0, 0.0, 0.0, 1.0}), nullptr) << "code " << code;
     }
     EXPECT_EQ(createDistribution(nullptr, 0), nullptr);
-}
-
-TEST_F(DistributionFactory, BadRowsFailWithBoostMessages)
-{
     expectErrorMentioning<std::domain_error>([] { create({1, 1.0, 0.0, 0.0, 0.0, 0.0}); },
                                              "Scale parameter is 0, but must be > 0 !");
     expectErrorMentioning<std::domain_error>([] { create({3, 0.0, 0.0, 0.0, 5.0, 5.0}); },

@@ -157,7 +157,7 @@ TEST_P(DistributionFamily, MomentsAndDistributionFunctionsMatchTheClosedForms)
 INSTANTIATE_TEST_SUITE_P(, DistributionFamily, ::testing::ValuesIn(families()),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(DistributionLimits, ShiftsTailsAndPointsOutsideTheSupport)
+TEST(DistributionLimits, SupportTailsAndBadParameters)
 {
     const DNORMAL_Parameter normal(10.0, 2.0);
     // R: qnorm(0.975) = 1.959963984540054, qnorm(0.05) = -1.644853626951472
@@ -179,11 +179,6 @@ TEST(DistributionLimits, ShiftsTailsAndPointsOutsideTheSupport)
         EXPECT_EQ(record->cdf(0.5), 0.0);
         EXPECT_EQ(record->cdf(6.0), 1.0);
     }
-}
-
-TEST(DistributionLimits, BadParametersAndPointsOutsideTheDomainFail)
-{
-    const DNORMAL_Parameter normal(10.0, 2.0);
     const DEXP_Parameter exponential(2.0, 0.5);
     const std::vector<std::pair<std::function<void()>, const char*>> failures{
         {[] { DNORMAL_Parameter(0.0, 0.0); }, "Scale parameter is 0, but must be > 0 !"},

@@ -11,11 +11,7 @@
 namespace Opt::RSM {
 namespace {
 
-using Testing::fit;
-using Testing::installFunction;
-using Testing::Points;
-using Testing::relativeDifference;
-using Testing::scattered;
+using namespace Testing;
 
 class KrigingTest : public Testing::SurrogateTest {};
 
@@ -202,19 +198,6 @@ TEST_F(KrigingTest, BadArgumentsAreRefused)
     EXPECT_FALSE(model.build(false));
     EXPECT_THROW(model.predict({0.0}), std::invalid_argument);
     EXPECT_THROW(model.predictLeaveOneOut(0, {0.0, 0.0}), std::out_of_range);
-}
-
-TEST_F(KrigingTest, ModelFileRoundTripGivesBitIdenticalPredictions)
-{
-    const Points points = scattered(11, 2);
-    installFunction(points, smooth);
-    const auto model = fitted(2, 2, 2);
-    const auto restored = Testing::roundTrip<Kriging>(model, 4, points, true);
-    ASSERT_NE(restored, nullptr);
-    for (const auto& x : scattered(20, 2)) {
-        EXPECT_EQ(restored->predict(x), model->predict(x));
-        EXPECT_EQ(restored->predictionVariance(x), model->predictionVariance(x));
-    }
 }
 
 } // namespace

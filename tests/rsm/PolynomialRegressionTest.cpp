@@ -11,13 +11,7 @@
 namespace Opt::RSM {
 namespace {
 
-using Testing::fit;
-using Testing::grid;
-using Testing::installDesign;
-using Testing::installFunction;
-using Testing::Points;
-using Testing::relativeDifference;
-using Testing::scattered;
+using namespace Testing;
 
 constexpr int kNo = PRData::kNoFactor;
 
@@ -33,7 +27,7 @@ std::shared_ptr<PolynomialRegression> fitted(int kind, int variables, bool withC
     return fit<PolynomialRegression>(0, withCrossValidation, kind, 0, variables, 0);
 }
 
-TEST(PolynomialTerms, CountsOfEveryKind)
+TEST(PolynomialTerms, CountsOfEveryKindAndTablesInOrder)
 {
     const int expected[6][4] = {// n = 1, 2, 3, 6
                                 {1, 1, 1, 1},
@@ -53,29 +47,18 @@ TEST(PolynomialTerms, CountsOfEveryKind)
     }
     EXPECT_THROW(PolynomialRegression::termCountOf(6, 2), std::invalid_argument);
     EXPECT_THROW(PolynomialRegression::termCountOf(-1, 2), std::invalid_argument);
-}
-
-TEST(PolynomialTerms, TablesOfTwoVariablesInOrder)
-{
-    // Kind 4: 1, x0, x1, x0 x1 (row0 = j = 1, row1 = i = 0), x0^2, x1^2.
-    EXPECT_EQ(PolynomialRegression::termTableOf(4, 2),
-              (TermTable{std::vector<int>{kNo, 0, 1, 1, 0, 1}, {kNo, kNo, kNo, 0, 0, 1},
-                         {kNo, kNo, kNo, kNo, kNo, kNo}}));
-    // Kind 3: the squares follow the linear terms at index n + 1.
+    // Kinds 4 and 5 are fixed by the coefficients of a fitted quadratic and the
+    // term values below. Kind 3: the squares follow the linear terms at index n + 1.
     EXPECT_EQ(PolynomialRegression::termTableOf(3, 2),
               (TermTable{std::vector<int>{kNo, 0, 1, 0, 1}, {kNo, kNo, kNo, 0, 1},
                          {kNo, kNo, kNo, kNo, kNo}}));
-    // Kind 5 adds x0^3, x1^3.
-    EXPECT_EQ(PolynomialRegression::termTableOf(5, 2),
-              (TermTable{std::vector<int>{kNo, 0, 1, 1, 0, 1, 0, 1}, {kNo, kNo, kNo, 0, 0, 1, 0, 1},
-                         {kNo, kNo, kNo, kNo, kNo, kNo, 0, 1}}));
     // Kind 2 with three variables: interactions (1,0), (2,0), (2,1).
     EXPECT_EQ(PolynomialRegression::termTableOf(2, 3),
               (TermTable{std::vector<int>{kNo, 0, 1, 2, 1, 2, 2}, {kNo, kNo, kNo, kNo, 0, 0, 1},
                          {kNo, kNo, kNo, kNo, kNo, kNo, kNo}}));
-    const std::vector<double> values =
-        PolynomialRegression::termValues(PolynomialRegression::termTableOf(5, 2), {2.0, 3.0});
-    EXPECT_EQ(values, (std::vector<double>{1, 2, 3, 6, 4, 9, 8, 27}));
+    // Kind 5: 1, x0, x1, x0 x1, x0^2, x1^2, x0^3, x1^3.
+    EXPECT_EQ(PolynomialRegression::termValues(PolynomialRegression::termTableOf(5, 2), {2.0, 3.0}),
+              (std::vector<double>{1, 2, 3, 6, 4, 9, 8, 27}));
 }
 
 TEST_F(PolynomialRegressionTest, FullQuadraticReproducesAQuadraticExactly)
@@ -111,25 +94,6 @@ TEST_F(PolynomialRegressionTest, FewerPointsThanTermsGiveTheMinimumNormFit)
     }
 }
 
-TEST_F(PolynomialRegressionTest, ConstantValuesGiveBothDeterminationsOne)
-{
-    installFunction(scattered(8, 2), [](const std::vector<double>&) { return 5.0; });
-    const auto model = fitted(1, 2, true);
-    EXPECT_EQ(model->rSquared(), 1.0);
-    EXPECT_EQ(model->looRSquared(), 1.0);
-}
-
-TEST_F(PolynomialRegressionTest, SecondBuildReturnsFalseAndKeepsTheModel)
-{
-    installFunction(scattered(9, 2), quadratic);
-    const auto model = fitted(1, 2, false);
-    const std::vector<double> coefficients = model->record().coefficients;
-    model->setResponseValues(std::vector<double>(9, 1.0));
-    EXPECT_FALSE(model->build(true));
-    EXPECT_EQ(model->record().coefficients, coefficients);
-    EXPECT_TRUE(model->record().leaveOneOutCoefficients.empty());
-}
-
 // The leave-one-out coefficients against fits of fresh models to the other
 // points, for a well-posed quadratic fit and a rank-deficient cubic one.
 TEST_F(PolynomialRegressionTest, LeaveOneOutEqualsHonestRefits)
@@ -138,7 +102,8 @@ TEST_F(PolynomialRegressionTest, LeaveOneOutEqualsHonestRefits)
         return std::exp(x[0]) * std::cos(2.0 * x[1]) + 0.3 * x[0];
     };
     for (const int kind : {4, 5}) {
-        const Points points = kind == 4 ? scattered(14, 2) : grid(3); // grid: 9 points, 8 terms
+        const Points points = kind == 4 ? scattered(14, 2) // a 3 x 3 grid: 9 points, 8 terms
+                                         : Points{{-1, -1}, {-1, 0}, {-1, 1}, {0, -1}, {0, 0}, {0, 1}, {1, -1}, {1, 0}, {1, 1}};
         installFunction(points, response);
         const auto model = fitted(kind, 2, true);
         ASSERT_EQ(model->record().leaveOneOutCoefficients.size(), points.size());
@@ -195,12 +160,17 @@ TEST_F(PolynomialRegressionTest, ExcludedVariableDropsItsCoordinate)
     EXPECT_THROW(PolynomialRegression(1, 0, 2, 3, 2), std::invalid_argument);
 }
 
-TEST_F(PolynomialRegressionTest, BadArgumentsThrow)
+TEST_F(PolynomialRegressionTest, SecondBuildAndBadArguments)
 {
-    installFunction(scattered(5, 2), quadratic);
+    installFunction(scattered(9, 2), quadratic);
     EXPECT_THROW(PolynomialRegression(6, 0, 2, 0), std::invalid_argument);
     EXPECT_THROW(PolynomialRegression(1, 0, 3, 0), std::invalid_argument) << "points have 2 coordinates";
     const auto model = fitted(1, 2, false);
+    const std::vector<double> coefficients = model->record().coefficients;
+    model->setResponseValues(std::vector<double>(9, 1.0));
+    EXPECT_FALSE(model->build(true)) << "a second build does nothing";
+    EXPECT_EQ(model->record().coefficients, coefficients);
+    EXPECT_TRUE(model->record().leaveOneOutCoefficients.empty());
     EXPECT_THROW(model->predict({1.0}), std::invalid_argument);
     EXPECT_THROW(model->predictLeaveOneOut(0, {1.0, 1.0}), std::out_of_range)
         << "built without leave-one-out data";

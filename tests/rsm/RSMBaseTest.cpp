@@ -14,8 +14,7 @@
 namespace Opt::RSM {
 namespace {
 
-using Testing::installDesign;
-using Testing::Points;
+using namespace Testing;
 
 class RSMBaseTest : public Testing::SurrogateTest {};
 
@@ -24,7 +23,7 @@ const Points kFourPoints{{0.0}, {0.25}, {0.5}, {1.0}};
 // Failed values (1e100) become the largest other value of their response, all
 // failed become -1e100; an unknown id takes column 0; the scale divides after
 // the markers are recognised.
-TEST_F(RSMBaseTest, LoadingReplacesFailedValues)
+TEST_F(RSMBaseTest, LoadingReplacesFailedValuesAndRefusesResponsesThatDoNotMatch)
 {
     struct Case {
         Points responses;
@@ -47,10 +46,6 @@ TEST_F(RSMBaseTest, LoadingReplacesFailedValues)
         EXPECT_EQ(model.record().values, c.expected) << "response " << c.id;
         EXPECT_EQ(design->pointSet->responseColumns.at(c.id), c.id == 7 ? 0 : c.id);
     }
-}
-
-TEST_F(RSMBaseTest, ResponsesThatDoNotMatchTheModelThrow)
-{
     const auto design = installDesign(kFourPoints, {{1.0}, {2.0}, {3.0}, {4.0}});
     PolynomialRegression model(1, 0, 1, 0);
     design->pointSet->responseColumns[3] = 5;
@@ -90,7 +85,7 @@ TEST(CoefficientOfDetermination, ResidualAgainstSpread)
     EXPECT_EQ(RSMBase::clampToUnitInterval(0.25), 0.25);
 }
 
-TEST(InputNormalisation, BoundsMapToMinusOneAndOne)
+TEST(InputNormalisation, BoundsMapToMinusOneAndOneAndDesignPointsOnlyWhenFlagged)
 {
     const std::vector<DesignVariable> variables{DesignVariable({-5.0, 10.0}, 0.0),
                                                 DesignVariable({2.0, 2.0}, 2.0)};
@@ -99,10 +94,6 @@ TEST(InputNormalisation, BoundsMapToMinusOneAndOne)
     EXPECT_EQ(toSurrogateCoordinates({2.5, 2.0}, variables), (std::vector<double>{0.0, 0.0}));
     EXPECT_EQ(toDesignCoordinates({0.0, 0.7}, variables), (std::vector<double>{2.5, 2.0}));
     EXPECT_THROW(toSurrogateCoordinates({1.0}, variables), std::invalid_argument);
-}
-
-TEST(InputNormalisation, DesignPointsAreMappedOnlyWhenTheFlagIsSet)
-{
     GivenPointsDesign design({{0.0, 4.0}, {2.0, 8.0}});
     design.variables = {DesignVariable({0.0, 2.0}, 0.0), DesignVariable({4.0, 8.0}, 4.0)};
     design.pointSet->normalised = false;

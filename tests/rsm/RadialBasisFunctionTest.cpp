@@ -10,11 +10,7 @@
 namespace Opt::RSM {
 namespace {
 
-using Testing::fit;
-using Testing::installFunction;
-using Testing::Points;
-using Testing::relativeDifference;
-using Testing::scattered;
+using namespace Testing;
 
 class RadialBasisFunctionTest : public Testing::SurrogateTest {};
 
@@ -37,19 +33,6 @@ TEST(RadialBases, ValuesAtDistanceZero)
     EXPECT_EQ(RadialBasisFunction::basisValue(2, 1e-17), 1e-17) << "q itself, not q ln sqrt q";
 }
 
-TEST_F(RadialBasisFunctionTest, EveryBasisInterpolatesTheSamples)
-{
-    const Points points = scattered(15, 2);
-    installFunction(points, smooth);
-    for (int basis = 0; basis <= 5; ++basis) {
-        const auto model = fitted(basis, 2, false);
-        for (const auto& x : points) {
-            EXPECT_NEAR(model->predict(x), smooth(x), 1e-8) << "basis " << basis;
-        }
-        EXPECT_NEAR(model->rSquared(), 1.0, 1e-12);
-    }
-}
-
 TEST_F(RadialBasisFunctionTest, ConstantValuesGiveZeroWeights)
 {
     installFunction(scattered(10, 3), [](const std::vector<double>&) { return -2.5; });
@@ -65,9 +48,10 @@ TEST_F(RadialBasisFunctionTest, ConstantValuesGiveZeroWeights)
     }
 }
 
-// Every basis on well-spread points (every left-out model by the formula) and
-// on points of which two coincide (Phi is singular and needs the cut-off: every
-// left-out model is refitted), against fresh models fitted to the other points.
+// Every basis interpolates well-spread points (every left-out model by the
+// formula), and some bases points of which two coincide (Phi is singular and
+// needs the cut-off: every left-out model is refitted); the left-out models
+// against fresh models fitted to the other points.
 TEST_F(RadialBasisFunctionTest, LeaveOneOutEqualsHonestRefits)
 {
     struct Case {
@@ -81,6 +65,7 @@ TEST_F(RadialBasisFunctionTest, LeaveOneOutEqualsHonestRefits)
     }
     Points twin = scattered(9, 2);
     twin.push_back(twin[4]);
+    cases.push_back({0, twin, 10});
     cases.push_back({3, twin, 10});
     cases.push_back({4, twin, 10});
     for (const Case& c : cases) {
@@ -88,6 +73,10 @@ TEST_F(RadialBasisFunctionTest, LeaveOneOutEqualsHonestRefits)
         const auto model = fitted(c.basis, 2, true);
         ASSERT_EQ(model->record().leaveOneOutWeights.size(), c.points.size());
         EXPECT_EQ(model->leaveOneOutRefits, c.refits) << "basis " << c.basis;
+        for (const auto& x : c.points) {
+            EXPECT_NEAR(model->predict(x), smooth(x), c.refits > 0 ? 1e-6 : 1e-8) << "basis " << c.basis;
+        }
+        EXPECT_NEAR(model->rSquared(), 1.0, 1e-12);
         Testing::expectLeaveOneOutEqualsRefits(
             *model, c.points, smooth, scattered(3, 2), true,
             [&] { return fit<RadialBasisFunction>(0, false, 0, c.basis, 2, 0); },
@@ -96,20 +85,6 @@ TEST_F(RadialBasisFunctionTest, LeaveOneOutEqualsHonestRefits)
                 EXPECT_EQ(model->record().leaveOneOutMeans[i],
                           dynamic_cast<const RadialBasisFunction&>(refit).record().mean);
             });
-    }
-}
-
-TEST_F(RadialBasisFunctionTest, ARepeatedPointStillGivesAModel)
-{
-    Points points = scattered(10, 2);
-    points.push_back(points[3]);
-    installFunction(points, smooth);
-    for (const int basis : {0, 3, 4}) {
-        const auto model = fitted(basis, 2, true);
-        for (const auto& x : points) {
-            EXPECT_NEAR(model->predict(x), smooth(x), 1e-6) << "basis " << basis;
-        }
-        EXPECT_TRUE(std::isfinite(model->leaveOneOutDetermination()));
     }
 }
 

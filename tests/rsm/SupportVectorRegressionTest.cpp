@@ -10,11 +10,7 @@
 namespace Opt::RSM {
 namespace {
 
-using Testing::fit;
-using Testing::installDesign;
-using Testing::installFunction;
-using Testing::Points;
-using Testing::scattered;
+using namespace Testing;
 
 class SupportVectorRegressionTest : public Testing::SurrogateTest {};
 
@@ -30,7 +26,7 @@ std::shared_ptr<SupportVectorRegression> fitted(int kernel, double tau, double e
                                         variables, 0);
 }
 
-TEST_F(SupportVectorRegressionTest, NoKernelPredictsTheBias)
+TEST_F(SupportVectorRegressionTest, NoKernelPredictsTheBiasAndAWideTubeTheMean)
 {
     installDesign(scattered(5, 2), {{1.0}, {4.0}, {-2.0}, {0.5}, {6.5}});
     const auto model = fitted(3, 0.01, 0.1, 10.0, 100, 2);
@@ -38,22 +34,18 @@ TEST_F(SupportVectorRegressionTest, NoKernelPredictsTheBias)
     for (const auto& x : scattered(4, 2)) {
         EXPECT_EQ(model->predict(x), model->record().bias);
     }
-}
-
-TEST_F(SupportVectorRegressionTest, AWideTubeLeavesTheMean)
-{
     installDesign(scattered(3, 2), {{0.1}, {-0.2}, {0.4}});
-    const auto model = fitted(2, 0.001, 1.0, 10.0, 100, 2);
-    EXPECT_EQ(model->updateCount, 0);
-    EXPECT_EQ(model->record().beta, (std::vector<double>(3, 0.0)));
-    EXPECT_NEAR(model->predict({0.7, -0.7}), 0.1, 1e-15);
+    const auto wide = fitted(2, 0.001, 1.0, 10.0, 100, 2);
+    EXPECT_EQ(wide->updateCount, 0);
+    EXPECT_EQ(wide->record().beta, (std::vector<double>(3, 0.0)));
+    EXPECT_NEAR(wide->predict({0.7, -0.7}), 0.1, 1e-15);
 }
 
 // Two coinciding points: K is all ones and eta = 0 for their pair. From beta = 0
 // neither same-sign rule applies, so the pair goes to the box: the point that
 // may decrease most (the smaller value's) to -boxC, the other to +boxC. Then
 // every remaining violation is within tau and the solver stops.
-TEST_F(SupportVectorRegressionTest, IdenticalPointsFollowTheZeroCurvatureRules)
+TEST_F(SupportVectorRegressionTest, SolverUpdatesOnCoincidentPointsAndUnderAZeroIterationCap)
 {
     installDesign({{0.3, 0.3}, {0.3, 0.3}}, {{1.0}, {3.0}});
     const auto model = fitted(2, 0.01, 0.1, 10.0, 5, 2);
@@ -65,15 +57,11 @@ TEST_F(SupportVectorRegressionTest, IdenticalPointsFollowTheZeroCurvatureRules)
     installDesign({{0.3, 0.3}, {0.3, 0.3}}, {{3.0}, {1.0}});
     const auto mirrored = fitted(2, 0.01, 0.1, 10.0, 5, 2);
     EXPECT_EQ(mirrored->record().beta, (std::vector<double>{10.0, -10.0}));
-}
-
-TEST_F(SupportVectorRegressionTest, ZeroIterationsMakeAtMostOneUpdate)
-{
     installFunction(scattered(12, 2), smooth);
-    const auto model = fitted(2, 0.001, 0.01, 100.0, 0, 2);
-    EXPECT_EQ(model->updateCount, 1);
+    const auto capped = fitted(2, 0.001, 0.01, 100.0, 0, 2);
+    EXPECT_EQ(capped->updateCount, 1);
     int moved = 0;
-    for (const double b : model->record().beta) {
+    for (const double b : capped->record().beta) {
         moved += b != 0.0 ? 1 : 0;
     }
     EXPECT_EQ(moved, 2);

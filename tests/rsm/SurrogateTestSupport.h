@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 #include <functional>
 #include <memory>
@@ -15,7 +14,6 @@
 #include "rsm/FatalError.h"
 #include "rsm/GivenPointsDesign.h"
 #include "rsm/RSMBase.h"
-#include "rsm/RSMDataOut.h"
 
 namespace Opt::RSM::Testing {
 
@@ -47,18 +45,6 @@ inline std::shared_ptr<GivenPointsDesign> installFunction(
         responses.push_back({f(point)});
     }
     return installDesign(points, responses);
-}
-
-// An n-by-n grid on [-1, 1]^2.
-inline Points grid(int n)
-{
-    Points points;
-    for (int i = 0; i < n; ++i) {
-        for (int j = 0; j < n; ++j) {
-            points.push_back({-1.0 + 2.0 * i / (n - 1), -1.0 + 2.0 * j / (n - 1)});
-        }
-    }
-    return points;
 }
 
 // Scattered points in [-1, 1]^dimension from a fixed integer sequence, so that no
@@ -125,20 +111,6 @@ inline std::string scratchBase(const std::string& tag)
     return ::testing::TempDir() + "zelkor_" + tag + "_" +
            ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
            std::to_string(static_cast<long>(getpid()));
-}
-
-// The model written alone as response `id` and read back.
-template <class Model>
-std::shared_ptr<Model> roundTrip(const std::shared_ptr<RSMBase>& model, int id, const Points& points,
-                                 bool normalised)
-{
-    const std::string base = scratchBase("round_trip");
-    EXPECT_TRUE(RSMDataOut(base, " ").writeModels(ModelMap{{id, model}}, points, normalised));
-    auto restored = std::dynamic_pointer_cast<Model>(
-        RSMDataOut(base, " ").readModel(id, static_cast<int>(points.front().size())));
-    std::remove((base + ".rsm").c_str());
-    EXPECT_NE(restored, nullptr);
-    return restored;
 }
 
 // Every surrogate test starts without a current design and with the default
