@@ -97,6 +97,8 @@ TEST_F(Repository, BinaryStringsMatchOnEveryBit)
     EXPECT_TRUE(repository.find(GAGenomes::kBinary, again, 1));
     EXPECT_FALSE(repository.find(GAGenomes::kBinary, again, 0));
     EXPECT_FALSE(repository.find(GAGenomes::kBinary, other, 0));
+    EXPECT_FALSE(repository.find(GAGenomes::kBinary, again, 2)) << "no such individual";
+    EXPECT_FALSE(repository.find(GAGenomes::kBinary, again, -1)) << "no such individual";
 }
 
 } // namespace
