@@ -37,7 +37,8 @@ public:
     static constexpr int kFamilyParameterCount = 4;
     using FamilyParameters = std::array<double, kFamilyParameterCount>;
 
-    // Families override all but shift, which only the shifted families change.
+    // Families override all but shift, which only the shifted families change;
+    // those built on a Boost distribution do it once, in BoostFamilyRecord.
     virtual double mean() const = 0;
     virtual double standardDeviation() const = 0;
     virtual double variance() const = 0;

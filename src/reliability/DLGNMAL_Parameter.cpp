@@ -3,23 +3,16 @@
 #include <cmath>
 
 #include <boost/math/distributions/lognormal.hpp>
+
+#include "reliability/BoostFamilyRecordImpl.h"
 #include <boost/math/policies/error_handling.hpp>
 
 namespace Opt {
 
-namespace {
-
-boost::math::lognormal_distribution<> boostDistribution(const DLGNMAL_Parameter& record)
-{
-    return boost::math::lognormal_distribution<>(record.logLocation(), record.logScale());
-}
-
-} // namespace
-
 DLGNMAL_Parameter::DLGNMAL_Parameter(double logLocation, double logScale)
-    : DISTRIBUTION_Parameter({logLocation, logScale, 0.0, 0.0})
+    : BoostFamilyRecord({logLocation, logScale, 0.0, 0.0})
 {
-    boostDistribution(*this); // rejects a bad parameter now rather than at first use
+    boostDistribution(); // rejects a bad parameter now rather than at first use
 }
 
 DLGNMAL_Parameter DLGNMAL_Parameter::fromMeanAndStandardDeviation(double mean,
@@ -38,44 +31,11 @@ DLGNMAL_Parameter DLGNMAL_Parameter::fromMeanAndStandardDeviation(double mean,
     return DLGNMAL_Parameter(logLocation, logScale);
 }
 
-double DLGNMAL_Parameter::mean() const
+boost::math::lognormal_distribution<> DLGNMAL_Parameter::boostDistribution() const
 {
-    return boost::math::mean(boostDistribution(*this));
+    return boost::math::lognormal_distribution<>(logLocation(), logScale());
 }
 
-double DLGNMAL_Parameter::standardDeviation() const
-{
-    return boost::math::standard_deviation(boostDistribution(*this));
-}
-
-double DLGNMAL_Parameter::variance() const
-{
-    return boost::math::variance(boostDistribution(*this));
-}
-
-double DLGNMAL_Parameter::skewness() const
-{
-    return boost::math::skewness(boostDistribution(*this));
-}
-
-double DLGNMAL_Parameter::kurtosis() const
-{
-    return boost::math::kurtosis(boostDistribution(*this));
-}
-
-double DLGNMAL_Parameter::pdf(double x) const
-{
-    return boost::math::pdf(boostDistribution(*this), x);
-}
-
-double DLGNMAL_Parameter::cdf(double x) const
-{
-    return boost::math::cdf(boostDistribution(*this), x);
-}
-
-double DLGNMAL_Parameter::quantile(double p) const
-{
-    return boost::math::quantile(boostDistribution(*this), p);
-}
+template class BoostFamilyRecord<DLGNMAL_Parameter>;
 
 } // namespace Opt

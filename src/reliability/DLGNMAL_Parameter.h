@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reliability/DISTRIBUTION_Parameter.h"
+#include "reliability/BoostFamilyRecord.h"
 
 namespace Opt {
 
@@ -17,7 +17,7 @@ namespace Opt {
 // no lognormal with that mean and fails on the location or scale it produces.
 // Decision: a negative standard deviation is rejected with the scale message
 // rather than silently taken by its magnitude.
-class DLGNMAL_Parameter : public DISTRIBUTION_Parameter {
+class DLGNMAL_Parameter : public BoostFamilyRecord<DLGNMAL_Parameter> {
 public:
     static constexpr int kTypeCode = 1;
 
@@ -28,16 +28,12 @@ public:
     double logLocation() const { return familyParameters()[0]; }
     double logScale() const { return familyParameters()[1]; }
 
-    double mean() const override;
-    double standardDeviation() const override;
-    double variance() const override;
-    double skewness() const override;
-    double kurtosis() const override;
-    double pdf(double x) const override;
-    double cdf(double x) const override;
+    BoostDistribution<boost::math::lognormal_distribution> boostDistribution() const;
+
     int typeCode() const override { return kTypeCode; }
     std::string name() const override { return "LOG NORMAL"; }
-    double quantile(double p) const override;
 };
+
+extern template class BoostFamilyRecord<DLGNMAL_Parameter>;
 
 } // namespace Opt

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reliability/DISTRIBUTION_Parameter.h"
+#include "reliability/BoostFamilyRecord.h"
 
 namespace Opt {
 
@@ -10,22 +10,18 @@ namespace Opt {
 // The density vanishes and the distribution function reaches 0 or 1 at an
 // infinite x; a NaN x is a domain error. The quantile of 0 or 1 is an overflow
 // error, as under Boost's default policy.
-class DNORMAL_Parameter : public DISTRIBUTION_Parameter {
+class DNORMAL_Parameter : public BoostFamilyRecord<DNORMAL_Parameter> {
 public:
     static constexpr int kTypeCode = 0;
 
     DNORMAL_Parameter(double mean, double standardDeviation);
 
-    double mean() const override;
-    double standardDeviation() const override;
-    double variance() const override;
-    double skewness() const override;
-    double kurtosis() const override;
-    double pdf(double x) const override;
-    double cdf(double x) const override;
+    BoostDistribution<boost::math::normal_distribution> boostDistribution() const;
+
     int typeCode() const override { return kTypeCode; }
     std::string name() const override { return "NORMAL"; }
-    double quantile(double p) const override;
 };
+
+extern template class BoostFamilyRecord<DNORMAL_Parameter>;
 
 } // namespace Opt

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reliability/DISTRIBUTION_Parameter.h"
+#include "reliability/BoostFamilyRecord.h"
 
 namespace Opt {
 
@@ -13,7 +13,7 @@ namespace Opt {
 // A point below the shift is outside the support: pdf and cdf raise Boost's
 // domain error there rather than answering 0. A non-finite shift is rejected
 // with Boost's location message.
-class DRAYLGH_Parameter : public DISTRIBUTION_Parameter {
+class DRAYLGH_Parameter : public BoostFamilyRecord<DRAYLGH_Parameter> {
 public:
     static constexpr int kTypeCode = 4;
 
@@ -21,17 +21,13 @@ public:
 
     double sigma() const { return familyParameters()[1]; }
 
-    double mean() const override;
-    double standardDeviation() const override;
-    double variance() const override;
-    double skewness() const override;
-    double kurtosis() const override;
-    double pdf(double x) const override;
-    double cdf(double x) const override;
     double shift() const override { return familyParameters()[0]; }
+    BoostDistribution<boost::math::rayleigh_distribution> boostDistribution() const;
+
     int typeCode() const override { return kTypeCode; }
     std::string name() const override { return "RAYLEIGH"; }
-    double quantile(double p) const override;
 };
+
+extern template class BoostFamilyRecord<DRAYLGH_Parameter>;
 
 } // namespace Opt

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reliability/DISTRIBUTION_Parameter.h"
+#include "reliability/BoostFamilyRecord.h"
 
 namespace Opt {
 
@@ -14,7 +14,7 @@ namespace Opt {
 // the record fails when built with Boost's message. Outside the interval the
 // density is 0 and the distribution function 0 or 1; a non-finite x is a domain
 // error.
-class DTRIANGLE_Parameter : public DISTRIBUTION_Parameter {
+class DTRIANGLE_Parameter : public BoostFamilyRecord<DTRIANGLE_Parameter> {
 public:
     static constexpr int kTypeCode = 8;
 
@@ -22,16 +22,12 @@ public:
 
     double mode() const { return familyParameters()[1]; }
 
-    double mean() const override;
-    double standardDeviation() const override;
-    double variance() const override;
-    double skewness() const override;
-    double kurtosis() const override;
-    double pdf(double x) const override;
-    double cdf(double x) const override;
+    BoostDistribution<boost::math::triangular_distribution> boostDistribution() const;
+
     int typeCode() const override { return kTypeCode; }
     std::string name() const override { return "TRIANGLE"; }
-    double quantile(double p) const override;
 };
+
+extern template class BoostFamilyRecord<DTRIANGLE_Parameter>;
 
 } // namespace Opt

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reliability/DISTRIBUTION_Parameter.h"
+#include "reliability/BoostFamilyRecord.h"
 
 namespace Opt {
 
@@ -12,22 +12,18 @@ namespace Opt {
 // with Boost's message ("lower parameter is …, but must be less than upper!").
 // Outside the interval the density is 0 and the distribution function 0 or 1;
 // a non-finite x is a domain error.
-class DUNIFRM_Parameter : public DISTRIBUTION_Parameter {
+class DUNIFRM_Parameter : public BoostFamilyRecord<DUNIFRM_Parameter> {
 public:
     static constexpr int kTypeCode = 3;
 
     DUNIFRM_Parameter(double lower, double upper);
 
-    double mean() const override;
-    double standardDeviation() const override;
-    double variance() const override;
-    double skewness() const override;
-    double kurtosis() const override;
-    double pdf(double x) const override;
-    double cdf(double x) const override;
+    BoostDistribution<boost::math::uniform_distribution> boostDistribution() const;
+
     int typeCode() const override { return kTypeCode; }
     std::string name() const override { return "UNIFORM"; }
-    double quantile(double p) const override;
 };
+
+extern template class BoostFamilyRecord<DUNIFRM_Parameter>;
 
 } // namespace Opt
