@@ -1,5 +1,6 @@
 #include "engine/OptEngine.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/NumericConstants.h"
@@ -65,6 +66,7 @@ int OptEngine::step(double* x, double* f, double** g)
             normaliseDesign(x);
             finish(nullptr);
             publishDesign(x);
+            handOverResponses(f);
             return static_cast<int>(StepCode::Finished);
         }
         if (received == StepCode::CallAgain || received == StepCode::Error) {
@@ -80,6 +82,7 @@ int OptEngine::step(double* x, double* f, double** g)
     case StepCode::Finished:
         publishDesign(x);
         finish(x);
+        handOverResponses(f);
         break;
     case StepCode::Evaluate:
     case StepCode::CallAgain:
@@ -90,6 +93,15 @@ int OptEngine::step(double* x, double* f, double** g)
         break;
     }
     return static_cast<int>(result);
+}
+
+void OptEngine::handOverResponses(double* f) const
+{
+    if (f == nullptr || isDataSetMode() ||
+        returnedResponses.size() != static_cast<std::size_t>(nResponses)) {
+        return;
+    }
+    std::copy(returnedResponses.begin(), returnedResponses.end(), f);
 }
 
 StepCode OptEngine::dispatchPhase(double* x, double* f, double** g)

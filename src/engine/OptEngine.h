@@ -35,6 +35,9 @@ namespace Opt {
 //      BeginIteration on Evaluate).
 //   3. Finished, Evaluate, CallAgain and Gradients publish the design; Finished
 //      then runs finish().
+//   4. On Finished in host-array mode, f receives returnedResponses when the
+//      engine filled them (one value per response), so that x and f describe the
+//      same design when the step returns; otherwise f keeps the last evaluation.
 //
 // Publishing (publishDesign) and receiving (storeResponses, called from
 // receiveResponses) happen only in this class, so that a driver can later batch
@@ -113,6 +116,10 @@ public:
     std::vector<int> discreteIndices;
     std::vector<ResponseRow> responseRows;
     std::vector<DesignVariable> designVariables;
+    // The host's responses (as it returned them, objective first) at the design the
+    // engine hands back when it finishes; an engine fills them before finishing,
+    // and the finishing step copies them into the caller's f.
+    std::vector<double> returnedResponses;
     StatusLine statusLine;
     RunReport report;
 
@@ -139,6 +146,7 @@ private:
     void addVariables(const std::vector<double>& start,
                       const std::vector<std::vector<double>>& bounds);
     StepCode dispatchPhase(double* x, double* f, double** g);
+    void handOverResponses(double* f) const;
 };
 
 } // namespace Opt

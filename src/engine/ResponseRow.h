@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cmath>
 #include <vector>
+
+#include "common/NumericConstants.h"
 
 namespace Opt {
 
@@ -18,5 +21,20 @@ struct ResponseRow {
     double value = 0.0;           // current signed value
     double scale = 0.0;           // normalising divisor; 0 means unset
 };
+
+// A constraint row's signed value v against its signed limit L, as a fraction of
+// the limit: (v - L) / |L|, positive exactly when the row is violated whatever the
+// sign of L (a lower bound is stored as a negative limit). A row without a limit
+// (|L| below the numeric zero) gives v / |scale|, or v itself when no scale is set.
+// Every engine that normalises constraints against their limits uses this, so a
+// lower bound is judged the same way by all of them.
+inline double normalisedConstraint(double value, const ResponseRow& row)
+{
+    if (std::fabs(row.limit) >= kNumericZero) {
+        return (value - row.limit) / std::fabs(row.limit);
+    }
+    const double scale = std::fabs(row.scale);
+    return scale >= kNumericZero ? value / scale : value;
+}
 
 } // namespace Opt
