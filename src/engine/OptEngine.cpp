@@ -66,8 +66,11 @@ int OptEngine::step(double* x, double* f, double** g)
             normaliseDesign(x);
             finish(nullptr);
             publishDesign(x);
-            handOverResponses(f);
+            handOverResponses(x, f);
             return static_cast<int>(StepCode::Finished);
+        }
+        if (received == StepCode::Error) {
+            handOverResponses(x, f);
         }
         if (received == StepCode::CallAgain || received == StepCode::Error) {
             return static_cast<int>(received);
@@ -82,12 +85,15 @@ int OptEngine::step(double* x, double* f, double** g)
     case StepCode::Finished:
         publishDesign(x);
         finish(x);
-        handOverResponses(f);
+        handOverResponses(x, f);
         break;
     case StepCode::Evaluate:
     case StepCode::CallAgain:
     case StepCode::Gradients:
         publishDesign(x);
+        break;
+    case StepCode::Error:
+        handOverResponses(x, f);
         break;
     default:
         break;
@@ -95,13 +101,17 @@ int OptEngine::step(double* x, double* f, double** g)
     return static_cast<int>(result);
 }
 
-void OptEngine::handOverResponses(double* f) const
+void OptEngine::handOverResponses(double* x, double* f) const
 {
-    if (f == nullptr || isDataSetMode() ||
-        returnedResponses.size() != static_cast<std::size_t>(nResponses)) {
+    if (isDataSetMode()) {
         return;
     }
-    std::copy(returnedResponses.begin(), returnedResponses.end(), f);
+    if (f != nullptr && returnedResponses.size() == static_cast<std::size_t>(nResponses)) {
+        std::copy(returnedResponses.begin(), returnedResponses.end(), f);
+    }
+    if (x != nullptr && returnedDesign.size() == designVariables.size()) {
+        std::copy(returnedDesign.begin(), returnedDesign.end(), x);
+    }
 }
 
 StepCode OptEngine::dispatchPhase(double* x, double* f, double** g)

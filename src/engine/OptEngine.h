@@ -35,9 +35,11 @@ namespace Opt {
 //      BeginIteration on Evaluate).
 //   3. Finished, Evaluate, CallAgain and Gradients publish the design; Finished
 //      then runs finish().
-//   4. On Finished in host-array mode, f receives returnedResponses when the
-//      engine filled them (one value per response), so that x and f describe the
-//      same design when the step returns; otherwise f keeps the last evaluation.
+//   4. On Finished (and on Error) in host-array mode, f receives returnedResponses when the
+//      engine filled them (one value per response), and x receives
+//      returnedDesign when the engine filled it (one value per variable), so that
+//      x and f describe the same evaluated design, to the last bit, when the step
+//      returns; otherwise f keeps the last evaluation.
 //
 // Publishing (publishDesign) and receiving (storeResponses, called from
 // receiveResponses) happen only in this class, so that a driver can later batch
@@ -120,6 +122,10 @@ public:
     // engine hands back when it finishes; an engine fills them before finishing,
     // and the finishing step copies them into the caller's f.
     std::vector<double> returnedResponses;
+    // Optional: that design in caller units, exactly as it was handed to the host
+    // (publishing converts through normalised coordinates, which may move a value
+    // by a rounding step).
+    std::vector<double> returnedDesign;
     StatusLine statusLine;
     RunReport report;
 
@@ -146,7 +152,7 @@ private:
     void addVariables(const std::vector<double>& start,
                       const std::vector<std::vector<double>>& bounds);
     StepCode dispatchPhase(double* x, double* f, double** g);
-    void handOverResponses(double* f) const;
+    void handOverResponses(double* x, double* f) const;
 };
 
 } // namespace Opt

@@ -99,10 +99,7 @@ double GradientBased::normalised(int row, double value) const
     if (row == objectiveRow) {
         return objectiveSign() * value / safeDivisor(r.scale);
     }
-    if (std::fabs(r.limit) >= kNumericZero) {
-        return value / std::fabs(r.limit) - 1.0;
-    }
-    return value / safeDivisor(r.scale);
+    return normalisedConstraint(value, r);
 }
 
 double GradientBased::physical(int row, double normalisedValue) const
@@ -112,7 +109,7 @@ double GradientBased::physical(int row, double normalisedValue) const
         return objectiveSign() * normalisedValue * safeDivisor(r.scale);
     }
     if (std::fabs(r.limit) >= kNumericZero) {
-        return (normalisedValue + 1.0) * std::fabs(r.limit);
+        return normalisedValue * std::fabs(r.limit) + r.limit;
     }
     return normalisedValue * safeDivisor(r.scale);
 }

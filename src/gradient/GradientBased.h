@@ -15,10 +15,11 @@ namespace Opt {
 // gradient mode and how responses are normalised.
 //
 // Normalised responses: the objective is its signed value divided by its
-// absolute scale; a constraint with limit L is r/|L| - 1 when |L| is not below
-// the numeric zero, else r divided by its absolute scale. In host-array mode the
-// constraint rows have limit 0, so a constraint's normalised value is the host's
-// value over its scale, and the objective row's sign (from the goal) is applied
+// absolute scale; a constraint with limit L is (r - L)/|L| when |L| is not below
+// the numeric zero (so a lower bound, stored as a negative limit, is violated
+// exactly when the normalised value is positive), else r divided by its
+// absolute scale. In host-array mode the constraint rows have limit 0, so a
+// constraint's normalised value is the host's value over its scale, and the objective row's sign (from the goal) is applied
 // here, because nothing else signs host values.
 //
 // G holds derivatives of the normalised responses with respect to the

@@ -57,6 +57,16 @@ struct SQPState {
     bool evaluationPending = false;
     bool feasible = false;
     bool skipLineSearch = false;
+    bool acceptedTrialEvaluated = false;
+    bool snapEvaluationPending = false;
+    bool snapEvaluated = false;
+
+    // The host's values of the latest evaluation and of the base point, with the
+    // designs (caller units) they belong to.
+    std::vector<double> latestHostResponses;
+    std::vector<double> latestHostDesign;
+    std::vector<double> returnedResponses;
+    std::vector<double> returnedDesign;
 
     // The last values of the iteration line.
     double relativeChange = 1.0;

@@ -18,12 +18,6 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr double kDampingThreshold = 0.2;
 constexpr double kDampedCurvature = 0.8;
 
-void printToConsole(const std::string& text)
-{
-    std::fputs(text.c_str(), stdout);
-    std::fflush(stdout);
-}
-
 bool allFinite(const Matrix& matrix)
 {
     const std::size_t count =
@@ -132,6 +126,15 @@ void SequentialQuadraticProgramming::registerStatusFields()
     statusLine.registerField(106, "LINE SEARCH ITER.=%3d");
 }
 
+void SequentialQuadraticProgramming::printToConsole(const std::string& text) const
+{
+    if (report.level < 0) {
+        return; // a silent engine, such as a local search inside another engine
+    }
+    std::fputs(text.c_str(), stdout);
+    std::fflush(stdout);
+}
+
 bool SequentialQuadraticProgramming::isFirstIteration() const
 {
     return iterationCount <= settings().startIteration;
@@ -157,6 +160,7 @@ StepCode SequentialQuadraticProgramming::receiveResponses(const double* f, doubl
     storeResponses(f);
     ++evaluationCount;
     if (received) {
+        keepHostResponses(f);
         normaliseLatestResponses();
     }
     for (int j = 0; j < nResponses; ++j) {
@@ -164,10 +168,36 @@ StepCode SequentialQuadraticProgramming::receiveResponses(const double* f, doubl
             return stopOnNonFiniteResponse(j);
         }
     }
+    if (snapEvaluationPending) {
+        return receiveSnappedDesign();
+    }
     if (subEvaluationIndex > 0) {
+        if (sensitivitiesComeWithResponses()) {
+            keepSensitivities(g); // a trial's, in case it becomes the next base point
+        }
         return checkIterationLimit(); // a perturbation or a line-search trial
     }
-    return receiveBasePoint(g);
+    takeLatestAsBasePoint(g);
+    basePointToJudge = true;
+    return StepCode::Continue;
+}
+
+bool SequentialQuadraticProgramming::sensitivitiesComeWithResponses() const
+{
+    return settings().gradientMode != 1 && settings().gradientMode != 3;
+}
+
+void SequentialQuadraticProgramming::keepHostResponses(const double* f)
+{
+    latestHostDesign.clear();
+    latestHostResponses.clear();
+    if (isDataSetMode()) {
+        return; // the responses stay in the data set
+    }
+    for (const DesignVariable& variable : designVariables) {
+        latestHostDesign.push_back(variable.value); // caller units while published
+    }
+    latestHostResponses.assign(f, f + nResponses);
 }
 
 StepCode SequentialQuadraticProgramming::stopOnNonFiniteResponse(int row)
@@ -193,34 +223,94 @@ StepCode SequentialQuadraticProgramming::stopOnNonFiniteResponse(int row)
     return StepCode::Finished;
 }
 
-StepCode SequentialQuadraticProgramming::receiveBasePoint(double** g)
+void SequentialQuadraticProgramming::takeLatestAsBasePoint(double** g)
 {
-    const SQPParameter& p = settings();
-    const bool first = isFirstIteration();
     feasible = true;
     for (int j = 0; j < nResponses; ++j) {
         ResponseRow& row = responseRows[static_cast<std::size_t>(j)];
         row.acceptedValue = row.value;
-        if (j != objectiveRow && !(row.acceptedValue <= p.constraintTolerance)) {
+        if (j != objectiveRow && !(row.acceptedValue <= settings().constraintTolerance)) {
             feasible = false;
         }
     }
-    if (p.gradientMode != 1 && p.gradientMode != 3) {
-        keepSensitivities(g);
+    if (sensitivitiesComeWithResponses()) {
+        if (g != nullptr || isDataSetMode()) {
+            keepSensitivities(g);
+        }
         evaluateGradients();
     }
+    returnedResponses = latestHostResponses;
+    returnedDesign = latestHostDesign;
+}
+
+StepCode SequentialQuadraticProgramming::judgeBasePoint()
+{
+    const SQPParameter& p = settings();
     recordConstraintHistory();
     record.relativeChange = 1.0;
     const bool converged = objectiveConverged();
-    writeIterationOutput(first);
+    writeIterationOutput(isFirstIteration());
     if (converged) {
-        return StepCode::Finished;
+        return endRun();
     }
     if (iterationCount >= p.maxIterations) {
         messageList.emplace_back(" MAXIMUM ITERATION REACHED.");
-        return StepCode::Finished;
+        return endRun();
     }
     return checkIterationLimit();
+}
+
+StepCode SequentialQuadraticProgramming::endRun()
+{
+    prepareFinalDesign();
+    if (finalDesignWasEvaluated()) {
+        return StepCode::Finished;
+    }
+    // A discrete variable moved to an allowed level (or a start outside a fixed
+    // variable's bound was never evaluated where the engine holds it): the host
+    // evaluates the design it will receive, so that f and the feasible flag
+    // describe it.
+    snapEvaluationPending = true;
+    return StepCode::Evaluate;
+}
+
+bool SequentialQuadraticProgramming::finalDesignWasEvaluated() const
+{
+    const bool compareWithHost = returnedDesign.size() == designVariables.size();
+    for (std::size_t i = 0; i < designVariables.size(); ++i) {
+        const DesignVariable& variable = designVariables[i];
+        if (variable.value != variable.accepted) {
+            return false;
+        }
+        if (!compareWithHost) {
+            continue;
+        }
+        // Publishing converts through normalised coordinates: allow its rounding.
+        const double published = variable.toCallerUnits(variable.value);
+        const double tolerance = 1e-12 * std::max(1.0, std::fabs(published));
+        if (!(std::fabs(published - returnedDesign[i]) <= tolerance)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+StepCode SequentialQuadraticProgramming::receiveSnappedDesign()
+{
+    snapEvaluationPending = false;
+    snapEvaluated = true;
+    feasible = true;
+    for (int j = 0; j < nResponses; ++j) {
+        ResponseRow& row = responseRows[static_cast<std::size_t>(j)];
+        row.acceptedValue = row.value;
+        if (j != objectiveRow && !(row.acceptedValue <= settings().constraintTolerance)) {
+            feasible = false;
+        }
+    }
+    returnedResponses = latestHostResponses;
+    returnedDesign = latestHostDesign;
+    finalDesignPrepared = false;
+    return StepCode::Finished;
 }
 
 void SequentialQuadraticProgramming::recordConstraintHistory()
@@ -299,6 +389,15 @@ void SequentialQuadraticProgramming::writeIterationOutput(bool firstBasePoint)
 
 StepCode SequentialQuadraticProgramming::beginIteration(double*, double*, double** g)
 {
+    if (basePointToJudge) {
+        // The convergence tests run once per base point, whether it was just
+        // evaluated or taken over from the accepted line-search trial.
+        basePointToJudge = false;
+        const StepCode verdict = judgeBasePoint();
+        if (verdict != StepCode::Continue) {
+            return verdict;
+        }
+    }
     const SQPParameter& p = settings();
     return gradientStep(p.gradientMode, p.finiteDifferenceStep, g);
 }
@@ -359,8 +458,7 @@ StepCode SequentialQuadraticProgramming::computeStep(double* x, double*, double*
     if (!allFinite(gradient) || !allFinite(b)) {
         printToConsole(" INTERRUPT DESIGN OPTIMIZATION: THE GRADIENTS ARE NOT FINITE; THE "
                        "CURRENT DESIGN IS RETURNED !!\n");
-        prepareFinalDesign();
-        return StepCode::Finished;
+        return endRun();
     }
     const SQPParameter& p = settings();
     if (iterationCount < p.relaxIterations) {
@@ -391,8 +489,7 @@ StepCode SequentialQuadraticProgramming::computeStep(double* x, double*, double*
     storeStep(solution);
     record.stepNorm = std::sqrt(dot(d, d));
     if (record.stepNorm <= p.stepTolerance) {
-        prepareFinalDesign();
-        return StepCode::Finished;
+        return endRun();
     }
     return StepCode::Continue;
 }
@@ -405,8 +502,7 @@ void SequentialQuadraticProgramming::testLargeViolation()
         if (std::fabs(row.limit) < kNumericZero) {
             continue;
         }
-        const double limitSign = row.limit > 0.0 ? 1.0 : -1.0;
-        largest = std::max(largest, row.acceptedValue - limitSign);
+        largest = std::max(largest, row.acceptedValue - 1.0);
     }
     if (largest > settings().violationThreshold) {
         skipLineSearch = true;
@@ -512,10 +608,12 @@ StepCode SequentialQuadraticProgramming::judgeTrial()
     }
     const bool searchedLongEnough = lineSearchTrials >= p.maxLineSearchTrials;
     if (feasibleTrial && (trialMerit < meritAtStart || searchedLongEnough)) {
+        acceptedTrialEvaluated = true;
         return acceptTrial(alpha);
     }
     if (lineSearchTrials >= p.maxLineSearchTrials + kExtraFeasibilityTrials) {
         setTrialDesign(bestTrialStepLength);
+        acceptedTrialEvaluated = bestTrialStepLength == alpha;
         return acceptTrial(bestTrialStepLength);
     }
     alpha *= p.stepReduction;
@@ -541,6 +639,7 @@ StepCode SequentialQuadraticProgramming::takeWholeStep()
     updatePenalties();
     alpha = settings().initialStepLength;
     setTrialDesign(alpha);
+    acceptedTrialEvaluated = false;
     record.lineSearchTrials = 0;
     lastStepLength = alpha;
     updateMultiplierEstimates(alpha);
@@ -633,7 +732,15 @@ StepCode SequentialQuadraticProgramming::endIteration(double*)
     previousGradient = gradient;
     previousB = b;
     subEvaluationIndex = 0;
-    return StepCode::Evaluate;
+    if (!acceptedTrialEvaluated) {
+        return StepCode::Evaluate; // the design was never evaluated (a whole step)
+    }
+    // The accepted trial's responses are the new base point's: the design is not
+    // evaluated again. The sensitivities kept with the trial serve likewise.
+    acceptedTrialEvaluated = false;
+    takeLatestAsBasePoint(nullptr);
+    basePointToJudge = true;
+    return StepCode::Continue;
 }
 
 // ------------------------------------------------------------------- finish
@@ -649,11 +756,6 @@ void SequentialQuadraticProgramming::finish(double*)
     }
     messageList.emplace_back(feasible ? " FEASIBLE OPTIMUM \n" : " INFEASIBLE OPTIMUM \n");
     report.writeState(designVariables, physicalRows(), true, valuesNormalised);
-    if (report.level >= 1) {
-        for (const std::string& message : messageList) {
-            printToConsole(message.empty() || message.back() != '\n' ? message + "\n" : message);
-        }
-    }
     phase = EnginePhase::Stopped;
 }
 
@@ -662,8 +764,9 @@ void SequentialQuadraticProgramming::prepareFinalDesign()
     for (std::size_t i = 0; i < designVariables.size(); ++i) {
         DesignVariable& variable = designVariables[i];
         const double base = fallBackToPreviousDesign ? variable.startCopy : variable.accepted;
-        variable.value =
-            variable.isDiscrete() ? snapToLevel(variable, base, static_cast<int>(i)) : base;
+        variable.value = variable.isDiscrete() && !snapEvaluated
+                             ? snapToLevel(variable, base, static_cast<int>(i))
+                             : base;
     }
     finalDesignPrepared = true;
 }
@@ -731,6 +834,13 @@ void SequentialQuadraticProgramming::saveState(SQPState& state) const
     state.bestTrialStepLength = bestTrialStepLength;
     state.bestTrialMerit = bestTrialMerit;
     state.skipLineSearch = skipLineSearch;
+    state.acceptedTrialEvaluated = acceptedTrialEvaluated;
+    state.snapEvaluationPending = snapEvaluationPending;
+    state.snapEvaluated = snapEvaluated;
+    state.latestHostResponses = latestHostResponses;
+    state.latestHostDesign = latestHostDesign;
+    state.returnedResponses = returnedResponses;
+    state.returnedDesign = returnedDesign;
     state.relativeChange = record.relativeChange;
     state.stepNorm = record.stepNorm;
     state.reportedLineSearchTrials = record.lineSearchTrials;
@@ -774,6 +884,17 @@ void SequentialQuadraticProgramming::restoreState(const SQPState& state)
     bestTrialStepLength = state.bestTrialStepLength;
     bestTrialMerit = state.bestTrialMerit;
     skipLineSearch = state.skipLineSearch;
+    acceptedTrialEvaluated = state.acceptedTrialEvaluated;
+    snapEvaluationPending = state.snapEvaluationPending;
+    snapEvaluated = state.snapEvaluated;
+    const auto sizedOrEmpty = [](const std::vector<double>& values, std::size_t size) {
+        return values.size() == size ? values : std::vector<double>();
+    };
+    const auto rows = static_cast<std::size_t>(nResponses);
+    latestHostResponses = sizedOrEmpty(state.latestHostResponses, rows);
+    latestHostDesign = sizedOrEmpty(state.latestHostDesign, n);
+    returnedResponses = sizedOrEmpty(state.returnedResponses, rows);
+    returnedDesign = sizedOrEmpty(state.returnedDesign, n);
     record.relativeChange = state.relativeChange;
     record.stepNorm = state.stepNorm;
     record.lineSearchTrials = state.reportedLineSearchTrials;

@@ -81,9 +81,10 @@ TEST(SQPMoveLimit, GrowsAfterFullStepsToItsMaximum)
     EXPECT_DOUBLE_EQ(log.afterSearch[0], 0.375);
     EXPECT_DOUBLE_EQ(log.afterSearch[1], 0.4);
     EXPECT_DOUBLE_EQ(log.afterSearch[2], 0.4);
-    // Base points (start, then after each accepted step): 0, 30, 67.5, 100.
-    std::vector<double> bases;
-    for (std::size_t k = 0; k < driver.evaluated.size(); k += 3) { // base, perturbation, trial
+    // Base points (start, then each accepted trial, which is not evaluated
+    // again): 0, 30, 67.5, 100.
+    std::vector<double> bases{driver.evaluated[0][0]};
+    for (std::size_t k = 2; k < driver.evaluated.size(); k += 2) { // perturbation, trial
         bases.push_back(driver.evaluated[k][0]);
     }
     ASSERT_GE(bases.size(), 4u);
