@@ -523,6 +523,9 @@ StepCode DIRECT::finishSearch()
         for (std::size_t j = 0; j < responseRows.size() && j < bestResponses.size(); ++j) {
             responseRows[j].value = bestResponses[j];
         }
+        if (!isDataSetMode()) {
+            returnedResponses = bestResponses; // the host's values: rows are neither signed nor scaled here
+        }
     }
     report.writeState(designVariables, responseRows, true, true);
     phase = EnginePhase::Stopped;

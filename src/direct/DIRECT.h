@@ -41,6 +41,8 @@ namespace Opt {
 //   at the centre of the box.
 // - History rows: one per iteration with the best point and its F; the final
 //   block holds the best point with the responses evaluated there.
+// - A run that ends hands the best point to x and the host's responses there to
+//   f (not those of the last point evaluated), so that both describe one design.
 class DIRECT : public OptEngine {
 public:
     static constexpr int kMethodCode = 6;

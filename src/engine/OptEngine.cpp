@@ -70,7 +70,7 @@ int OptEngine::step(double* x, double* f, double** g)
             return static_cast<int>(StepCode::Finished);
         }
         if (received == StepCode::Error) {
-            handOverResponses(x, f);
+            handOverResponses(x, f, true);
         }
         if (received == StepCode::CallAgain || received == StepCode::Error) {
             return static_cast<int>(received);
@@ -93,7 +93,7 @@ int OptEngine::step(double* x, double* f, double** g)
         publishDesign(x);
         break;
     case StepCode::Error:
-        handOverResponses(x, f);
+        handOverResponses(x, f, true);
         break;
     default:
         break;
@@ -101,15 +101,16 @@ int OptEngine::step(double* x, double* f, double** g)
     return static_cast<int>(result);
 }
 
-void OptEngine::handOverResponses(double* x, double* f) const
+void OptEngine::handOverResponses(double* x, double* f, bool onlyAsAPair) const
 {
-    if (isDataSetMode()) {
+    const bool pairKnown = returnedDesign.size() == designVariables.size();
+    if (isDataSetMode() || (onlyAsAPair && !pairKnown)) {
         return;
     }
     if (f != nullptr && returnedResponses.size() == static_cast<std::size_t>(nResponses)) {
         std::copy(returnedResponses.begin(), returnedResponses.end(), f);
     }
-    if (x != nullptr && returnedDesign.size() == designVariables.size()) {
+    if (x != nullptr && pairKnown) {
         std::copy(returnedDesign.begin(), returnedDesign.end(), x);
     }
 }

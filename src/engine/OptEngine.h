@@ -35,11 +35,12 @@ namespace Opt {
 //      BeginIteration on Evaluate).
 //   3. Finished, Evaluate, CallAgain and Gradients publish the design; Finished
 //      then runs finish().
-//   4. On Finished (and on Error) in host-array mode, f receives returnedResponses when the
+//   4. On Finished in host-array mode, f receives returnedResponses when the
 //      engine filled them (one value per response), and x receives
 //      returnedDesign when the engine filled it (one value per variable), so that
 //      x and f describe the same evaluated design, to the last bit, when the step
-//      returns; otherwise f keeps the last evaluation.
+//      returns; otherwise f keeps the last evaluation. On Error both are handed
+//      over only together.
 //
 // Publishing (publishDesign) and receiving (storeResponses, called from
 // receiveResponses) happen only in this class, so that a driver can later batch
@@ -152,7 +153,9 @@ private:
     void addVariables(const std::vector<double>& start,
                       const std::vector<std::vector<double>>& bounds);
     StepCode dispatchPhase(double* x, double* f, double** g);
-    void handOverResponses(double* x, double* f) const;
+    // On an error the caller's x holds whatever was published last, so the
+    // responses are handed over only with the design they belong to.
+    void handOverResponses(double* x, double* f, bool onlyAsAPair = false) const;
 };
 
 } // namespace Opt

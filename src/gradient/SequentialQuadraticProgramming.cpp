@@ -364,11 +364,11 @@ std::vector<ResponseRow> SequentialQuadraticProgramming::physicalRows() const
 
 void SequentialQuadraticProgramming::writeIterationOutput(bool firstBasePoint)
 {
-    // The design stands in caller units here: it was published for evaluation.
+    // The base point's design is normalised here (value equals accepted).
     if (firstBasePoint) {
-        report.writeState(designVariables, physicalRows(), false, false);
+        report.writeState(designVariables, physicalRows(), false, true);
     } else {
-        report.writeIteration(RunReport::designTriples(designVariables, false),
+        report.writeIteration(RunReport::designTriples(designVariables, true),
                               RunReport::responsePairs(physicalRows()), iterationCount);
     }
     if (!isDataSetMode()) {

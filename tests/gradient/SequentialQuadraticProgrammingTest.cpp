@@ -291,8 +291,9 @@ TEST(SQPTermination, IterationLimitEndsTheRunWithAMessage)
 
 // Levels 0.25, 0.5, 0.75 inside [0, 1]. Without active constraints the final
 // value rounds down (s = 0); with x >= 0.62 active (its gradient points down)
-// it rounds up, towards feasibility.
-TEST(SQPDiscreteVariables, SnapTowardsFeasibility)
+// it rounds up, towards feasibility. The snapped design is evaluated once more,
+// so that f and the feasible flag describe the design returned.
+TEST(SQPDiscreteVariables, SnapTowardsFeasibilityAndEvaluateTheSnappedDesign)
 {
     const std::vector<std::vector<double>> levels = {{0.0, 0.25, 0.5, 0.75, 1.0}};
     SqpDriver unconstrained({0.2}, levels, 1, sqpReals(), differenceInts());
@@ -301,9 +302,62 @@ TEST(SQPDiscreteVariables, SnapTowardsFeasibility)
     SqpDriver heldUp({0.9}, levels, 2, sqpReals(), differenceInts());
     heldUp.run([](const Point& x) { return Point{x[0], 0.62 - x[0]}; });
     EXPECT_EQ(heldUp.x[0], 0.75);
+    for (const SqpDriver* driver : {&unconstrained, &heldUp}) {
+        EXPECT_EQ(driver->evaluated.back(), driver->x);
+    }
+    EXPECT_TRUE(heldUp.engine->feasible);
 }
 
 // ------------------------------------------------------ data-set mode
+
+// x on [0, 4] from 0 in data-set mode: response 1 the objective (scale 10),
+// response 2 the constraint, evaluated by model(x) into (objective, constraint).
+struct DataSetRun {
+    std::shared_ptr<DataSet> dataSet = std::make_shared<DataSet>();
+    std::shared_ptr<ResponseDefinition> objective = std::make_shared<ResponseDefinition>();
+    std::shared_ptr<ResponseDefinition> constraint = std::make_shared<ResponseDefinition>();
+    int evaluations = 0;
+
+    DataSetRun()
+    {
+        dataSet->engineType = SequentialQuadraticProgramming::kMethodCode;
+        dataSet->bounds = {{0.0, 4.0}};
+        dataSet->designValues = {0.0};
+        dataSet->currentSearchSettings.ints = differenceInts();
+        objective->scale = 10.0;
+        constraint->kind = 1;
+        dataSet->responses = {{1, objective}, {2, constraint}};
+    }
+
+    // Steps the session to its end and returns the last code.
+    int run(OptEngineMain& session, double (*model)(double))
+    {
+        int code = 1;
+        while (code >= 1 && code <= 3 && evaluations < 500) {
+            if (code == 1) {
+                const double x = dataSet->designValues[0];
+                objective->value = x * x;
+                constraint->value = model(x);
+                ++evaluations;
+            }
+            code = session.runOptEngine(nullptr, nullptr, nullptr);
+        }
+        return code;
+    }
+};
+
+// x² subject to x >= 2 written as a lower bound: the row is stored with the
+// negative limit -2 and normalised as (-x + 2)/2, positive exactly when
+// violated (x/|L| - 1 would count it as met everywhere and return x = 0).
+TEST(SQPDataSetMode, LowerBoundIsNormalisedAgainstItsNegativeLimit)
+{
+    DataSetRun run;
+    run.constraint->lower = 2.0;
+    OptEngineMain session(run.dataSet);
+    EXPECT_EQ(run.run(session, [](double x) { return x; }), 0);
+    EXPECT_NEAR(run.dataSet->designValues[0], 2.0, 1e-3);
+    EXPECT_TRUE(session.engine->feasible);
+}
 
 // x² subject to x >= 2 from 0 on [0, 4], in data-set mode: the constraint is a
 // response "12 - 4x" with upper bound 4, normalised by its limit to 2 - x, and
@@ -313,40 +367,19 @@ TEST(SQPDiscreteVariables, SnapTowardsFeasibility)
 // point.
 TEST(SQPDataSetMode, LargeViolationTakesWholeSteps)
 {
-    auto dataSet = std::make_shared<DataSet>();
-    dataSet->engineType = SequentialQuadraticProgramming::kMethodCode;
-    dataSet->bounds = {{0.0, 4.0}};
-    dataSet->designValues = {0.0};
-    dataSet->currentSearchSettings.ints = differenceInts();
-    auto objective = std::make_shared<ResponseDefinition>();
-    objective->scale = 10.0;
-    auto limit = std::make_shared<ResponseDefinition>();
-    limit->kind = 1;
-    limit->upper = 4.0;
-    dataSet->responses = {{1, objective}, {2, limit}};
-    const auto evaluate = [&] {
-        const double x = dataSet->designValues[0];
-        objective->value = x * x;
-        limit->value = 12.0 - 4.0 * x;
-    };
-    OptEngineMain session(dataSet);
+    DataSetRun run;
+    run.constraint->upper = 4.0;
+    OptEngineMain session(run.dataSet);
     auto* engine = dynamic_cast<SequentialQuadraticProgramming*>(session.engine.get());
     ASSERT_NE(engine, nullptr);
     testing::internal::CaptureStdout();
-    int code = 1;
-    int evaluations = 0;
-    while (code >= 1 && code <= 3 && evaluations < 500) {
-        if (code == 1) {
-            evaluate();
-            ++evaluations;
-        }
-        code = session.runOptEngine(nullptr, nullptr, nullptr);
-    }
+    const int code = run.run(session, [](double x) { return 12.0 - 4.0 * x; });
     const std::string output = testing::internal::GetCapturedStdout();
+    const int evaluations = run.evaluations;
     EXPECT_EQ(code, 0);
     EXPECT_TRUE(engine->skipsLineSearch());
     EXPECT_TRUE(engine->feasible);
-    const double x = dataSet->designValues[0];
+    const double x = run.dataSet->designValues[0];
     EXPECT_NEAR(x, 2.0, 1e-3);
     EXPECT_NEAR(engine->responseRows[0].acceptedValue, x * x, 1e-12);
     EXPECT_NEAR(engine->responseRows[1].acceptedValue, 2.0 - x, 1e-12);

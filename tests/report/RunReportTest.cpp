@@ -7,9 +7,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <string>
 
 #include <gtest/gtest.h>
+
+#include "api/zelkor.h"
 
 namespace Opt {
 namespace {
@@ -169,6 +172,47 @@ TEST(RunReport, EveryLevelPrintsItsBlocksByteForByte)
             EXPECT_DOUBLE_EQ(report.objectiveHistory[2][2], 200.0);
         }
     }
+}
+
+int bowl(double* x, int, double* f, int)
+{
+    f[0] = (x[0] - 0.3) * (x[0] - 0.3) + (x[1] + 0.2) * (x[1] + 0.2);
+    f[1] = x[0] + x[1] - 1.0;
+    return 0;
+}
+
+// A whole SQP run through Zelkor prints the report and nothing else: the
+// engine's messages (" FEASIBLE OPTIMUM " ...) stay in the engine. Only the
+// solution time is masked.
+TEST(RunReport, EngineRunPrintsTheWholeReportAndNothingElse)
+{
+    double boxes[2][2] = {{-1.0, 1.0}, {-1.0, 1.0}};
+    double* bounds[2] = {boxes[0], boxes[1]};
+    double x[2] = {0.9, 0.9};
+    double f[2] = {0.0, 0.0};
+    int ints[5] = {-999, -999, -999, 1, -999};
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(Zelkor(1, 2, bowl, 2, x, bounds, 2, f, 0, ints, 0, nullptr, nullptr), 1);
+    const std::string printed = std::regex_replace(
+        testing::internal::GetCapturedStdout(), std::regex("TIME: [0-9.E+-]+"), "TIME: 1.5000E+00");
+    const std::string initial = "\nINITIAL CONDITION\n"
+                                "  OBJECTIVE\n"
+                                "    PID :   0, CUR:  1.57E+00\n"
+                                "  CONSTRAINTS\n"
+                                "    PID :   1, CUR:  8.00E-01 (VIOL.:  8.00E+01%)\n"
+                                "  DESIGN VARIABLES\n"
+                                "    DVID:   0, LOW: -1.00E+00, CUR:  9.00E-01, UPP:  1.00E+00 \n"
+                                "    DVID:   1, LOW: -1.00E+00, CUR:  9.00E-01, UPP:  1.00E+00 \n";
+    const std::string results = "\nOPTIMIZATION RESULTS\n"
+                                "  OBJECTIVE\n"
+                                "    PID :   0, CUR:  2.00E-10\n"
+                                "  CONSTRAINTS\n"
+                                "    PID :   1, CUR: -9.00E-01\n"
+                                "  DESIGN VARIABLES\n"
+                                "    DVID:   0, LOW: -1.00E+00, CUR:  3.00E-01, UPP:  1.00E+00 \n"
+                                "    DVID:   1, LOW: -1.00E+00, CUR: -2.00E-01, UPP:  1.00E+00 \n";
+    EXPECT_EQ(printed,
+              banner() + problemInformation() + initial + kCompleted + results + closingLines());
 }
 
 // An unconstrained problem has no constraint section and records no constraint
