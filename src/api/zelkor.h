@@ -76,7 +76,8 @@ ZELKOR_API ZelkorFatalHandler zelkorSetFatalHandler(ZelkorFatalHandler handler);
  * x (in/out): n starting values in caller units; on return the final design.
  * bounds: n pointers to two doubles (lower, upper); continuous variables only.
  * f (out): m responses written by `evaluate` (objective first, then constraints
- *   g <= 0); on return the responses of the last evaluation.
+ *   g <= 0); on return the host's responses at the design returned in x (an SQP
+ *   run whose discrete snap moved the design evaluates it once more).
  * ints, reals: the method's user parameters (either may be null: defaults). The
  *   positions read are, for ints, 1-3 (DIRECT), 0, 3, 4 (SQP), 1, 5, 6 (GA and
  *   micro-GA), 0, 1, 3-6 (hybrid GA), 0, 1, 8 (SAO); for reals, 0 (DIRECT), 0-3
@@ -226,7 +227,7 @@ extern "C" {
  *              [4] maxEvaluations (3000, at most 10000);
  *   reals (10): [0] penaltyFactor (5.0), [1] targetValue (0: none).
  * x (in/out): n starting values, evaluated first; on return the best design found.
- * f: m responses written by `evaluate`. bounds: n bound lists, [lower, upper]
+ * f: m responses written by `evaluate`; on return those at the best design. bounds: n bound lists, [lower, upper]
  * (more entries make a discrete variable). Silent; returns 1 when the best design
  * violates no constraint, else 0.
  */
@@ -262,7 +263,7 @@ ZELKOR_API int runSQP_Soil(ArrayCallback evaluate, double* x, double* f,
  * than two entries) switches the run to real coding.
  * x (in/out): n values; the engine hands out its own designs from the first
  * step (the start is not evaluated); on return the best design found. f: m
- * responses written by `evaluate`, on return those of the last evaluation.
+ * responses written by `evaluate`, on return those at the best design.
  * Silent; the same seed gives the same designs. Returns 1 when the best design
  * violates no constraint, else 0.
  */
