@@ -223,7 +223,7 @@ StepCode SequentialQuadraticProgramming::stopOnNonFiniteResponse(int row)
     return StepCode::Finished;
 }
 
-void SequentialQuadraticProgramming::takeLatestAsBasePoint(double** g)
+void SequentialQuadraticProgramming::acceptLatestResponses()
 {
     feasible = true;
     for (int j = 0; j < nResponses; ++j) {
@@ -233,14 +233,19 @@ void SequentialQuadraticProgramming::takeLatestAsBasePoint(double** g)
             feasible = false;
         }
     }
+    returnedResponses = latestHostResponses;
+    returnedDesign = latestHostDesign;
+}
+
+void SequentialQuadraticProgramming::takeLatestAsBasePoint(double** g)
+{
+    acceptLatestResponses();
     if (sensitivitiesComeWithResponses()) {
         if (g != nullptr || isDataSetMode()) {
             keepSensitivities(g);
         }
         evaluateGradients();
     }
-    returnedResponses = latestHostResponses;
-    returnedDesign = latestHostDesign;
 }
 
 StepCode SequentialQuadraticProgramming::judgeBasePoint()
@@ -299,16 +304,7 @@ StepCode SequentialQuadraticProgramming::receiveSnappedDesign()
 {
     snapEvaluationPending = false;
     snapEvaluated = true;
-    feasible = true;
-    for (int j = 0; j < nResponses; ++j) {
-        ResponseRow& row = responseRows[static_cast<std::size_t>(j)];
-        row.acceptedValue = row.value;
-        if (j != objectiveRow && !(row.acceptedValue <= settings().constraintTolerance)) {
-            feasible = false;
-        }
-    }
-    returnedResponses = latestHostResponses;
-    returnedDesign = latestHostDesign;
+    acceptLatestResponses();
     finalDesignPrepared = false;
     return StepCode::Finished;
 }

@@ -192,6 +192,9 @@ private:
     StepCode stopOnNonFiniteResponse(int row);
     bool sensitivitiesComeWithResponses() const;
     void keepHostResponses(const double* f);
+    // The latest responses become the current ones (feasible flag, the host's
+    // values to hand back); a base point also takes its sensitivities.
+    void acceptLatestResponses();
     void takeLatestAsBasePoint(double** g);
     StepCode judgeBasePoint();
     StepCode endRun();
