@@ -20,10 +20,12 @@ constexpr double kCentre = 0.5;
 
 LatinHypercube::LatinHypercube(const std::vector<DesignVariable>& designVariables,
                                int sampleCount, int variantCode, int seededFromClock,
-                               bool snapAllFactors, std::vector<int> discreteFactorIndices)
+                               bool snapAllFactors, std::vector<int> discreteFactorIndices,
+                               std::uint32_t seed)
     : DOEBase(designVariables, snapAllFactors, std::move(discreteFactorIndices)),
       variant(variantCode),
-      randomSeeded(seededFromClock)
+      randomSeeded(seededFromClock),
+      fixedSeed(seed)
 {
     if (sampleCount < 0) {
         throw std::invalid_argument("LatinHypercube: sampleCount = " + std::to_string(sampleCount) +
@@ -38,45 +40,32 @@ LatinHypercube::LatinHypercube(const std::vector<DesignVariable>& designVariable
 
 void LatinHypercube::generate()
 {
+    const auto n = static_cast<double>(points().size());
     if (variant == kRandomInCell) {
-        generateRandomInCell();
+        RandomSource generator = randomSeeded != 0 ? RandomSource::fromClock() : RandomSource(fixedSeed);
+        fillFactors([&](int cell) { return (cell + generator.uniform()) / n; });
+    } else if (variant == kCellCorners && points().size() == 1) {
+        std::fill(points()[0].begin(), points()[0].end(), kCentre);
     } else if (variant == kCellCorners) {
-        generateCellCorners();
+        fillFactors([n](int cell) { return cell / (n - 1.0); });
     }
 }
 
-void LatinHypercube::generateRandomInCell()
-{
-    RandomSource generator = randomSeeded != 0 ? RandomSource::fromClock() : RandomSource(0u);
-    auto& rows = points();
-    const auto n = static_cast<double>(rows.size());
-    for (std::size_t j = 0; j < static_cast<std::size_t>(factorCount); ++j) {
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            rows[i][j] = (permutation[i] + generator.uniform()) / n;
-        }
-        shufflePermutation();
-    }
-}
-
-void LatinHypercube::generateCellCorners()
-{
-    auto& rows = points();
-    if (rows.size() == 1) {
-        std::fill(rows[0].begin(), rows[0].end(), kCentre);
-        return;
-    }
-    const auto lastCell = static_cast<double>(rows.size() - 1);
-    for (std::size_t j = 0; j < static_cast<std::size_t>(factorCount); ++j) {
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            rows[i][j] = permutation[i] / lastCell;
-        }
-        shufflePermutation();
-    }
-}
-
-void LatinHypercube::shufflePermutation()
+template <typename CellPosition>
+void LatinHypercube::fillFactors(CellPosition cellPosition)
 {
     LinearCongruentialRandom generator(shuffleSeed());
+    auto& rows = points();
+    for (std::size_t j = 0; j < static_cast<std::size_t>(factorCount); ++j) {
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            rows[i][j] = cellPosition(permutation[i]);
+        }
+        shufflePermutation(generator);
+    }
+}
+
+void LatinHypercube::shufflePermutation(LinearCongruentialRandom& generator)
+{
     const std::size_t n = permutation.size();
     for (std::size_t i = 0; i + 1 < n; ++i) {
         const auto r = static_cast<std::size_t>(generator.next());
@@ -87,7 +76,7 @@ void LatinHypercube::shufflePermutation()
 std::uint32_t LatinHypercube::shuffleSeed() const
 {
     if (randomSeeded == 0) {
-        return 0u;
+        return fixedSeed;
     }
     return static_cast<std::uint32_t>(Platform::epochSeconds());
 }
