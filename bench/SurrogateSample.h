@@ -71,9 +71,9 @@ inline std::vector<DesignVariable> variablesOf(const Bench::TestFunction& f)
 
 // A random Latin hypercube (McKay, Beckman and Conover 1979): every variable's
 // range cut into count cells, one point per cell, the cells of each variable
-// shuffled independently. Drawn here from one MT19937 per sample rather than by
-// the library's LatinHypercube, whose fixed-seed mode applies the same shuffle
-// cycle to every variable, a structured design that would favour no model.
+// shuffled independently. Drawn here from one MT19937 per sample, so that the
+// samples of the surrogate benches stay the same whatever becomes of the
+// library's LatinHypercube (bench/LhsBench.cpp measures that one beside SciPy).
 inline Points latinHypercube(std::size_t variables, int count, std::mt19937& random)
 {
     const auto n = static_cast<std::size_t>(count);
