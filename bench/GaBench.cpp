@@ -27,6 +27,7 @@
 #include "api/zelkor.h"
 #include "ga/HybridGA.h"
 #include "session/EngineBuilder.h"
+#include "tests/ga/GATestSupport.h"
 
 #ifdef ZELKOR_BENCH_WITH_PAGMO
 #include <pagmo/algorithms/sga.hpp>
@@ -108,17 +109,6 @@ void weldedBeam(const double* x, double* f)
     f[7] = 1.0 - critical / load;
 }
 
-void spring(const double* x, double* f)
-{
-    const double d = x[0], coil = x[1], turns = x[2];
-    f[0] = (turns + 2.0) * coil * d * d;
-    f[1] = 1.0 - coil * coil * coil * turns / (71785.0 * std::pow(d, 4));
-    f[2] = (4.0 * coil * coil - d * coil) / (12566.0 * (coil * d * d * d - std::pow(d, 4))) +
-           1.0 / (5108.0 * d * d) - 1.0;
-    f[3] = 1.0 - 140.45 * d / (coil * coil * turns);
-    f[4] = (coil + d) / 1.5 - 1.0;
-}
-
 std::vector<Problem> problems()
 {
     return {
@@ -129,7 +119,7 @@ std::vector<Problem> problems()
         {"pressure vessel", {0.0625, 0.0625, 10.0, 10.0}, {6.1875, 6.1875, 200.0, 200.0}, 4,
          5885.3328, pressureVessel},
         {"welded beam", {0.1, 0.1, 0.1, 0.1}, {2.0, 10.0, 10.0, 2.0}, 7, 1.724852, weldedBeam},
-        {"spring", {0.05, 0.25, 2.0}, {2.0, 1.3, 15.0}, 4, 0.012665, spring},
+        {"spring", {0.05, 0.25, 2.0}, {2.0, 1.3, 15.0}, 4, 0.012665, Opt::GATesting::springDesign},
     };
 }
 

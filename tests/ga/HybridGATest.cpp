@@ -148,18 +148,9 @@ TEST(HybridGAWithSqp, SixHumpCamelThroughZelkor)
     EXPECT_NEAR(std::fabs(x[1]), 0.7127, 1e-3);
 }
 
-// Tension/compression spring (Belegundu 1982, Arora 1989): wire diameter d, coil
-// diameter D and active coils N; best known weight 0.012665 (Coello 2000).
-// Constraints scaled to order one, feasible at or below 0.
 int spring(double* x, int, double* f, int)
 {
-    const double d = x[0], coil = x[1], turns = x[2];
-    f[0] = (turns + 2.0) * coil * d * d;
-    f[1] = 1.0 - coil * coil * coil * turns / (71785.0 * std::pow(d, 4));
-    f[2] = (4.0 * coil * coil - d * coil) / (12566.0 * (coil * d * d * d - std::pow(d, 4))) +
-           1.0 / (5108.0 * d * d) - 1.0;
-    f[3] = 1.0 - 140.45 * d / (coil * coil * turns);
-    f[4] = (coil + d) / 1.5 - 1.0;
+    GATesting::springDesign(x, f);
     return 0;
 }
 
