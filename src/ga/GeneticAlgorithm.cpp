@@ -47,10 +47,6 @@ GeneticAlgorithm::GeneticAlgorithm(const std::vector<double>& start,
 {
     construct(std::move(record), reals, ints, forcesRealCoding);
     startReport(reportLevel, methodCode, 0);
-    // The report level decides whether the history is kept, so the store follows it.
-    if (recordsHistory()) {
-        allocateResponseStore(populationSize());
-    }
 }
 
 GeneticAlgorithm::GeneticAlgorithm(std::shared_ptr<DataSet> sharedDataSet,
@@ -107,6 +103,7 @@ void GeneticAlgorithm::construct(std::shared_ptr<GAParameter> record,
     stallCount = 0;
     feasible = false;
     previousBest = kInfinity;
+    allocateResponseStore(populationSize());
     repository = std::make_shared<GARepository>();
     if (record->useRepository == 1) {
         constexpr int kLargestReservation = 100000;
@@ -239,22 +236,13 @@ void GeneticAlgorithm::normaliseDesign(const double*)
     evaluationPending = false;
 }
 
-double GeneticAlgorithm::constraintViolation(const ResponseRow& row) const
+double GeneticAlgorithm::constraintViolation(double value, const ResponseRow& row) const
 {
-    const double v = row.value;
     if (!isDataSetMode()) {
-        return v;
+        return value;
     }
-    const double b = row.limit;
-    const double s = static_cast<double>(row.sign);
-    if (settings().penalty >= 0.0) {
-        return std::fabs(b) < kNumericZero ? v : v / (b * s) - kDataSetMargin * s;
-    }
-    if (std::fabs(b) < kNumericZero) {
-        const double scale = std::fabs(row.scale) < kNumericZero ? 1.0 : row.scale;
-        return v / scale - kDataSetMargin;
-    }
-    return v / b - kDataSetMargin;
+    const double allowance = std::fabs(row.limit) < kNumericZero ? 0.0 : kDataSetAllowance;
+    return normalisedConstraint(value, row) - allowance;
 }
 
 void GeneticAlgorithm::computeFitness(int individual)
@@ -269,7 +257,7 @@ void GeneticAlgorithm::computeFitness(int individual)
         if (static_cast<int>(j) == objectiveRow) {
             objective = responseRows[j].value;
         } else {
-            violation += std::max(constraintViolation(responseRows[j]), 0.0);
+            violation += std::max(constraintViolation(responseRows[j].value, responseRows[j]), 0.0);
         }
     }
     double value = penalty >= 0.0 ? objective + penalty * violation : objective;
@@ -280,7 +268,7 @@ void GeneticAlgorithm::computeFitness(int individual)
         violation = kInfinity;
     }
     fitness[static_cast<std::size_t>(individual)] = {value, violation};
-    if (recordsHistory() && individual < static_cast<int>(responseStore.size())) {
+    if (individual < static_cast<int>(responseStore.size())) {
         std::vector<double>& stored = responseStore[static_cast<std::size_t>(individual)];
         stored.resize(responseRows.size());
         for (std::size_t j = 0; j < responseRows.size(); ++j) {
@@ -510,12 +498,15 @@ void GeneticAlgorithm::recordGeneration()
 StepCode GeneticAlgorithm::concludeRun()
 {
     decodeIntoDesign(bestIndex);
-    if (recordsHistory() && bestIndex < static_cast<int>(responseStore.size())) {
+    if (bestIndex < static_cast<int>(responseStore.size())) {
         const std::vector<double>& values = responseStore[static_cast<std::size_t>(bestIndex)];
-        for (std::size_t j = 0; j < responseRows.size() && j < values.size(); ++j) {
-            responseRows[j].value = values[j];
+        returnedResponses = values;
+        if (recordsHistory()) {
+            for (std::size_t j = 0; j < responseRows.size() && j < values.size(); ++j) {
+                responseRows[j].value = values[j];
+            }
+            report.writeState(designVariables, responseRows, true, true);
         }
-        report.writeState(designVariables, responseRows, true, true);
     }
     phase = EnginePhase::Stopped;
     return StepCode::Finished;

@@ -43,16 +43,24 @@ namespace Opt {
 //   it is never the best and never wins a tournament against a number.
 // - The first generation cannot count as a stall (the previous best starts at
 //   +infinity).
-// - In data-set mode a constraint row without a limit is divided by its scale, or
-//   by 1 when the scale is unset.
+// - In data-set mode a constraint row without a limit counts by its value, divided
+//   by its scale when one is set.
+// - The host's responses of every individual are kept, so that a finished run hands
+//   back in f the responses of the design it returns in x (the fitness records hold
+//   penalised or normalised values).
 // - Only population designs go into the repository; evaluations made for other
 //   purposes (the hybrid's local searches) do not.
+//
+// Deviation: in data-set mode a constraint's violation is (v - L)/|L| - 1e-5 (v the
+// row's signed value, L its signed limit), not v/|L| - 1.00001, so that a lower
+// bound (a negative limit) is judged correctly under both constraint treatments.
 class GeneticAlgorithm : public OptEngine {
 public:
     static constexpr int kMethodCode = 1;
     static constexpr bool kForcesRealCoding = true;
     static constexpr const char* kName = "GeneticAlgorithm";
-    static constexpr double kDataSetMargin = 1.00001; // constraint limit scaled by it in data-set mode
+    // Data-set mode: how far past its limit a constraint may go, as a share of |limit|.
+    static constexpr double kDataSetAllowance = 1e-5;
 
     enum class StopReason { None, Stall, Generations, Evaluations };
 
@@ -137,8 +145,9 @@ protected:
     void appendElite();
     // The fitness of individual i from the response rows.
     void computeFitness(int individual);
-    // The violation of one constraint row as the fitness sees it.
-    double constraintViolation(const ResponseRow& row) const;
+    // The violation of a constraint row with the given value, as the fitness sees it
+    // (positive when violated).
+    double constraintViolation(double value, const ResponseRow& row) const;
     // Writes the decoded individual into the design variables' values (normalised).
     void decodeIntoDesign(int individual);
     int tournament(int a, int b, int pair);

@@ -10,6 +10,12 @@
 
 namespace Opt {
 
+namespace {
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+} // namespace
+
 HybridGA::HybridGA(const std::vector<double>& start, const std::vector<std::vector<double>>& bounds,
                    int responseCount, const std::vector<double>& reals, const std::vector<int>& ints,
                    int reportLevel)
@@ -91,7 +97,7 @@ StepCode HybridGA::startTask()
     }
     innerEngine = std::make_shared<OptEngineMain>(nDesignVariables, nResponses, start, innerBounds,
                                                   innerReals.data(), innerInts.data(),
-                                                  kInnerEngineType, 0);
+                                                  kInnerEngineType, kInnerReportLevel);
     task.started = true;
     publishStart = true;
     return StepCode::Evaluate;
@@ -120,6 +126,7 @@ StepCode HybridGA::continueTask(double* x, double* f, double** g)
         if (!rules.innerErrorEndsTask) {
             return StepCode::Error;
         }
+        // The individual keeps its string and fitness; only this search is lost.
         innerEngine.reset();
         ++currentTask;
         return computeStep(x, f, g);
@@ -133,18 +140,19 @@ void HybridGA::finishTask(const double* x, const double* f)
     for (int i = 0; i < nDesignVariables; ++i) {
         optimum.push_back(designVariables[static_cast<std::size_t>(i)].toNormalised(x[i]));
     }
-    std::vector<double> responses;
-    for (std::size_t j = 0; j < responseRows.size(); ++j) {
-        responses.push_back(isDataSetMode() ? responseRows[j].value : f[j]);
+    // In data-set mode the inner engine saw the constraint rows shifted by their
+    // limits; the rows' own values are those responses shifted back.
+    std::vector<double> responses(f, f + responseRows.size());
+    if (isDataSetMode()) {
+        for (std::size_t j = 0; j < responseRows.size(); ++j) {
+            responses[j] += static_cast<int>(j) == objectiveRow ? 0.0 : responseRows[j].limit;
+        }
     }
     locallyImprovedFitness(individual, responses);
     if (coding() != GAGenomes::kBinary) {
         genomes->assignReal(individual, optimum);
     }
     genomes->setLocallyImproved(individual);
-    if (recordsHistory() && individual < static_cast<int>(responseStore.size())) {
-        responseStore[static_cast<std::size_t>(individual)] = responses;
-    }
     innerEngine.reset();
     ++currentTask;
 }
@@ -158,42 +166,29 @@ StepCode HybridGA::finishLocalSearch()
     return StepCode::Continue;
 }
 
-void HybridGA::locallyImprovedFitness(int individual, const std::vector<double>& r)
+void HybridGA::locallyImprovedFitness(int individual, const std::vector<double>& responses)
 {
     if (individual < 0 || individual >= static_cast<int>(fitness.size())) {
         return;
     }
+    for (std::size_t j = 0; j < responseRows.size() && j < responses.size(); ++j) {
+        responseRows[j].value = responses[j];
+    }
+    computeFitness(individual);
+    if (rules.valueWithoutLimit || settings().penalty < 0.0 || isDataSetMode()) {
+        return;
+    }
+    // The rule as first written divides each constraint by its limit, 0 here: any
+    // constraint at or above 0 makes the fitness infinite (r / 0 - 1 is +infinity,
+    // or not a number at 0), and no violation is recorded.
+    bool touchesALimit = false;
+    for (std::size_t j = 0; j < responseRows.size(); ++j) {
+        touchesALimit |= static_cast<int>(j) != objectiveRow && !(responseRows[j].value < 0.0);
+    }
+    const double objective = responseRows[static_cast<std::size_t>(objectiveRow)].value;
     Fitness& record = fitness[static_cast<std::size_t>(individual)];
-    record = Fitness();
-    const double penalty = settings().penalty;
-    double objective = 0.0;
-    double sum = 0.0;
-    for (std::size_t k = 0; k < responseRows.size() && k < r.size(); ++k) {
-        if (static_cast<int>(k) == objectiveRow) {
-            objective = r[k];
-            continue;
-        }
-        const ResponseRow& row = responseRows[k];
-        const bool noLimit = std::fabs(row.limit) < kNumericZero;
-        double term = 0.0;
-        if (penalty >= 0.0) {
-            term = rules.valueWithoutLimit && noLimit ? r[k] : r[k] / row.limit - 1.0;
-        } else if (!isDataSetMode()) {
-            term = r[k];
-        } else {
-            const double scale = std::fabs(row.scale) < kNumericZero ? 1.0 : row.scale;
-            term = ((noLimit ? r[k] / scale : r[k] / row.limit) - kDataSetMargin) * row.sign;
-        }
-        sum += std::max(term, 0.0);
-    }
-    double value = penalty >= 0.0 ? objective + penalty * sum : objective;
-    if (std::isnan(value)) {
-        value = std::numeric_limits<double>::infinity();
-    }
-    record.value = value;
-    if (penalty < 0.0 || rules.valueWithoutLimit) {
-        record.violation = std::isnan(sum) ? std::numeric_limits<double>::infinity() : sum;
-    }
+    record.value = touchesALimit || std::isnan(objective) ? kInfinity : objective;
+    record.violation = 0.0;
 }
 
 void HybridGA::publishDesign(double* x)

@@ -16,23 +16,9 @@ namespace Opt {
 // type 0, built through an inner OptEngineMain from the settings at positions 20
 // to 31 of the host arrays, on the variables' [lower, upper] boxes). The inner
 // engine's designs pass through the same driver and host callback as the GA's;
-// its optimum replaces the individual's real string, and the individual's
-// fitness is recomputed from the responses the inner run ended with.
-//
-// Fitness of a locally improved individual: with P >= 0 it is objective +
-// P * sum max(r_k / b_k - 1, 0) over the constraint rows with limits b_k, and its
-// violation record 0; with P < 0 it is the objective with the violation sum of
-// max(r_k, 0) in host-array mode (data-set mode: max((r_k / b_k - 1.00001) s_k, 0)).
-// In host-array mode every limit is 0, so with P >= 0 a result with any positive
-// constraint value (a local optimum within the inner engine's tolerance) gets an
-// infinite fitness, and one with a constraint exactly 0 a fitness that is not a
-// number, counted as infinite. Rules::valueWithoutLimit switches to the GA's own
-// violation (r_k when |b_k| is below the numeric zero) for comparison.
-//
-// An error of the inner engine (for the SQP engine, incompatible constraints at
-// an infeasible start) is passed on and ends the whole run with -1.
-// Rules::innerErrorEndsTask instead leaves that individual as it was and goes on
-// with the next task, for comparison.
+// its optimum replaces the individual's real string, and the responses the inner
+// run ended with become the individual's: its fitness is computed from them by the
+// rule every other individual is judged by.
 //
 // Decisions where behaviour was open:
 // - Exchanges: a task's start design is handed to the host first (the inner engine
@@ -42,13 +28,25 @@ namespace Opt {
 //   step, so no design is evaluated twice between tasks.
 // - A gradient request answered by the driver is not counted as an evaluation.
 // - Local-search evaluations count towards the evaluation budget but do not enter
-//   the repository; the history's stored responses of an improved individual are
-//   replaced by those the inner run ended with.
+//   the repository.
 // - With binary coding the strings are not changed by the local search (only the
 //   fitness record is), as there is no real string to take the optimum.
 // - In data-set mode the inner engine gets arrays of its own: the data set's
 //   signed responses with constraint rows shifted by their limits, so that the
 //   inner engine sees constraints satisfied at or below 0.
+// - The design a run returns may be a locally improved individual's: its string is
+//   the inner optimum normalised, so the returned design matches the one whose
+//   responses are handed back up to the rounding of normalising and back.
+//
+// Deviations, each with the rule as first written behind Rules for comparison:
+// - An inner run that ends in an error (for the SQP engine, incompatible
+//   constraints or a failed step) leaves the individual as it was and the run goes
+//   on with the next search, instead of ending the whole run with -1.
+// - An improved individual's constraint without a limit (every constraint in
+//   host-array mode) counts by its value, instead of being divided by its limit 0,
+//   which made the fitness of any result touching a constraint infinite.
+// - The inner runs print nothing: they are built with a negative report level, so
+//   their console lines (interruptions included) do not reach the host's console.
 class HybridGA : public MicroGA {
 public:
     static constexpr int kMethodCode = 5;
@@ -65,10 +63,13 @@ public:
         bool started = false;
     };
 
-    // Rules open to change from C++ only, for experiments.
+    static constexpr int kInnerReportLevel = -1; // the inner runs print nothing
+
+    // Rules open to change from C++ only, for experiments: false restores the rule
+    // as first written (in host-array mode for valueWithoutLimit).
     struct Rules {
-        bool valueWithoutLimit = false;  // a constraint without limit counts with its value
-        bool innerErrorEndsTask = false; // an inner error leaves the individual and goes on
+        bool valueWithoutLimit = true;  // a constraint without limit counts with its value
+        bool innerErrorEndsTask = true; // an inner error leaves the individual and goes on
     };
 
     HybridGA(const std::vector<double>& start, const std::vector<std::vector<double>>& bounds,

@@ -98,7 +98,7 @@ void MicroGA::copyBestRecordToElite()
     if (settings().penalty < 0.0) {
         elite.violation = best.violation;
     }
-    if (recordsHistory() && !responseStore.empty()) {
+    if (!responseStore.empty()) {
         responseStore.back() = responseStore[static_cast<std::size_t>(bestIndex)];
     }
 }

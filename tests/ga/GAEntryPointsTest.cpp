@@ -43,6 +43,9 @@ TEST_F(GAEntryPoints, RunGaTakesTheCountsFromTheVectorsAndTimesBothSides)
     EXPECT_NE(designs.front(), (std::vector<double>{0.9, 0.9})) << "the start is not evaluated";
     EXPECT_NEAR(x[0], 0.25, 0.05);
     EXPECT_NEAR(x[1], -0.5, 0.05);
+    std::vector<double> atX(2);
+    bowlArray(x.data(), atX.data());
+    EXPECT_EQ(f, atX) << "f holds the responses of the returned design, not of the last one";
     EXPECT_GE(evaluationSeconds, 0.0) << "both counters written";
     EXPECT_GE(engineSeconds, 0.0);
 }
@@ -86,6 +89,9 @@ TEST_F(GAEntryPoints, MicroGaVectorAndArrayFormsHandOutTheSameDesigns)
     runMicroGA_ptr(bowlArray, y.data(), f.data(), &bounds, 2, 2, reals.data(), ints.data());
     EXPECT_EQ(designs, viaVectors);
     EXPECT_EQ(x, y);
+    std::vector<double> atX(2);
+    bowlArray(x.data(), atX.data());
+    EXPECT_EQ(f, atX) << "f holds the responses of the returned design";
 }
 
 } // namespace

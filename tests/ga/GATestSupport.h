@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <functional>
 #include <vector>
 
@@ -10,6 +11,21 @@
 namespace Opt::GATesting {
 
 using Model = std::function<std::vector<double>(const std::vector<double>&)>;
+
+// Tension/compression spring (Belegundu 1982, Arora 1989): wire diameter d, coil
+// diameter D and active coils N on [0.05, 2] x [0.25, 1.3] x [2, 15]; best known
+// weight 0.012665 (Coello 2000). f[0] is the weight, f[1] to f[4] the constraints
+// scaled to order one, feasible at or below 0. The GA bench solves it too.
+inline void springDesign(const double* x, double* f)
+{
+    const double d = x[0], coil = x[1], turns = x[2];
+    f[0] = (turns + 2.0) * coil * d * d;
+    f[1] = 1.0 - coil * coil * coil * turns / (71785.0 * std::pow(d, 4));
+    f[2] = (4.0 * coil * coil - d * coil) / (12566.0 * (coil * d * d * d - std::pow(d, 4))) +
+           1.0 / (5108.0 * d * d) - 1.0;
+    f[3] = 1.0 - 140.45 * d / (coil * coil * turns);
+    f[4] = (coil + d) / 1.5 - 1.0;
+}
 
 // Integer settings with only the population, the generation count and the seed set.
 inline std::vector<int> gaInts(int population, int generations, int seed, int count = GAParameter::kIntCount)

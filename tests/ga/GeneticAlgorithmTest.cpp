@@ -184,6 +184,41 @@ TEST(GeneticAlgorithmReference, RealCodingFindsTheBowlMinimum)
     for (std::size_t i = 0; i < 3; ++i) {
         EXPECT_NEAR(x[i], optimum[i], 0.02) << i;
     }
+    double atX = 0.0;
+    shiftedBowl(x.data(), &atX);
+    EXPECT_EQ(f[0], atX) << "f holds the responses of the returned design";
+}
+
+// Data-set mode: minimise (x - 1)^2 on [0, 5] with the response x bounded below by
+// 2 (a row with the negative limit -2). The optimum is x = 2; the unconstrained
+// minimum 1 is infeasible. A lower bound judged as if it were an upper one would
+// end near 1.
+TEST(GeneticAlgorithmDataSet, LowerBoundHoldsUnderPenaltyAndFeasibilityFirst)
+{
+    for (double penalty : {100.0, -1.0}) {
+        auto dataSet = std::make_shared<DataSet>();
+        dataSet->bounds = {{0.0, 5.0}};
+        dataSet->designValues = {4.0};
+        auto objective = std::make_shared<ResponseDefinition>();
+        auto bounded = std::make_shared<ResponseDefinition>();
+        bounded->kind = 1;
+        bounded->lower = 2.0;
+        dataSet->responses = {{1, objective}, {2, bounded}};
+        GeneticAlgorithm ga(dataSet, gaReals(penalty), gaInts(30, 60, 5));
+        int code = 3;
+        while (code == 1 || code == 2 || code == 3) {
+            code = ga.step(nullptr, nullptr, nullptr);
+            if (code == 1) {
+                const double x = dataSet->designValues[0];
+                objective->value = (x - 1.0) * (x - 1.0);
+                bounded->value = x;
+            }
+        }
+        ASSERT_EQ(code, 0);
+        const double x = dataSet->designValues[0];
+        EXPECT_GE(x, 2.0 - 2.0 * GeneticAlgorithm::kDataSetAllowance) << "penalty " << penalty;
+        EXPECT_NEAR(x, 2.0, 0.05) << "penalty " << penalty;
+    }
 }
 
 } // namespace
