@@ -1,7 +1,10 @@
-// SQP benchmark: the Hock-Schittkowski reference table solved through Zelkor
-// method 1 with forward differences and with host gradients (evaluations,
-// final error, feasibility), and the time of the dual active-set QP solver on
-// random strictly convex QPs with n = m = 10, 50, 200 (median of repeats).
+// SQP benchmark: the Hock-Schittkowski reference table and the curved valleys
+// (HS1-HS5, HS38) solved through Zelkor method 1 with forward differences and
+// with host gradients (evaluations, final error, feasibility); the engine's
+// rules changed one at a time from C++ (the merit's weighting before and after,
+// and two proposed changes of the line search); and the time of the dual
+// active-set QP solver on random strictly convex QPs with n = m = 10, 50, 200
+// (median of repeats).
 //
 // The side-by-side comparison with SciPy's SLSQP is bench/sqp_vs_slsqp.py,
 // which loads the shared library and runs both on the same problems.
@@ -9,6 +12,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "../tests/gradient/HockSchittkowskiProblems.h"
@@ -46,7 +50,21 @@ struct Outcome {
     int feasible = 0;
 };
 
-Outcome solve(const HockSchittkowskiProblem& problem, int gradientMode, double objectiveTolerance)
+using ProblemTable = std::vector<HockSchittkowskiProblem>;
+
+// The valleys run up to 200 iterations: at the default 30 the runs that crawl
+// along the valley floor end by the iteration limit, which hides how they crawl.
+constexpr int kValleyIterations = 200;
+constexpr int kDefaultIterations = -999;
+constexpr double kDefaultTolerance = -999.0;
+
+double relativeError(const HockSchittkowskiProblem& problem, double objective)
+{
+    return std::fabs(objective - problem.optimum) / std::max(1.0, std::fabs(problem.optimum));
+}
+
+Outcome solve(const HockSchittkowskiProblem& problem, int gradientMode, double objectiveTolerance,
+              int maxIterations)
 {
     activeProblem = &problem;
     responseCalls = 0;
@@ -63,7 +81,7 @@ Outcome solve(const HockSchittkowskiProblem& problem, int gradientMode, double o
     for (auto& box : boxes) {
         bounds.push_back(box.data());
     }
-    int ints[5] = {-999, -999, -999, gradientMode, -999};
+    int ints[5] = {maxIterations, -999, -999, gradientMode, -999};
     double reals[4] = {objectiveTolerance, -999.0, -999.0, -999.0};
     Outcome outcome;
     outcome.feasible = Zelkor(1, 0, respond, n, x.data(), bounds.data(), m, f.data(), 0, ints, 0,
@@ -71,29 +89,31 @@ Outcome solve(const HockSchittkowskiProblem& problem, int gradientMode, double o
     std::vector<double> final(static_cast<std::size_t>(m));
     problem.responses(x.data(), final.data());
     outcome.objective = final[0];
-    outcome.relativeError =
-        std::fabs(final[0] - problem.optimum) / std::max(1.0, std::fabs(problem.optimum));
+    outcome.relativeError = relativeError(problem, final[0]);
     outcome.largestConstraint = m > 1 ? *std::max_element(final.begin() + 1, final.end()) : 0.0;
     return outcome;
 }
 
-void referenceProblems(double objectiveTolerance)
+void referenceProblems(const ProblemTable& problems, double objectiveTolerance, int maxIterations)
 {
-    if (objectiveTolerance < 0.0) {
-        std::printf("Hock-Schittkowski problems through Zelkor method 1 (default settings)\n");
-    } else {
-        std::printf("Hock-Schittkowski problems through Zelkor method 1 (objectiveTolerance %g)\n",
-                    objectiveTolerance);
+    char tolerance[32] = "default";
+    if (objectiveTolerance >= 0.0) {
+        std::snprintf(tolerance, sizeof tolerance, "%g", objectiveTolerance);
     }
+    std::printf("Through Zelkor method 1 (objectiveTolerance %s, maxIterations %s)\n", tolerance,
+                maxIterations < 0 ? "default" : std::to_string(maxIterations).c_str());
     std::printf("%-6s %3s %3s | %-34s | %-40s\n", "", "", "",
                 "forward differences", "host gradients");
     std::printf("%-6s %3s %3s | %6s %11s %10s %3s | %6s %5s %11s %10s %3s\n", "problem", "n",
                 "m", "evals", "rel.error", "max g", "ok", "evals", "grads", "rel.error", "max g",
                 "ok");
-    for (const HockSchittkowskiProblem& problem : Opt::Reference::hockSchittkowskiProblems()) {
-        const Outcome differences = solve(problem, 1, objectiveTolerance);
+    int totals[2] = {0, 0};
+    for (const HockSchittkowskiProblem& problem : problems) {
+        const Outcome differences = solve(problem, 1, objectiveTolerance, maxIterations);
         const int differenceEvaluations = responseCalls;
-        const Outcome host = solve(problem, 3, objectiveTolerance);
+        const Outcome host = solve(problem, 3, objectiveTolerance, maxIterations);
+        totals[0] += differenceEvaluations;
+        totals[1] += responseCalls;
         std::printf("%-7s %3d %3d | %6d %11.2e %10.2e %3s | %6d %5d %11.2e %10.2e %3s\n",
                     problem.name.c_str(), problem.nVariables(), problem.nResponses - 1,
                     differenceEvaluations, differences.relativeError,
@@ -101,17 +121,16 @@ void referenceProblems(double objectiveTolerance)
                     responseCalls, gradientCalls, host.relativeError, host.largestConstraint,
                     host.feasible ? "yes" : "no");
     }
+    std::printf("%-15s | %6d %27s | %6d\n", "total", totals[0], "", totals[1]);
     std::printf("(rel.error: |f - f*| / max(1, |f*|) at the final design; max g: largest "
                 "constraint value there)\n\n");
 }
 
 // One run with forward differences through a session of our own, so that the
-// engine's rules can be changed; returns the evaluations made and counts in
-// repeats those of the design evaluated just before (the accepted trial
-// evaluated again as the next base point).
+// engine's rules can be changed; returns the evaluations made.
 int solveWithRules(const HockSchittkowskiProblem& problem,
-                   const Opt::SequentialQuadraticProgramming::Rules& rules, Outcome& outcome,
-                   int& repeats)
+                   const Opt::SequentialQuadraticProgramming::Rules& rules,
+                   double objectiveTolerance, int maxIterations, Outcome& outcome)
 {
     const int n = problem.nVariables();
     const int m = problem.nResponses;
@@ -121,7 +140,9 @@ int solveWithRules(const HockSchittkowskiProblem& problem,
     }
     std::vector<int> ints(12, -999);
     std::vector<double> reals(12, -999.0);
+    ints[3] = maxIterations;
     ints[5] = 1; // forward differences
+    reals[0] = objectiveTolerance;
     std::vector<double> x = problem.start;
     std::vector<double> f(static_cast<std::size_t>(m));
     Opt::OptEngineMain session(n, m, x, bounds, reals.data(), ints.data(),
@@ -129,7 +150,6 @@ int solveWithRules(const HockSchittkowskiProblem& problem,
     std::static_pointer_cast<Opt::SequentialQuadraticProgramming>(session.engine)->setRules(rules);
     problem.responses(x.data(), f.data());
     int evaluations = 1;
-    std::vector<double> last = x;
     int state = 3;
     while (true) {
         state = session.runOptEngine(x.data(), f.data(), nullptr);
@@ -139,48 +159,92 @@ int solveWithRules(const HockSchittkowskiProblem& problem,
         if (state == 1) {
             problem.responses(x.data(), f.data());
             ++evaluations;
-            repeats += x == last ? 1 : 0;
-            last = x;
         }
     }
     problem.responses(x.data(), f.data());
-    outcome.relativeError =
-        std::fabs(f[0] - problem.optimum) / std::max(1.0, std::fabs(problem.optimum));
+    outcome.relativeError = relativeError(problem, f[0]);
     outcome.largestConstraint = m > 1 ? *std::max_element(f.begin() + 1, f.end()) : 0.0;
     outcome.feasible = state == 0 && outcome.largestConstraint <= 1e-4;
     return evaluations;
 }
 
-// The merit weights a violation |g_j| by the QP multiplier u_j. On HS34 with
-// forward differences that weight is too small near the solution: every full
-// step raises the merit slightly, the search shrinks the step ten times and the
-// run ends infeasible. Weighting by the penalty r_j >= |u_j| is the change
-// measured beside it.
-void meritExperiment()
+struct RuleVariant {
+    const char* name;
+    Opt::SequentialQuadraticProgramming::Rules rules;
+};
+
+// Each problem once per variant, side by side, with the total evaluations.
+void compareRules(const ProblemTable& problems, const RuleVariant (&variants)[2],
+                  double objectiveTolerance, int maxIterations, int (&totals)[2])
 {
-    std::printf("Merit weighting of violations, forward differences, default settings\n");
-    std::printf("%-7s | %-30s | %-30s\n", "", "u_j |g_j| (the engine's rule)", "r_j |g_j|");
-    std::printf("%-7s | %6s %11s %10s %3s| %6s %11s %10s %3s\n", "problem", "evals", "rel.error",
-                "max g", "ok", "evals", "rel.error", "max g", "ok");
-    int totals[2] = {0, 0};
-    int repeats[2] = {0, 0};
-    for (const HockSchittkowskiProblem& problem : Opt::Reference::hockSchittkowskiProblems()) {
+    for (const HockSchittkowskiProblem& problem : problems) {
         std::printf("%-7s |", problem.name.c_str());
-        for (int variant = 0; variant < 2; ++variant) {
-            Opt::SequentialQuadraticProgramming::Rules rules;
-            rules.violationWeightedByPenalty = variant == 1;
+        for (int k = 0; k < 2; ++k) {
             Outcome outcome;
-            const int evaluations = solveWithRules(problem, rules, outcome, repeats[variant]);
-            totals[variant] += evaluations;
+            const int evaluations =
+                solveWithRules(problem, variants[k].rules, objectiveTolerance, maxIterations, outcome);
+            totals[k] += evaluations;
             std::printf(" %6d %11.2e %10.2e %3s%s", evaluations, outcome.relativeError,
                         outcome.largestConstraint, outcome.feasible ? "yes" : "no",
-                        variant == 0 ? "|" : "\n");
+                        k == 0 ? " |" : "\n");
         }
     }
-    std::printf("%-7s | %6d %27s| %6d\n", "total", totals[0], "", totals[1]);
-    std::printf("%-7s | %6d %27s| %6d\n", "repeats", repeats[0], "", repeats[1]);
-    std::printf("(repeats: the accepted trial evaluated again as the next base point; a run that "
-                "kept its responses would make the same designs without them)\n\n");
+}
+
+void printRuleHeader(const char* title, const RuleVariant (&variants)[2])
+{
+    std::printf("%s\n", title);
+    std::printf("%-7s | %-34s | %-34s\n", "", variants[0].name, variants[1].name);
+    std::printf("%-7s | %6s %11s %10s %3s | %6s %11s %10s %3s\n", "problem", "evals", "rel.error",
+                "max g", "ok", "evals", "rel.error", "max g", "ok");
+}
+
+// The merit's weighting of violations, before and after the deviation. With
+// u_j|g_j| every full step near HS34's solution (forward differences) raises
+// the merit slightly, the search shrinks the step ten times and the run ends
+// infeasible; the penalty r_j >= |u_j| is the engine's default. (The other
+// deviation, the accepted trial taken over as the next base point, has no
+// switch: the engine no longer evaluates that design again.)
+void meritExperiment()
+{
+    RuleVariant variants[2] = {{"before: u_j |g_j| (the method)", {}},
+                               {"after: r_j |g_j| (the default)", {}}};
+    variants[0].rules.violationWeightedByPenalty = false;
+    printRuleHeader("Merit weighting of violations, forward differences, default settings",
+                    variants);
+    int totals[2] = {0, 0};
+    compareRules(Opt::Reference::hockSchittkowskiProblems(), variants, kDefaultTolerance,
+                 kDefaultIterations, totals);
+    std::printf("%-7s | %6d %27s | %6d\n\n", "total", totals[0], "", totals[1]);
+}
+
+// Two proposed changes of the line search, measured together (each alone is
+// in the engine's Rules comment): a search that finds no decrease ends the run
+// at the current design instead of accepting its last trial, and the relative
+// objective change ends a run only after a search accepted at its first trial.
+// Forward differences, objective tolerance 1e-4; the valleys with up to 200
+// iterations at 1e-4 and 1e-6.
+void proposedRules()
+{
+    RuleVariant variants[2] = {{"the engine's default rules", {}},
+                               {"failed search ends, full-step test", {}}};
+    variants[1].rules.failedSearchEndsRun = true;
+    variants[1].rules.objectiveTestOnFullStepsOnly = true;
+    printRuleHeader("Proposed line-search rules, forward differences, objectiveTolerance 1e-4",
+                    variants);
+    int totals[2] = {0, 0};
+    compareRules(Opt::Reference::hockSchittkowskiProblems(), variants, 1e-4, kDefaultIterations,
+                 totals);
+    std::printf("%-7s | %6d %27s | %6d\n", "total", totals[0], "", totals[1]);
+    for (double tolerance : {1e-4, 1e-6}) {
+        std::printf("valleys, objectiveTolerance %g, up to %d iterations\n", tolerance,
+                    kValleyIterations);
+        int valleyTotals[2] = {0, 0};
+        compareRules(Opt::Reference::valleyProblems(), variants, tolerance, kValleyIterations,
+                     valleyTotals);
+        std::printf("%-7s | %6d %27s | %6d\n", "total", valleyTotals[0], "", valleyTotals[1]);
+    }
+    std::printf("\n");
 }
 
 // A random strictly convex QP: B = MᵀM + I, rows through a random point so that
@@ -258,9 +322,12 @@ void qpTimings()
 
 int main()
 {
-    referenceProblems(-999.0);
-    referenceProblems(1e-4);
+    const auto& references = Opt::Reference::hockSchittkowskiProblems();
+    referenceProblems(references, kDefaultTolerance, kDefaultIterations);
+    referenceProblems(references, 1e-4, kDefaultIterations);
+    referenceProblems(Opt::Reference::valleyProblems(), 1e-4, kValleyIterations);
     meritExperiment();
+    proposedRules();
     qpTimings();
     return 0;
 }

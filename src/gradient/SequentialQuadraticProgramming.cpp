@@ -345,6 +345,9 @@ bool SequentialQuadraticProgramming::objectiveConverged()
         record.relativeChange =
             current == 0.0 ? kInfinity : std::fabs((current - previous) / current);
     }
+    if (rules.objectiveTestOnFullStepsOnly && record.lineSearchTrials > 1) {
+        return false;
+    }
     return record.relativeChange <= settings().objectiveTolerance && feasible;
 }
 
@@ -603,6 +606,10 @@ StepCode SequentialQuadraticProgramming::judgeTrial()
         bestTrialStepLength = alpha;
     }
     const bool searchedLongEnough = lineSearchTrials >= p.maxLineSearchTrials;
+    if (rules.failedSearchEndsRun && searchedLongEnough && !(bestTrialMerit < meritAtStart)) {
+        lineSearchTrials = 0;
+        return endRun(); // the current design is the best the gradients at hand can give
+    }
     if (feasibleTrial && (trialMerit < meritAtStart || searchedLongEnough)) {
         acceptedTrialEvaluated = true;
         return acceptTrial(alpha);

@@ -125,12 +125,25 @@ public:
     // Factor on the linearisation of near-active and violated constraints.
     static constexpr double kActiveLinearisationFactor = 0.9;
 
-    // A fixed rule of the line search, open to change from C++ only (for the
-    // benchmark's experiment on a problem where the merit as defined stalls).
+    // Fixed rules of the method, open to change from C++ only, for the
+    // benchmark's experiments; every default is the rule as the method states it.
     struct Rules {
         // Weight of |g_j| in the merit: the penalty r_j >= |u_j| (true, Powell's
         // weighting of violations) or the QP multiplier u_j (false).
         bool violationWeightedByPenalty = true;
+        // After maxLineSearchTrials trials without a merit decrease the last
+        // (feasible) trial is accepted (false), or the run ends at the current
+        // design (true). With forward differences near a valley's floor the
+        // difference error outweighs the gradient, d ascends, and accepting the
+        // last trial walks the run uphill until the iteration limit (HS1).
+        bool failedSearchEndsRun = false;
+        // The relative objective change ends the run after any accepted step
+        // (false), or only after a search accepted at its first trial (true): a
+        // step shortened a hundredfold changes the objective by little wherever
+        // it is (HS37 with forward differences stopped 1.6e-3 from its optimum).
+        // Without failedSearchEndsRun a run whose searches all fail near the
+        // optimum then never converges.
+        bool objectiveTestOnFullStepsOnly = false;
     };
     void setRules(const Rules& newRules) { rules = newRules; }
 
