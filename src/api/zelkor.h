@@ -203,9 +203,9 @@ ZELKOR_API int runSIMPLEX_CVL(int nVariables, int nRows, const double* objective
  * x (in/out): n starting coefficients (inside their range); on return the fit.
  * rows: m pointers to n coefficients; rhs: m values; weights: n values.
  * result: null or room for 3 doubles: the final objective, the largest
- * constraint value and the CPU seconds the fit took. Prints nothing, except the
- * engine's interrupt line on standard output when the constraints cannot be met
- * inside the coefficient range.
+ * constraint value and the CPU seconds the fit took. Prints nothing but the
+ * engine's interrupt line on standard output, when the constraints cannot be
+ * met inside the coefficient range or a response is not finite.
  * Returns 1 when the final coefficients satisfy every constraint to 1e-8, else
  * 0 (also, with one line on standard error, for inconsistent arguments).
  */
