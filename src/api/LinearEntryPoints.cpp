@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "api/DrivingLoop.h"
 #include "api/EntryPointGuard.h"
 #include "common/ErrorMessages.h"
 #include "engine/LinearProgram.h"
@@ -161,6 +162,23 @@ namespace {
 constexpr int kSqpEngineType = 0;
 constexpr int kSqpParameterCount = 12;
 
+// The settings the fit hands the SQP engine; every other one stays at its
+// default. The responses are linear and quadratic in the coefficients, so the
+// fit hands the engine their exact gradients on request (gradient mode 3): at
+// its defaults the engine expects them with the responses, gets none and never
+// moves. The default objective tolerance (0.5 % relative change) ends a fit of
+// the sum or the maximum well short of its minimum, and the default constraint
+// tolerance (1e-4) a fit through data points at 1e-4; the maximum form, not
+// smooth, needs more than the default 30 iterations.
+constexpr int kMaxIterationsSlot = 3;
+constexpr int kGradientModeSlot = 5;
+constexpr int kObjectiveToleranceSlot = 0;
+constexpr int kConstraintToleranceSlot = 5;
+constexpr int kFitMaxIterations = 200;
+constexpr int kHostGradients = 3;
+constexpr double kFitObjectiveTolerance = 1e-12;
+constexpr double kFitConstraintTolerance = 1e-8;
+
 // The coefficient box of LinearProbOPT's sign option.
 std::vector<double> coefficientBounds(int signOption)
 {
@@ -172,64 +190,117 @@ std::vector<double> coefficientBounds(int signOption)
     }
 }
 
-double fittingObjective(int form, int n, const double* x, const double* weights)
-{
-    double value = 0.0;
-    for (int i = 0; i < n; ++i) {
-        const double term = std::fabs(weights[i] * x[i]);
+// The problem the service fits, as the caller's arrays (m rows of n values,
+// m right-hand sides, n weights).
+struct FitProblem {
+    int m;
+    int n;
+    const double* const* rows;
+    const double* rhs;
+    const double* weights;
+    int form;
+
+    double objective(const double* x) const
+    {
+        double value = 0.0;
+        for (int i = 0; i < n; ++i) {
+            const double term = std::fabs(weights[i] * x[i]);
+            switch (form) {
+            case 1: value += term; break;
+            case 2: value += term * term; break;
+            case 3: value = std::max(value, term); break;
+            default: return 0.0;
+            }
+        }
+        return value;
+    }
+
+    // Objective first, then A_k . x - b_k for every constraint.
+    void responses(const double* x, double* f) const
+    {
+        f[0] = objective(x);
+        for (int k = 0; k < m; ++k) {
+            double activity = 0.0;
+            for (int i = 0; i < n; ++i) {
+                activity += rows[k][i] * x[i];
+            }
+            f[k + 1] = activity - rhs[k];
+        }
+    }
+
+    // d|w_i x_i| / dx_i; at the kink x_i = 0 the smallest subgradient, 0.
+    double absoluteTermSlope(const double* x, int i) const
+    {
+        const double side = x[i] > 0.0 ? 1.0 : (x[i] < 0.0 ? -1.0 : 0.0);
+        return std::fabs(weights[i]) * side;
+    }
+
+    // The first largest term carries the maximum's slope.
+    int largestTerm(const double* x) const
+    {
+        int largest = 0;
+        for (int i = 1; i < n; ++i) {
+            if (std::fabs(weights[i] * x[i]) > std::fabs(weights[largest] * x[largest])) {
+                largest = i;
+            }
+        }
+        return largest;
+    }
+
+    double objectiveSlope(const double* x, int i) const
+    {
         switch (form) {
-        case 1: value += term; break;
-        case 2: value += term * term; break;
-        case 3: value = std::max(value, term); break;
+        case 1: return absoluteTermSlope(x, i);
+        case 2: return 2.0 * weights[i] * weights[i] * x[i];
+        case 3: return i == largestTerm(x) ? absoluteTermSlope(x, i) : 0.0;
         default: return 0.0;
         }
     }
-    return value;
-}
 
-// Objective first, then A_k . x - b_k for every constraint.
-void fittingResponses(int m, int n, const double* x, const double* const* rows, const double* rhs,
-                      const double* weights, int form, double* f)
-{
-    f[0] = fittingObjective(form, n, x, weights);
-    for (int k = 0; k < m; ++k) {
-        double activity = 0.0;
+    // g[i][j] = d response j / d x_i.
+    void gradients(const double* x, double** g) const
+    {
         for (int i = 0; i < n; ++i) {
-            activity += rows[k][i] * x[i];
+            g[i][0] = objectiveSlope(x, i);
+            for (int k = 0; k < m; ++k) {
+                g[i][k + 1] = rows[k][i];
+            }
         }
-        f[k + 1] = activity - rhs[k];
     }
-}
+};
 
-int fitCoefficients(int m, int n, double* x, const double* const* rows, const double* rhs,
-                    const double* weights, int form, int signOption, double* result)
+int fitCoefficients(const FitProblem& problem, double* x, int signOption, double* result)
 {
     const double cpuStart = Platform::processCpuSeconds();
+    const int m = problem.m;
+    const int n = problem.n;
     const std::vector<double> start(x, x + n);
     const std::vector<std::vector<double>> bounds(static_cast<std::size_t>(n),
                                                   coefficientBounds(signOption));
     std::vector<double> reals(kSqpParameterCount, -999.0);
     std::vector<int> ints(kSqpParameterCount, -999);
+    ints[kMaxIterationsSlot] = kFitMaxIterations;
+    ints[kGradientModeSlot] = kHostGradients;
+    reals[kObjectiveToleranceSlot] = kFitObjectiveTolerance;
+    reals[kConstraintToleranceSlot] = kFitConstraintTolerance;
     OptEngineMain session(n, m + 1, start, bounds, reals.data(), ints.data(), kSqpEngineType, 0);
     if (session.engine == nullptr) {
         return 0;
     }
     std::vector<double> f(static_cast<std::size_t>(m + 1), 0.0);
-    int status = 1;
-    while (status < 5) {
-        if (status == 1) {
-            fittingResponses(m, n, x, rows, rhs, weights, form, f.data());
-            status = 3;
-        } else if (status == 2 || status == 4) {
-            status = 3;
-        } else if (status == 3) {
-            status = session.runOptEngine(x, f.data(), nullptr);
-        } else {
-            break;
-        }
+    std::vector<std::vector<double>> gradientRows(static_cast<std::size_t>(n),
+                                                  std::vector<double>(f.size(), 0.0));
+    std::vector<double*> g;
+    for (auto& row : gradientRows) {
+        g.push_back(row.data());
     }
+    DrivingLoop loop;
+    loop.evaluate = [&] { problem.responses(x, f.data()); };
+    loop.supplyGradients = [&] { problem.gradients(x, g.data()); };
+    loop.onGradients = GradientRequest::CallHost;
+    loop.run(session, 1, x, f.data(), g.data());
     if (result != nullptr) {
-        fittingResponses(m, n, x, rows, rhs, weights, form, f.data());
+        problem.responses(x, f.data());
         result[0] = f[0];
         result[1] = m > 0 ? *std::max_element(f.begin() + 1, f.end()) : 0.0;
         result[2] = Platform::processCpuSeconds() - cpuStart;
@@ -258,7 +329,7 @@ extern "C" ZELKOR_API int LinearProbOPT(int m, int n, double* x, const double* c
                                            "constraint row " + std::to_string(k) + " is null");
             }
         }
-        return Opt::fitCoefficients(m, n, x, rows, rhs, weights, objectiveForm, signOption,
-                                    result);
+        const Opt::FitProblem problem{m, n, rows, rhs, weights, objectiveForm};
+        return Opt::fitCoefficients(problem, x, signOption, result);
     });
 }

@@ -192,18 +192,23 @@ ZELKOR_API int runSIMPLEX_CVL(int nVariables, int nRows, const double* objective
 /*
  * Fits n coefficients x under m linear constraints rows[k] . x - rhs[k] <= 0 by
  * minimising, by objectiveForm, 1: sum |w_i x_i|, 2: sum (w_i x_i)^2,
- * 3: max |w_i x_i| (any other form: 0), with the SQP engine at its defaults. The
- * coefficients range over [0, 20] for signOption 1, [-20, 20] for 0, [-20, 0]
- * for -1 and are fixed at 0 for any other value.
- * Note: at its defaults the SQP engine expects gradients to come with the
- * responses, and this service supplies none, so the engine has no slope to
- * follow: the coefficients are only brought back into their range.
+ * 3: max |w_i x_i| (any other form: 0), with the SQP engine. The coefficients
+ * range over [0, 20] for signOption 1, [-20, 20] for 0, [-20, 0] for -1 and are
+ * fixed at 0 for any other value.
+ * Deviation: the engine gets exact gradients on request (mode 3); at its defaults it gets none.
+ * Its other settings: objective tolerance 1e-12 (the default 0.5 % change stops
+ * a fit of the sum or the maximum short of its minimum), constraint tolerance
+ * 1e-8, at most 200 iterations (the maximum form needs more than the default 30).
+ * At a kink of |w_i x_i| the slope taken is 0; form 3 takes the slope of the
+ * first largest term.
  * x (in/out): n starting coefficients (inside their range); on return the fit.
  * rows: m pointers to n coefficients; rhs: m values; weights: n values.
  * result: null or room for 3 doubles: the final objective, the largest
- * constraint value and the CPU seconds the fit took. Nothing is printed.
- * Returns 1 when the final coefficients satisfy every constraint, else 0
- * (also, with one line on standard error, for inconsistent arguments).
+ * constraint value and the CPU seconds the fit took. Prints nothing but the
+ * engine's interrupt line on standard output, when the constraints cannot be
+ * met inside the coefficient range or a response is not finite.
+ * Returns 1 when the final coefficients satisfy every constraint to 1e-8, else
+ * 0 (also, with one line on standard error, for inconsistent arguments).
  */
 ZELKOR_API int LinearProbOPT(int m, int n, double* x, const double* const* rows,
                              const double* rhs, const double* weights, int objectiveForm,
