@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "../tests/gradient/HockSchittkowskiProblems.h"
+#include "SqpValleyProblems.h"
 #include "api/zelkor.h"
 #include "common/RandomSource.h"
 #include "gradient/DualActiveSetQP.h"
