@@ -161,13 +161,36 @@ bool PairSolver::selectPair(int& first, int& second) const
     return true;
 }
 
+// The first pair in index order with up_i > low_j + tau. The two smallest
+// low_j + tau rule out in O(1) each i that has no partner, so the search costs
+// O(N) unless a partner exists, and then one O(N) scan finds the first.
 bool PairSolver::searchAllPairs(int& first, int& second) const
 {
+    const double none = std::numeric_limits<double>::infinity();
+    double smallest = none;
+    double nextSmallest = none;
+    std::size_t smallestAt = g.size();
+    for (std::size_t j = 0; j < g.size(); ++j) {
+        if (!mayIncrease(j)) {
+            continue;
+        }
+        const double low = lowViolation(j) + settings.tau;
+        if (low < smallest) {
+            nextSmallest = smallest;
+            smallest = low;
+            smallestAt = j;
+        } else if (low < nextSmallest) {
+            nextSmallest = low;
+        }
+    }
     for (std::size_t i = 0; i < g.size(); ++i) {
         if (!mayDecrease(i)) {
             continue;
         }
         const double up = upViolation(i);
+        if (!(up > (i == smallestAt ? nextSmallest : smallest))) {
+            continue;
+        }
         for (std::size_t j = 0; j < g.size(); ++j) {
             if (j != i && mayIncrease(j) && up > lowViolation(j) + settings.tau) {
                 first = static_cast<int>(i);
