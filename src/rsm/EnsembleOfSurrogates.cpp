@@ -240,6 +240,8 @@ void EnsembleOfSurrogates::restoreSamples(const std::vector<std::vector<double>>
     kriging->restoreSample(points);
     radialBasis->restoreSample(points);
     supportVector->restoreSample(points);
+    // The SVR block carries no leave-one-out data; the member refits them.
+    supportVector->restoreLeaveOneOut(data->values);
 }
 
 } // namespace Opt::RSM

@@ -29,8 +29,8 @@ class ModelFileWriter;
 // maxIterations + 1 updates. The bias is the mean residual,
 // b = mean(y_i - sum_j K_ij beta_j).
 //
-// The leave-one-out prediction at x for sample i drops the term of sample i and
-// keeps every coefficient (the model is not refitted).
+// Deviation: the leave-one-out model of sample i is refitted on the other points
+// instead of being the full model less sample i's term, whose Q^2 was near -2e5 on Branin.
 //
 // Defaults, used for every setting a creator leaves negative (the unset mark
 // -999 included); they suit responses of any scale sampled in [-1, 1]
@@ -52,9 +52,19 @@ class ModelFileWriter;
 // - The solver keeps F = K beta up to date after each update (two kernel
 //   columns, O(N)) instead of recomputing it for every selection (O(N^2)); the
 //   bias is computed from K beta afresh.
-// - storeQuality writes R^2 and Q^2 (from the leave-one-out predictions above);
-//   the adjusted slots stay empty. storeModel writes beta, the bias (as the
-//   summary's constant) and the kernel kind.
+// - A leave-one-out refit is what a fresh model on the other N - 1 points would
+//   be (defaulted settings derived from their values), started from the full
+//   coefficients with beta_i handed to the points nearest to x_i in the kernel
+//   as far as the box allows (the sum stays 0), then solved by the same solver.
+//   predictLeaveOneOut uses the refits too, so that it agrees with Q^2.
+// - The refits are made by build(true) only, as the other models make their
+//   leave-one-out data; without them (build(false), or a model read from a model
+//   file, whose SVR block has no room for them) predictLeaveOneOut throws
+//   std::out_of_range and storeQuality leaves Q^2 empty. An ensemble read from a
+//   file refits its member again from the stored coefficients and values
+//   (restoreLeaveOneOut), which gives the refits of the original bit for bit.
+// - storeQuality writes R^2 and Q^2; the adjusted slots stay empty. storeModel
+//   writes beta, the bias (as the summary's constant) and the kernel kind.
 // - The point count argument is not read: the model takes every point of the
 //   current design. A kernel kind above 4 throws std::invalid_argument.
 class SupportVectorRegression : public RSMBase {
@@ -83,7 +93,20 @@ public:
     double rSquared() const override;
     double predictLeaveOneOut(int sample, const std::vector<double>& x) const override;
 
+    // Q^2 of the refits at their left-out points; 0.0 without them.
     double leaveOneOutDetermination() const;
+    // For a restored model that was fitted with default settings (the ensemble's
+    // member) on `values`, one per sample point: takes the values, derives the
+    // settings again and makes the leave-one-out refits. Needs the sample first.
+    void restoreLeaveOneOut(const std::vector<double>& values);
+
+    // The constants of one solve: those given, or derived from the values solved for.
+    struct SolverSettings {
+        double tau = 0.0;
+        double epsilon = 0.0;
+        double boxC = 0.0;
+        int maxIterations = 0;
+    };
 
     // The SVR block of the model file: beta, bias, kernel kind.
     void writeBlock(ModelFileWriter& writer) const;
@@ -97,7 +120,8 @@ public:
     int variableCount = 0;
     int kernel = kDefaultKernel;
     bool built = false;
-    int updateCount = 0; // pair updates made by the build
+    int updateCount = 0;             // pair updates made by the build for the full model
+    long long leaveOneOutUpdates = 0; // pair updates made by the N refits together
 
 private:
     struct Restored {};
@@ -105,20 +129,21 @@ private:
 
     SVRData& editRecord() { return static_cast<SVRData&>(*data); }
     void formGram();
+    SolverSettings settingsFor(const std::vector<double>& values) const;
     void resolveDefaults();
     void solve();
-    bool mayDecrease(std::size_t i) const;
-    bool mayIncrease(std::size_t i) const;
-    double upViolation(std::size_t i, double g) const;
-    double lowViolation(std::size_t i, double g) const;
-    bool selectPair(const std::vector<double>& g, int& first, int& second) const;
-    bool searchAllPairs(const std::vector<double>& g, int& first, int& second) const;
-    void updatePair(int first, int second, const std::vector<double>& g);
-    double sumAt(const std::vector<double>& x, int skipped) const;
+    void refitLeaveOneOut();
+    void refitWithout(std::size_t left);
+    double expansionAt(const std::vector<double>& beta, double bias, const std::vector<double>& x,
+                       int skipped) const;
 
+    // Per sample i, the refit without it: N coefficients (entry i unused) and its bias.
+    std::vector<std::vector<double>> leaveOneOutBeta;
+    std::vector<double> leaveOneOutBias;
     bool defaultEpsilon = false;
     bool defaultTau = false;
     bool defaultBox = false;
+    bool defaultIterations = false;
 };
 
 } // namespace Opt::RSM
