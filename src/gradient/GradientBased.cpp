@@ -149,12 +149,14 @@ StepCode GradientBased::finiteDifferenceStep(double h)
         subEvaluationIndex >= 0 && subEvaluationIndex <= nDesignVariables ? subEvaluationIndex : 0;
     if (perturbed > 0) {
         const int column = perturbed - 1;
+        const double step = h * differenceStepScale;
         for (int j = 0; j < nResponses; ++j) {
             const ResponseRow& row = responseRows[static_cast<std::size_t>(j)];
-            gradient(j, column) = (row.value - row.acceptedValue) / h;
+            gradient(j, column) = (row.value - row.acceptedValue) / step;
         }
         DesignVariable& variable = designVariables[static_cast<std::size_t>(column)];
         variable.value = variable.accepted;
+        differenceStepScale = 1.0;
     }
     if (perturbed < nDesignVariables) {
         DesignVariable& variable = designVariables[static_cast<std::size_t>(perturbed)];
@@ -164,6 +166,18 @@ StepCode GradientBased::finiteDifferenceStep(double h)
     }
     subEvaluationIndex = 0;
     return StepCode::Continue;
+}
+
+StepCode GradientBased::retryPerturbation(double h)
+{
+    const int column = subEvaluationIndex - 1;
+    if (column < 0 || column >= nDesignVariables) {
+        return StepCode::Error; // no perturbation is out
+    }
+    differenceStepScale *= 0.5;
+    DesignVariable& variable = designVariables[static_cast<std::size_t>(column)];
+    variable.value = variable.accepted + h * differenceStepScale;
+    return StepCode::Evaluate;
 }
 
 void GradientBased::copyHostGradients(double** g)
@@ -243,6 +257,7 @@ void GradientBased::saveState(SQPState& state) const
     state.previousGradients = rowByRow(previousGradient);
     state.step = d;
     state.gradientRequested = gradientRequested;
+    state.differenceStepScale = differenceStepScale;
     state.phase = static_cast<int>(phase);
     state.subEvaluationIndex = subEvaluationIndex;
     state.iterationCount = iterationCount;
@@ -276,6 +291,7 @@ void GradientBased::restoreState(const SQPState& state)
     fillRowByRow(previousGradient, state.previousGradients);
     copyIfSized(d, state.step);
     gradientRequested = state.gradientRequested;
+    differenceStepScale = state.differenceStepScale > 0.0 ? state.differenceStepScale : 1.0;
     phase = static_cast<EnginePhase>(state.phase);
     subEvaluationIndex = state.subEvaluationIndex;
     iterationCount = state.iterationCount;

@@ -69,6 +69,9 @@ protected:
     // One call of the gradient step: Evaluate with a perturbed design,
     // Gradients to ask the host, or Continue once G is complete.
     StepCode gradientStep(int gradientMode, double finiteDifferenceStep, double** g);
+    // Publishes the perturbation that is out again at half its step, after its
+    // evaluation failed: the column is then differenced over the shorter step.
+    StepCode retryPerturbation(double finiteDifferenceStep);
     // Keeps the sensitivities that came with an evaluation (g may be null).
     void keepSensitivities(double** g);
     // Writes the current design in caller units into x (or the data set)
@@ -80,6 +83,9 @@ protected:
     std::vector<double> d;
     Matrix sensitivities; // n x (m + 1), as the host indexes them
     bool gradientRequested = false;
+    // The factor on the difference step of the perturbation that is out (1 unless
+    // its evaluation failed and it was published again closer to the design).
+    double differenceStepScale = 1.0;
 
 private:
     StepCode finiteDifferenceStep(double h);

@@ -29,6 +29,7 @@ struct SQPState {
     std::vector<double> previousGradients;
     std::vector<double> step;
     bool gradientRequested = false;
+    double differenceStepScale = 1.0;
 
     // SQP: B and its previous copy (n x n); per constraint the penalty, its
     // previous value, the QP multiplier and the multiplier estimate.
@@ -60,6 +61,11 @@ struct SQPState {
     bool acceptedTrialEvaluated = false;
     bool snapEvaluationPending = false;
     bool snapEvaluated = false;
+    // Failed evaluations: consecutive back-offs, the last base point whose
+    // responses were good (normalised) and whether the run returns it.
+    int backOffs = 0;
+    std::vector<double> lastGoodDesign;
+    bool returnLastGoodDesign = false;
 
     // The host's values of the latest evaluation and of the base point, with the
     // designs (caller units) they belong to.

@@ -160,14 +160,14 @@ StepCode SequentialQuadraticProgramming::receiveResponses(const double* f, doubl
     storeResponses(f);
     ++evaluationCount;
     if (received) {
+        noteFailure();
         keepHostResponses(f);
         normaliseLatestResponses();
     }
-    for (int j = 0; j < nResponses; ++j) {
-        if (!std::isfinite(responseRows[static_cast<std::size_t>(j)].value)) {
-            return stopOnNonFiniteResponse(j);
-        }
+    if (latestFailed) {
+        return receiveFailedEvaluation();
     }
+    backOffs = 0;
     if (snapEvaluationPending) {
         return receiveSnappedDesign();
     }
@@ -200,25 +200,68 @@ void SequentialQuadraticProgramming::keepHostResponses(const double* f)
     latestHostResponses.assign(f, f + nResponses);
 }
 
-StepCode SequentialQuadraticProgramming::stopOnNonFiniteResponse(int row)
+void SequentialQuadraticProgramming::noteFailure()
 {
-    const double value = responseRows[static_cast<std::size_t>(row)].value;
-    printToConsole(" INTERRUPT DESIGN OPTIMIZATION: RESPONSE " + std::to_string(row) + " IS " +
-                   describeValue(value) +
-                   " AT THE EVALUATED DESIGN; THE LAST DESIGN WITH FINITE RESPONSES IS "
-                   "RETURNED !!\n");
-    const bool basePoint = subEvaluationIndex == 0;
-    if (basePoint && isFirstIteration()) {
-        // The start itself failed: there is no better design to return.
-        for (ResponseRow& r : responseRows) {
-            r.acceptedValue = r.value;
+    // Judged on the responses as received, before normalising: the marker of a
+    // failed evaluation is a host value, whatever the row's scale.
+    latestFailed = false;
+    for (int j = 0; j < nResponses && !latestFailed; ++j) {
+        const double value = responseRows[static_cast<std::size_t>(j)].value;
+        if (!(std::fabs(value) < kFailedEvaluation)) {
+            latestFailed = true;
+            failure = "RESPONSE " + std::to_string(j) + " IS " + describeValue(value);
+        }
+    }
+}
+
+StepCode SequentialQuadraticProgramming::receiveFailedEvaluation()
+{
+    if (lastGoodDesign.empty() && backOffs < kStartRetries) {
+        // The start failed: there is no design to go back to, but a failure that
+        // comes and goes (a lost licence, a crashed node) may pass.
+        ++backOffs;
+        basePointToRetry = true;
+        return StepCode::Continue;
+    }
+    if (lastGoodDesign.empty()) {
+        printToConsole(" INTERRUPT DESIGN OPTIMIZATION: " + failure +
+                       " AT THE START DESIGN !!\n");
+        for (ResponseRow& row : responseRows) {
+            row.acceptedValue = row.value;
         }
         feasible = false;
-    } else {
-        fallBackToPreviousDesign = basePoint;
-        for (ResponseRow& r : responseRows) {
-            r.value = r.acceptedValue;
-        }
+        return StepCode::Finished;
+    }
+    if (snapEvaluationPending) {
+        snapEvaluationPending = false;
+        return stopAtLastGoodDesign("THE DESIGN ROUNDED TO THE ALLOWED LEVELS", false);
+    }
+    if (backOffs >= kMaxBackOffs) {
+        return stopAtLastGoodDesign("THE DESIGN BACKED OFF " + std::to_string(kMaxBackOffs) +
+                                        " TIMES",
+                                    false);
+    }
+    if (subEvaluationIndex == 0) {
+        ++backOffs;
+        basePointToRetry = true; // halfway back to the last good design, next step
+        return StepCode::Continue;
+    }
+    // A perturbation is published again closer to the design by the gradient
+    // step; a line-search trial counts as rejected.
+    return checkIterationLimit();
+}
+
+StepCode SequentialQuadraticProgramming::stopAtLastGoodDesign(const std::string& what,
+                                                              bool prepareNow)
+{
+    printToConsole(" INTERRUPT DESIGN OPTIMIZATION: " + failure + " AT " + what +
+                   "; THE LAST EVALUATED DESIGN IS RETURNED !!\n");
+    returnLastGoodDesign = true;
+    for (ResponseRow& row : responseRows) {
+        row.value = row.acceptedValue;
+    }
+    if (prepareNow) {
+        prepareFinalDesign();
     }
     return StepCode::Finished;
 }
@@ -251,6 +294,10 @@ void SequentialQuadraticProgramming::takeLatestAsBasePoint(double** g)
 StepCode SequentialQuadraticProgramming::judgeBasePoint()
 {
     const SQPParameter& p = settings();
+    lastGoodDesign.clear();
+    for (const DesignVariable& variable : designVariables) {
+        lastGoodDesign.push_back(variable.accepted);
+    }
     recordConstraintHistory();
     record.relativeChange = 1.0;
     const bool converged = objectiveConverged();
@@ -388,6 +435,15 @@ void SequentialQuadraticProgramming::writeIterationOutput(bool firstBasePoint)
 
 StepCode SequentialQuadraticProgramming::beginIteration(double*, double*, double** g)
 {
+    const SQPParameter& p = settings();
+    if (basePointToRetry) {
+        basePointToRetry = false;
+        return retryBasePoint();
+    }
+    if (latestFailed && subEvaluationIndex > 0) {
+        ++backOffs;
+        return retryPerturbation(p.finiteDifferenceStep);
+    }
     if (basePointToJudge) {
         // The convergence tests run once per base point, whether it was just
         // evaluated or taken over from the accepted line-search trial.
@@ -397,8 +453,20 @@ StepCode SequentialQuadraticProgramming::beginIteration(double*, double*, double
             return verdict;
         }
     }
-    const SQPParameter& p = settings();
     return gradientStep(p.gradientMode, p.finiteDifferenceStep, g);
+}
+
+StepCode SequentialQuadraticProgramming::retryBasePoint()
+{
+    // The failed design is the accepted one here; the retry lies halfway back
+    // along the step that led to it (the start itself is evaluated again).
+    for (std::size_t i = 0; i < designVariables.size(); ++i) {
+        DesignVariable& variable = designVariables[i];
+        variable.value = lastGoodDesign.empty() ? variable.accepted
+                                                : 0.5 * (lastGoodDesign[i] + variable.accepted);
+    }
+    subEvaluationIndex = 0;
+    return StepCode::Evaluate;
 }
 
 // ----------------------------------------------------------- Hessian update
@@ -599,8 +667,9 @@ StepCode SequentialQuadraticProgramming::startLineSearch()
 StepCode SequentialQuadraticProgramming::judgeTrial()
 {
     const SQPParameter& p = settings();
-    const double trialMerit = merit(false);
-    const bool feasibleTrial = parameterOption() != 1 || latestSatisfiesConstraints();
+    const double trialMerit = latestFailed ? kInfinity : merit(false);
+    const bool feasibleTrial =
+        !latestFailed && (parameterOption() != 1 || latestSatisfiesConstraints());
     if (trialMerit < bestTrialMerit) {
         bestTrialMerit = trialMerit;
         bestTrialStepLength = alpha;
@@ -615,6 +684,9 @@ StepCode SequentialQuadraticProgramming::judgeTrial()
         return acceptTrial(alpha);
     }
     if (lineSearchTrials >= p.maxLineSearchTrials + kExtraFeasibilityTrials) {
+        if (!(bestTrialMerit < kInfinity)) {
+            return stopAtLastGoodDesign("EVERY TRIAL OF THE LINE SEARCH", true);
+        }
         setTrialDesign(bestTrialStepLength);
         acceptedTrialEvaluated = bestTrialStepLength == alpha;
         return acceptTrial(bestTrialStepLength);
@@ -766,8 +838,8 @@ void SequentialQuadraticProgramming::prepareFinalDesign()
 {
     for (std::size_t i = 0; i < designVariables.size(); ++i) {
         DesignVariable& variable = designVariables[i];
-        const double base = fallBackToPreviousDesign ? variable.startCopy : variable.accepted;
-        variable.value = variable.isDiscrete() && !snapEvaluated
+        const double base = returnLastGoodDesign ? lastGoodDesign[i] : variable.accepted;
+        variable.value = variable.isDiscrete() && !snapEvaluated && !returnLastGoodDesign
                              ? snapToLevel(variable, base, static_cast<int>(i))
                              : base;
     }
@@ -840,6 +912,9 @@ void SequentialQuadraticProgramming::saveState(SQPState& state) const
     state.acceptedTrialEvaluated = acceptedTrialEvaluated;
     state.snapEvaluationPending = snapEvaluationPending;
     state.snapEvaluated = snapEvaluated;
+    state.backOffs = backOffs;
+    state.lastGoodDesign = lastGoodDesign;
+    state.returnLastGoodDesign = returnLastGoodDesign;
     state.latestHostResponses = latestHostResponses;
     state.latestHostDesign = latestHostDesign;
     state.returnedResponses = returnedResponses;
@@ -893,6 +968,9 @@ void SequentialQuadraticProgramming::restoreState(const SQPState& state)
     const auto sizedOrEmpty = [](const std::vector<double>& values, std::size_t size) {
         return values.size() == size ? values : std::vector<double>();
     };
+    backOffs = std::max(0, state.backOffs);
+    lastGoodDesign = sizedOrEmpty(state.lastGoodDesign, n);
+    returnLastGoodDesign = state.returnLastGoodDesign && !lastGoodDesign.empty();
     const auto rows = static_cast<std::size_t>(nResponses);
     latestHostResponses = sizedOrEmpty(state.latestHostResponses, rows);
     latestHostDesign = sizedOrEmpty(state.latestHostDesign, n);

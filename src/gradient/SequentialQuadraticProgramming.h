@@ -85,10 +85,15 @@ namespace Opt {
 //   lowest merit it has seen (and shrinks the move limit as after any long
 //   search), so every line search ends and the next iteration starts from the
 //   best point the search found.
-// - A non-finite response (NaN or infinite) ends the run at once with a
-//   console message; the final design is the last design whose responses were
-//   all finite (the previous design when the new base point failed), and the
-//   feasible flag is that design's.
+// - A failed evaluation (a response that is NaN, infinite or the failed-
+//   evaluation marker 1e100) is data, not the end of the run: a failed
+//   line-search trial counts as rejected; a failed perturbation is published
+//   again at half its step (and differenced over that step); a failed base point
+//   is replaced by the point halfway back to the last good one; a failed start
+//   is evaluated again up to kStartRetries times. After kMaxBackOffs failures in
+//   a row, a line search whose every trial failed, or a failed snapped design,
+//   the run ends with a console message and returns the last base point whose
+//   responses were good (x, f and the feasible flag all describe it).
 // - An interrupt for incompatible constraints hands the current design, not
 //   the last perturbed one, to the caller's x, so that x and the feasible flag
 //   describe the same design.
@@ -120,8 +125,14 @@ namespace Opt {
 class SequentialQuadraticProgramming : public GradientBased {
 public:
     static constexpr int kMethodCode = 0;
-    // Trials beyond maxLineSearchTrials while feasibility is required.
+    // Trials beyond maxLineSearchTrials while feasibility is required, or while
+    // every trial has failed.
     static constexpr int kExtraFeasibilityTrials = 10;
+    // Consecutive failed evaluations of a base point or of a perturbation, each
+    // retried at half the distance, before the run ends at the last good design.
+    static constexpr int kMaxBackOffs = 10;
+    // Further evaluations of a start whose evaluation failed.
+    static constexpr int kStartRetries = 2;
     // Factor on the linearisation of near-active and violated constraints.
     static constexpr double kActiveLinearisationFactor = 0.9;
 
@@ -202,7 +213,10 @@ private:
     int constraintCount() const { return nResponses - 1; }
 
     void printToConsole(const std::string& text) const;
-    StepCode stopOnNonFiniteResponse(int row);
+    void noteFailure();
+    StepCode receiveFailedEvaluation();
+    StepCode stopAtLastGoodDesign(const std::string& what, bool prepareNow);
+    StepCode retryBasePoint();
     bool sensitivitiesComeWithResponses() const;
     void keepHostResponses(const double* f);
     // The latest responses become the current ones (feasible flag, the host's
@@ -259,7 +273,16 @@ private:
     DualActiveSetQP qpSolver;
     bool finalDesignPrepared = false;
     bool finalDesignPublished = false;
-    bool fallBackToPreviousDesign = false;
+    // Failed evaluations (a response not finite or at the failed-evaluation
+    // marker): the latest one failed (set and read within one step), how, how
+    // often in a row the engine has backed off, and the last base point whose
+    // responses were good (normalised; empty before the start's responses).
+    bool latestFailed = false;
+    std::string failure;
+    int backOffs = 0;
+    bool basePointToRetry = false;
+    std::vector<double> lastGoodDesign;
+    bool returnLastGoodDesign = false;
     // The accepted design is the line-search trial evaluated last.
     bool acceptedTrialEvaluated = false;
     // A base point's responses have arrived (or were taken over from the accepted

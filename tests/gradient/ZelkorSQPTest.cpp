@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 
 #include "api/zelkor.h"
 #include "gradient/HockSchittkowskiProblems.h"
+#include "gradient/SequentialQuadraticProgramming.h"
 
 namespace Opt {
 namespace {
@@ -33,7 +35,10 @@ struct Host {
     int responseCalls = 0;
     int gradientCalls = 0;
     int failingCall = 0; // from this call on the objective is NaN (0: never)
+    double failureRate = 0.0; // each call fails with this probability (seeded)
+    std::mt19937 random{7};
     std::vector<std::vector<double>> designs;
+    std::vector<std::vector<double>> responses; // as returned, failed ones included
     std::vector<double> returned; // f as the entry point left it
 };
 Host host;
@@ -51,6 +56,13 @@ int respond(double* x, int n, double* f, int m)
     if (host.failingCall > 0 && host.responseCalls >= host.failingCall) {
         f[0] = std::numeric_limits<double>::quiet_NaN();
     }
+    if (std::uniform_real_distribution<double>(0.0, 1.0)(host.random) < host.failureRate) {
+        // NaN, infinity and the failed-evaluation marker in turn, on any response.
+        const double failed[3] = {std::numeric_limits<double>::quiet_NaN(),
+                                  std::numeric_limits<double>::infinity(), 1e100};
+        f[host.responseCalls % m] = failed[host.responseCalls % 3];
+    }
+    host.responses.emplace_back(f, f + m);
     return 0;
 }
 
@@ -143,10 +155,15 @@ INSTANTIATE_TEST_SUITE_P(HockSchittkowski, ReferenceProblems, ::testing::ValuesI
 
 // (x - 0.3)² from 0 with a satisfied constraint: response call 1 is the start,
 // 2 its perturbation, 3 the trial 0.3, accepted as the new base point without
-// another evaluation, 4 its perturbation. Input errors go to stderr before any call; a NaN objective
-// ends the run at once with a message on stdout, keeping the last good design.
+// another evaluation, 4 its perturbation. Input errors go to stderr before any
+// call. From the failing call on every objective is NaN: the engine backs off
+// (the start evaluated again, a perturbation at half its step, a trial as
+// rejected) until it gives up with a message on stdout, keeping the last good
+// design.
 TEST(SQPBadInput, EndsCleanlyWithAMessage)
 {
+    constexpr int kBackOffs = SequentialQuadraticProgramming::kMaxBackOffs;
+    constexpr int kTrials = 10 + SequentialQuadraticProgramming::kExtraFeasibilityTrials;
     struct Case {
         std::vector<double> start;
         std::vector<std::vector<double>> boxes;
@@ -161,9 +178,12 @@ TEST(SQPBadInput, EndsCleanlyWithAMessage)
         {{0.5}, {{0.0, 1.0}}, 1, 0, 0, 0, true, "m = 0", 0, {}},
         {{0.5, 0.5}, {{0.0, 1.0}, {2.0, 1.0}}, 2, 2, 0, 0, true,
          "design variable 1 has lower bound 2 above its upper bound 1", 0, {0.5, 0.5}},
-        {{0.0}, {{0.0, 1.0}}, 1, 2, 1, 0, false, "RESPONSE 0 IS nan", 1, {0.0}},
-        {{0.0}, {{0.0, 1.0}}, 1, 2, 4, 1, false, "RESPONSE 0 IS nan", 4, {0.3}},
-        {{0.0}, {{0.0, 1.0}}, 1, 2, 3, 1, false, "RESPONSE 0 IS nan", 3, {0.0}},
+        {{0.0}, {{0.0, 1.0}}, 1, 2, 1, 0, false, "RESPONSE 0 IS nan AT THE START DESIGN",
+         1 + SequentialQuadraticProgramming::kStartRetries, {0.0}},
+        {{0.0}, {{0.0, 1.0}}, 1, 2, 4, 1, false, "RESPONSE 0 IS nan AT THE DESIGN BACKED OFF",
+         4 + kBackOffs, {0.3}},
+        {{0.0}, {{0.0, 1.0}}, 1, 2, 3, 1, false, "RESPONSE 0 IS nan AT EVERY TRIAL",
+         2 + kTrials, {0.0}},
     };
     for (const Case& c : cases) {
         host = Host();
@@ -175,12 +195,49 @@ TEST(SQPBadInput, EndsCleanlyWithAMessage)
                                               : testing::internal::GetCapturedStdout();
         EXPECT_EQ(result, c.result) << c.text;
         EXPECT_NE(output.find(c.text), std::string::npos) << output;
-        ASSERT_EQ(host.responseCalls, c.responseCalls) << c.text;
+        EXPECT_EQ(host.responseCalls, c.responseCalls) << c.text;
         for (std::size_t i = 0; i < c.x.size(); ++i) {
             EXPECT_NEAR(x[i], c.x[i], 1e-12) << c.text;
         }
         if (c.failingCall >= 3) { // the design kept is the one evaluated, bit for bit
             EXPECT_EQ(x, host.designs[c.failingCall == 4 ? 2 : 0]);
+        }
+    }
+    host = Host();
+}
+
+// Failed evaluations are data: with 10 % and 30 % of evaluations failing at
+// random (NaN, infinity or the failed-evaluation marker on some response), every
+// run ends within the engine's evaluation budget and returns a design the host
+// evaluated with finite responses, and those responses in f.
+TEST(SQPFailedEvaluations, RunsEndOnAnEvaluatedFiniteDesign)
+{
+    const auto& problems = Reference::hockSchittkowskiProblems();
+    for (const char* name : {"HS35", "HS43", "HS65"}) {
+        const auto& problem = *std::find_if(problems.begin(), problems.end(),
+                                            [&](const auto& p) { return p.name == name; });
+        for (double rate : {0.1, 0.3}) {
+            host = Host();
+            host.problem = &problem;
+            host.failureRate = rate;
+            std::vector<std::vector<double>> boxes;
+            for (int i = 0; i < problem.nVariables(); ++i) {
+                boxes.push_back({problem.lower[i], problem.upper[i]});
+            }
+            std::vector<double> x = problem.start;
+            testing::internal::CaptureStdout();
+            runSqp(x, boxes, problem.nVariables(), problem.nResponses, kForwardDifferences);
+            testing::internal::GetCapturedStdout();
+            EXPECT_LE(host.responseCalls, OptEngine::kEvaluationLimit) << name << " " << rate;
+            bool evaluated = false;
+            for (std::size_t k = 0; k < host.designs.size(); ++k) {
+                const auto& r = host.responses[k];
+                const bool finite = std::all_of(r.begin(), r.end(), [](double v) {
+                    return std::fabs(v) < 1e100;
+                });
+                evaluated |= host.designs[k] == x && finite && r == host.returned;
+            }
+            EXPECT_TRUE(evaluated) << name << " " << rate << ": x and f are a good evaluation";
         }
     }
     host = Host();
