@@ -13,7 +13,9 @@ int main()
     // levels per variable (2); [3] is not read by a full factorial.
     const int settings[4] = {0, 1, 3, 0};
     // The bound lists one after another: temperature [lower, upper] in degrees C;
-    // catalyst [lower, level..., upper] in grams, the levels 1, 2 and 4.
+    // catalyst [lower, level..., upper] in grams. Only the entries between the
+    // bounds are levels, so the smallest and largest sizes, 1 and 4 g, stand
+    // twice; [1, 2, 4] would leave 2 g the only level to snap to.
     const double boundLists[] = {150.0, 200.0, 1.0, 1.0, 2.0, 4.0, 4.0};
     const int listLengths[kFactors] = {2, 5};
 
