@@ -9,7 +9,10 @@
 
 #include "api/DrivingLoop.h"
 #include "api/EntryPointGuard.h"
+#include "api/LastStatus.h"
+#include "common/NumericConstants.h"
 #include "engine/OptEngine.h"
+#include "session/EngineBuilder.h"
 
 namespace Opt {
 
@@ -21,7 +24,30 @@ struct ArrayEntryPoint {
     int firstState;
     GradientRequest onGradients;
     bool clearParameterOption = false; // set the parameter record's option to 0 first
+    int gradientModePosition = -1;      // the SQP's gradient mode in the engine's ints
 };
+
+// The array family has no gradient callback and host-array mode no response
+// sensitivities: an SQP gradient mode of 0 or 2 (or the default, 0) would leave
+// the gradients at zero, so it becomes forward differences. Returns the ints to
+// build with: the caller's, or a copy with the mode replaced.
+int* withGradientMode(const ArrayEntryPoint& entry, int* ints, std::vector<int>& copy)
+{
+    const EngineBuilder* builder = findEngineBuilder(entry.engineType);
+    if (entry.gradientModePosition < 0 || builder == nullptr ||
+        entry.gradientModePosition >= builder->intCount) {
+        return ints;
+    }
+    copy.assign(static_cast<std::size_t>(builder->intCount), kUnsetInt);
+    if (ints != nullptr) {
+        copy.assign(ints, ints + builder->intCount);
+    }
+    int& mode = copy[static_cast<std::size_t>(entry.gradientModePosition)];
+    if (mode != 1 && mode < 3) {
+        mode = 1;
+    }
+    return copy.data();
+}
 
 std::string checkArguments(ArrayCallback evaluate, const double* x, const double* f,
                            const std::vector<std::vector<double>>* bounds, int n, int m)
@@ -48,9 +74,14 @@ int runArrayEntryPoint(const ArrayEntryPoint& entry, ArrayCallback evaluate, dou
         return rejectArgument(entry.name, problem);
     }
     const std::vector<double> start(x, x + n);
-    OptEngineMain session(n, m, start, *bounds, reals, ints, entry.engineType, 0);
-    if (session.engine == nullptr) {
+    if (rejectProblem(entry.name, n, m, start, *bounds)) {
         return 0;
+    }
+    std::vector<int> intsCopy;
+    OptEngineMain session(n, m, start, *bounds, reals, withGradientMode(entry, ints, intsCopy),
+                          entry.engineType, 0);
+    if (session.engine == nullptr) {
+        return rejectSettings(entry.name);
     }
     if (entry.clearParameterOption) {
         session.engine->setParameterOption(0);
@@ -58,8 +89,8 @@ int runArrayEntryPoint(const ArrayEntryPoint& entry, ArrayCallback evaluate, dou
     DrivingLoop loop;
     loop.evaluate = [&] { evaluate(x, f); };
     loop.onGradients = entry.onGradients;
-    loop.run(session, entry.firstState, x, f, nullptr);
-    return session.engine->feasible ? 1 : 0;
+    const int endState = loop.run(session, entry.firstState, x, f, nullptr);
+    return LastStatus::recordRun(entry.name, *session.engine, endState);
 }
 
 int guarded(const ArrayEntryPoint& entry, ArrayCallback evaluate, double* x, double* f,
@@ -87,7 +118,7 @@ extern "C" ZELKOR_API int runSQP_Soil(ArrayCallback evaluate, double* x, double*
                                       int m, double* reals, int* ints)
 {
     static const Opt::ArrayEntryPoint entry{"runSQP_Soil", 0, 1, Opt::GradientRequest::EndLoop,
-                                            true};
+                                            true, 5};
     return Opt::guarded(entry, evaluate, x, f, bounds, n, m, reals, ints);
 }
 

@@ -1,6 +1,8 @@
 // The exported design-of-experiments services: arrangeDOE, arrangeDOE_ and
-// get_nexp. They build a design from the four flat settings of
-// Opt::DOE::DesignSettings and hand its points to the host.
+// get_nexp, and the C-safe forms arrangeDOEC and get_nexpC. They build a design
+// from the four flat settings of Opt::DOE::DesignSettings and hand its points to
+// the host. The C-safe forms return -2 for the point limit where the others let
+// its exception go on to the caller, which a C host cannot catch.
 #include "api/zelkor.h"
 
 #include <algorithm>
@@ -11,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "api/LastStatus.h"
 #include "common/ErrorMessages.h"
 #include "doe/DesignSettings.h"
 
@@ -127,67 +130,115 @@ std::vector<std::vector<double>> listsFromFlat(int nFactors, const double* bound
     return lists;
 }
 
+constexpr int kPointLimitResult = -2;
+
+enum class PointLimit { Throw, Return };
+
+int fail(const std::string& line, int status, int result)
+{
+    std::cerr << line << '\n';
+    Opt::LastStatus::set(status, line);
+    return result;
+}
+
 // Runs one service: inconsistent input gives -1 and the construction errors of a
 // design give 0, each with one line on standard error; the point-limit message
-// goes on to the caller.
+// goes on to the caller, or gives -2 with one line for the C-safe forms. Every
+// outcome is recorded as the thread's last status; no design at all counts as
+// invalid input.
 template <typename Service>
-int guarded(const char* name, Service service)
+int guarded(const char* name, PointLimit pointLimit, Service service)
 {
+    const std::string prefix = std::string(name) + ": ";
     try {
-        return service();
+        const int count = service();
+        if (count == 0) {
+            Opt::LastStatus::set(ZELKOR_STATUS_INVALID_INPUT,
+                                 prefix + "the settings select no design");
+        } else {
+            Opt::LastStatus::set(ZELKOR_STATUS_OK);
+        }
+        return count;
     } catch (const InconsistentInput& input) {
-        std::cerr << name << ": " << input.message << "; no design arranged\n";
-        return -1;
+        return fail(prefix + input.message + "; no design arranged", ZELKOR_STATUS_INVALID_INPUT,
+                    -1);
     } catch (const std::string& message) {
         if (message == Opt::errorMessage(Opt::ErrorCode::PointLimitExceeded)) {
-            throw;
+            Opt::LastStatus::set(ZELKOR_STATUS_INVALID_INPUT, prefix + message);
+            if (pointLimit == PointLimit::Throw) {
+                throw;
+            }
+            return fail(prefix + message, ZELKOR_STATUS_INVALID_INPUT, kPointLimitResult);
         }
-        std::cerr << name << ": " << message << '\n';
-        return 0;
+        return fail(prefix + message, ZELKOR_STATUS_INVALID_INPUT, 0);
     } catch (const std::exception& error) {
-        std::cerr << name << ": " << error.what() << "; no design arranged\n";
-        return -1;
+        return fail(prefix + error.what() + "; no design arranged", ZELKOR_STATUS_ENGINE_ERROR,
+                    -1);
     } catch (...) {
-        std::cerr << name << ": unexpected failure; no design arranged\n";
-        return -1;
+        return fail(prefix + "unexpected failure; no design arranged",
+                    ZELKOR_STATUS_ENGINE_ERROR, -1);
     }
+}
+
+int pointCount(const int* settings, int nFactors)
+{
+    checkSettings(settings);
+    checkFactorCount(nFactors);
+    return DesignSettings::fromFlat(settings).pointCount(nFactors);
+}
+
+int arrangeFlat(const int* settings, int nFactors, const double* start,
+                const double* boundLists, const int* listLengths, double* points, int maxPoints)
+{
+    checkSettings(settings);
+    checkFactorCount(nFactors);
+    if (maxPoints < 0 || (maxPoints > 0 && points == nullptr)) {
+        std::ostringstream text;
+        text << "points " << (points == nullptr ? "is null" : "is given") << " with maxPoints = "
+             << maxPoints;
+        reject(text);
+    }
+    const auto variables =
+        variablesFromLists(listsFromFlat(nFactors, boundLists, listLengths), start);
+    const auto design = DesignSettings::fromFlat(settings).arrange(variables);
+    if (!design) {
+        return 0;
+    }
+    const auto& rows = design->pointSet->points;
+    const std::size_t written = std::min(rows.size(), static_cast<std::size_t>(maxPoints));
+    for (std::size_t p = 0; p < written; ++p) {
+        std::copy(rows[p].begin(), rows[p].end(), points + p * rows[p].size());
+    }
+    return design->pointCount;
 }
 
 } // namespace
 
 extern "C" ZELKOR_API int get_nexp(const int* settings, int nFactors)
 {
-    return guarded("get_nexp", [&] {
-        checkSettings(settings);
-        checkFactorCount(nFactors);
-        return DesignSettings::fromFlat(settings).pointCount(nFactors);
-    });
+    return guarded("get_nexp", PointLimit::Throw, [&] { return pointCount(settings, nFactors); });
+}
+
+extern "C" ZELKOR_API int get_nexpC(const int* settings, int nFactors)
+{
+    return guarded("get_nexpC", PointLimit::Return, [&] { return pointCount(settings, nFactors); });
 }
 
 extern "C" ZELKOR_API int arrangeDOE_(const int* settings, int nFactors, const double* start,
                                       const double* boundLists, const int* listLengths,
                                       double* points, int maxPoints)
 {
-    return guarded("arrangeDOE_", [&] {
-        checkSettings(settings);
-        checkFactorCount(nFactors);
-        if (maxPoints < 0 || (maxPoints > 0 && points == nullptr)) {
-            std::ostringstream text;
-            text << "points " << (points == nullptr ? "is null" : "is given") << " with maxPoints = "
-                 << maxPoints;
-            reject(text);
-        }
-        const auto variables = variablesFromLists(listsFromFlat(nFactors, boundLists, listLengths), start);
-        const auto design = DesignSettings::fromFlat(settings).arrange(variables);
-        if (!design) {
-            return 0;
-        }
-        const auto& rows = design->pointSet->points;
-        const std::size_t written = std::min(rows.size(), static_cast<std::size_t>(maxPoints));
-        for (std::size_t p = 0; p < written; ++p) {
-            std::copy(rows[p].begin(), rows[p].end(), points + p * rows[p].size());
-        }
-        return design->pointCount;
+    return guarded("arrangeDOE_", PointLimit::Throw, [&] {
+        return arrangeFlat(settings, nFactors, start, boundLists, listLengths, points, maxPoints);
+    });
+}
+
+extern "C" ZELKOR_API int arrangeDOEC(const int* settings, int nFactors, const double* start,
+                                      const double* boundLists, const int* listLengths,
+                                      double* points, int maxPoints)
+{
+    return guarded("arrangeDOEC", PointLimit::Return, [&] {
+        return arrangeFlat(settings, nFactors, start, boundLists, listLengths, points, maxPoints);
     });
 }
 
@@ -195,7 +246,7 @@ extern "C" ZELKOR_API int arrangeDOE(const int* settings, const std::vector<doub
                                      const std::vector<std::vector<double>>* bounds,
                                      std::vector<std::vector<double>>* points)
 {
-    return guarded("arrangeDOE", [&] {
+    return guarded("arrangeDOE", PointLimit::Throw, [&] {
         checkSettings(settings);
         std::ostringstream text;
         if (bounds == nullptr || points == nullptr) {

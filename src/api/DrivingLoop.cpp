@@ -1,5 +1,10 @@
 #include "api/DrivingLoop.h"
 
+#include <exception>
+#include <string>
+
+#include "api/EntryPointGuard.h"
+#include "engine/OptEngine.h"
 #include "platform/Platform.h"
 
 namespace Opt {
@@ -23,6 +28,35 @@ void timed(double* seconds, const Action& action)
     *seconds += Platform::wallClockSeconds() - start;
 }
 
+std::string hostMessage()
+{
+    try {
+        throw;
+    } catch (const std::exception& error) {
+        return error.what();
+    } catch (const std::string& message) {
+        return message;
+    } catch (...) {
+        return "unknown exception from a host callback";
+    }
+}
+
+// Calls the host; if it throws, hands the best design so far back and reports.
+template <typename Action>
+void callHost(OptEngineMain& session, double* x, double* f, double* seconds,
+              const Action& action)
+{
+    try {
+        timed(seconds, action);
+    } catch (...) {
+        const std::string message = hostMessage();
+        if (session.engine != nullptr) {
+            session.engine->handOverBestSoFar(x, f);
+        }
+        throw HostCallbackFailure{message};
+    }
+}
+
 } // namespace
 
 int DrivingLoop::run(OptEngineMain& session, int firstState, double* x, double* f,
@@ -32,7 +66,7 @@ int DrivingLoop::run(OptEngineMain& session, int firstState, double* x, double* 
     for (;;) {
         switch (state) {
         case kEvaluate:
-            timed(evaluationSeconds, evaluate);
+            callHost(session, x, f, evaluationSeconds, evaluate);
             state = kContinue;
             break;
         case kGradients:
@@ -40,7 +74,7 @@ int DrivingLoop::run(OptEngineMain& session, int firstState, double* x, double* 
                 return state;
             }
             if (onGradients == GradientRequest::CallHost) {
-                timed(evaluationSeconds, supplyGradients);
+                callHost(session, x, f, evaluationSeconds, supplyGradients);
             }
             state = kContinue;
             break;

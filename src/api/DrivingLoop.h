@@ -18,6 +18,11 @@ enum class GradientRequest {
 // allows, step again on 2 and 3, and stop on anything else. When the seconds
 // accumulators are given, each host evaluation adds its wall-clock time to one
 // and each engine step to the other.
+//
+// A callback that throws ends the run: the loop hands the engine's best design
+// so far and its responses back in x and f (OptEngine::handOverBestSoFar; when
+// the engine keeps none, x holds the last design handed out) and throws
+// HostCallbackFailure with the host's message for the entry point's guard.
 struct DrivingLoop {
     std::function<void()> evaluate;
     std::function<void()> supplyGradients;

@@ -12,6 +12,7 @@
 
 #include "api/DrivingLoop.h"
 #include "api/EntryPointGuard.h"
+#include "api/LastStatus.h"
 #include "common/ErrorMessages.h"
 #include "engine/LinearProgram.h"
 #include "lp/LinearProgramming.h"
@@ -96,6 +97,34 @@ bool countsValid(int nVariables, int nRows, const double* objective)
     return nVariables >= 1 && nRows >= 0 && objective != nullptr;
 }
 
+// The simplex's result code as the thread's last status: its error-table index
+// says whether the program was infeasible, the input invalid or the budget spent.
+int recordSimplexResult(const char* name, int code)
+{
+    int status = ZELKOR_STATUS_ENGINE_ERROR;
+    switch (static_cast<ErrorCode>(code)) {
+    case ErrorCode::InvalidSimplexParameter:
+    case ErrorCode::InvalidVariableBounds:
+    case ErrorCode::InvalidInput:
+        status = ZELKOR_STATUS_INVALID_INPUT;
+        break;
+    case ErrorCode::NoFeasibleSolution:
+        status = ZELKOR_STATUS_INFEASIBLE;
+        break;
+    case ErrorCode::IterationLimitExhausted:
+        status = ZELKOR_STATUS_BUDGET_REACHED;
+        break;
+    default:
+        break;
+    }
+    if (code == kSolved) {
+        LastStatus::set(ZELKOR_STATUS_OK);
+    } else {
+        LastStatus::set(status, std::string(name) + ": " + errorMessage(code));
+    }
+    return code;
+}
+
 int rejectInput()
 {
     printSimplexError(errorMessage(ErrorCode::InvalidInput));
@@ -112,7 +141,7 @@ extern "C" ZELKOR_API int runSIMPLEX(int nVariables, int nRows, const double* ob
                                      const double* variableUpper, double* reals, int* ints,
                                      double* solution, double* objectiveValue)
 {
-    return Opt::guardEntryPoint("runSIMPLEX", static_cast<int>(Opt::ErrorCode::SimplexFailed), [&] {
+    const int code = Opt::guardEntryPoint("runSIMPLEX", static_cast<int>(Opt::ErrorCode::SimplexFailed), [&] {
         if (!Opt::countsValid(nVariables, nRows, objective) || (nRows > 0 && rows == nullptr)) {
             return Opt::rejectInput();
         }
@@ -125,6 +154,7 @@ extern "C" ZELKOR_API int runSIMPLEX(int nVariables, int nRows, const double* ob
         Opt::setBounds(program, nVariables, nRows, rowLower, rowUpper, variableLower, variableUpper);
         return Opt::solve(program, reals, ints, solution, objectiveValue);
     });
+    return Opt::recordSimplexResult(__func__, code);
 }
 
 extern "C" ZELKOR_API int runSIMPLEX_CVL(int nVariables, int nRows, const double* objective,
@@ -134,7 +164,7 @@ extern "C" ZELKOR_API int runSIMPLEX_CVL(int nVariables, int nRows, const double
                                          const double* variableUpper, double* reals, int* ints,
                                          double* solution, double* objectiveValue)
 {
-    return Opt::guardEntryPoint("runSIMPLEX_CVL", static_cast<int>(Opt::ErrorCode::SimplexFailed), [&] {
+    const int code = Opt::guardEntryPoint("runSIMPLEX_CVL", static_cast<int>(Opt::ErrorCode::SimplexFailed), [&] {
         if (!Opt::countsValid(nVariables, nRows, objective) ||
             (nRows > 0 && (rows == nullptr || rowLengths == nullptr))) {
             return Opt::rejectInput();
@@ -153,6 +183,7 @@ extern "C" ZELKOR_API int runSIMPLEX_CVL(int nVariables, int nRows, const double
         Opt::setBounds(program, nVariables, nRows, rowLower, rowUpper, variableLower, variableUpper);
         return Opt::solve(program, reals, ints, solution, objectiveValue);
     });
+    return Opt::recordSimplexResult(__func__, code);
 }
 
 namespace Opt {
@@ -285,7 +316,7 @@ int fitCoefficients(const FitProblem& problem, double* x, int signOption, double
     reals[kConstraintToleranceSlot] = kFitConstraintTolerance;
     OptEngineMain session(n, m + 1, start, bounds, reals.data(), ints.data(), kSqpEngineType, 0);
     if (session.engine == nullptr) {
-        return 0;
+        return rejectSettings("LinearProbOPT");
     }
     std::vector<double> f(static_cast<std::size_t>(m + 1), 0.0);
     std::vector<std::vector<double>> gradientRows(static_cast<std::size_t>(n),
@@ -298,14 +329,14 @@ int fitCoefficients(const FitProblem& problem, double* x, int signOption, double
     loop.evaluate = [&] { problem.responses(x, f.data()); };
     loop.supplyGradients = [&] { problem.gradients(x, g.data()); };
     loop.onGradients = GradientRequest::CallHost;
-    loop.run(session, 1, x, f.data(), g.data());
+    const int endState = loop.run(session, 1, x, f.data(), g.data());
     if (result != nullptr) {
         problem.responses(x, f.data());
         result[0] = f[0];
         result[1] = m > 0 ? *std::max_element(f.begin() + 1, f.end()) : 0.0;
         result[2] = Platform::processCpuSeconds() - cpuStart;
     }
-    return session.engine->feasible ? 1 : 0;
+    return LastStatus::recordRun("LinearProbOPT", *session.engine, endState);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include "api/DrivingLoop.h"
 #include "api/EntryPointGuard.h"
+#include "api/LastStatus.h"
 #include "engine/OptEngine.h"
 
 namespace Opt {
@@ -50,17 +51,20 @@ int runVectorEntryPoint(const char* name, int engineType, ArrayCallback evaluate
     }
     const int n = static_cast<int>(x->size());
     const int m = static_cast<int>(f->size());
+    if (rejectProblem(name, n, m, *x, *bounds)) {
+        return 0;
+    }
     OptEngineMain session(n, m, *x, *bounds, reals, ints, engineType, 0);
     if (session.engine == nullptr) {
-        return 0;
+        return rejectSettings(name);
     }
     DrivingLoop loop;
     loop.evaluate = [&] { evaluate(x->data(), f->data()); };
     loop.onGradients = GradientRequest::EndLoop;
     loop.evaluationSeconds = evaluationSeconds;
     loop.engineSeconds = engineSeconds;
-    loop.run(session, kStepFirst, x->data(), f->data(), nullptr);
-    return session.engine->feasible ? 1 : 0;
+    const int endState = loop.run(session, kStepFirst, x->data(), f->data(), nullptr);
+    return LastStatus::recordRun(name, *session.engine, endState);
 }
 
 int guarded(const char* name, int engineType, ArrayCallback evaluate, std::vector<double>* x,

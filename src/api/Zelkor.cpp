@@ -3,12 +3,14 @@
 // closes the run report.
 #include "api/zelkor.h"
 
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "api/DrivingLoop.h"
 #include "api/EntryPointGuard.h"
+#include "api/LastStatus.h"
 #include "common/NumericConstants.h"
 #include "engine/OptEngine.h"
 #include "platform/Platform.h"
@@ -48,6 +50,35 @@ const MethodTranslation* translationOf(int method)
 }
 
 constexpr int kSaoMethod = 5;
+constexpr int kSqpMethod = 1;
+constexpr int kHybridMethod = 4;
+constexpr int kSqpGradientMode = 5;     // engine position of the SQP's gradient mode
+constexpr int kHybridGradientMode = 25; // the hybrid's inner SQP reads from position 20
+
+// Host-array mode has no response sensitivities, so the SQP's gradient modes 0
+// and 2 (and the default, 0) would leave its gradients at zero and the run
+// would never move: they become host gradients when the host can give them,
+// else forward differences. Prints which at report level 1 or more.
+void chooseGradientMode(std::vector<int>& ints, int method, bool hostGradients, int reportLevel)
+{
+    const int position = method == kSqpMethod      ? kSqpGradientMode
+                         : method == kHybridMethod ? kHybridGradientMode
+                                                   : -1;
+    if (position < 0 || position >= static_cast<int>(ints.size())) {
+        return;
+    }
+    int& mode = ints[static_cast<std::size_t>(position)];
+    if (mode == 1 || mode >= 3) {
+        return;
+    }
+    const int requested = mode < 0 ? 0 : mode;
+    mode = hostGradients ? 3 : 1;
+    if (reportLevel >= 1) {
+        std::printf("  SQP gradient mode %d taken as %d: %s\n", requested, mode,
+                    hostGradients ? "gradients from the host's callback"
+                                  : "forward differences (no gradient callback)");
+    }
+}
 
 template <typename T>
 std::vector<T> translate(const T* user, const std::vector<std::pair<int, int>>& map, int length,
@@ -113,7 +144,10 @@ int runZelkor(int method, int reportLevel, ResponseCallback evaluate, int n, dou
     const EngineBuilder* builder =
         translation == nullptr ? nullptr : findEngineBuilder(translation->engineType);
     if (builder == nullptr || !builder->buildFromHost) {
-        return 0; // no engine for this method: the host is not called
+        // no engine for this method: the host is not called
+        LastStatus::set(ZELKOR_STATUS_INVALID_INPUT,
+                        "Zelkor: method " + std::to_string(method) + " has no engine");
+        return 0;
     }
     const std::string problem = checkArguments(evaluate, n, x, bounds, m, f);
     if (!problem.empty()) {
@@ -124,17 +158,21 @@ int runZelkor(int method, int reportLevel, ResponseCallback evaluate, int n, dou
     for (int i = 0; i < n; ++i) {
         boundLists.push_back({bounds[i][0], bounds[i][1]});
     }
+    if (rejectProblem(kName, n, m, start, boundLists)) {
+        return 0;
+    }
     std::vector<double> reals =
         translate<double>(userReals, translation->reals, builder->realCount, kUnsetReal);
     std::vector<int> ints = translate<int>(userInts, translation->ints, builder->intCount, kUnsetInt);
     if (method == kSaoMethod) {
         adjustSaoSettings(reals, ints, userReals, userInts);
     }
+    chooseGradientMode(ints, method, gradients != nullptr, reportLevel);
 
     OptEngineMain session(n, m, start, boundLists, reals.data(), ints.data(),
                           translation->engineType, reportLevel);
     if (session.engine == nullptr) {
-        return 0;
+        return rejectSettings(kName);
     }
     std::vector<std::vector<double>> gradientRows(static_cast<std::size_t>(n),
                                                   std::vector<double>(static_cast<std::size_t>(m)));
@@ -146,14 +184,17 @@ int runZelkor(int method, int reportLevel, ResponseCallback evaluate, int n, dou
     loop.evaluate = [&] { evaluate(x, n, f, m); };
     loop.supplyGradients = [&] { gradients(x, n, g.data(), m); };
     loop.onGradients = gradients != nullptr ? GradientRequest::CallHost : GradientRequest::EndLoop;
-    if (loop.run(session, translation->firstState, x, f, g.data()) == 4) {
-        rejectArgument(kName, "the engine asked for gradients but no gradient callback was given");
+    const int endState = loop.run(session, translation->firstState, x, f, g.data());
+    if (endState == 4) {
+        std::cerr << kName
+                  << ": the engine asked for gradients but no gradient callback was given"
+                  << std::endl;
     }
 
     RunReport closing = session.engine->report;
     closing.writeCompletion(Platform::wallClockSeconds() - startSeconds);
     closing.writeResultFile();
-    return session.engine->feasible ? 1 : 0;
+    return LastStatus::recordRun(kName, *session.engine, endState);
 }
 
 } // namespace

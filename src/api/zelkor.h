@@ -44,6 +44,43 @@ typedef int (*ArrayCallback)(double* x, double* f);
 ZELKOR_API const char* zelkorVersion(void);
 
 /*
+ * Why did the last call fail? (Ours: an addition of this library.) Every
+ * exported C function of this header records, for the calling thread, one of
+ * the statuses below and a one-line message (empty when the status is OK),
+ * so that a host can tell an infeasible result from bad input although both
+ * return 0. A callback that calls the library overwrites the status of the
+ * call it runs in until that call returns. The C++ session class reports
+ * through its step results instead.
+ *   OK              the call did what was asked (an optimising run: the final
+ *                   design is feasible).
+ *   INFEASIBLE      the run ended normally but its final design violates a
+ *                   constraint (runSIMPLEX: the program has no feasible point).
+ *   INVALID_INPUT   the arguments were rejected before the host was called,
+ *                   the method has no engine, or the settings select no design
+ *                   (the message names the argument and its value).
+ *   ENGINE_ERROR    the engine stopped on an error (incompatible constraints,
+ *                   a gradient request no callback could answer, a numerical
+ *                   failure).
+ *   HOST_EXCEPTION  a host callback threw a C++ exception (message: its what()).
+ *   BUDGET_REACHED  the final design is feasible, but the engine stopped on its
+ *                   iteration or evaluation limit rather than a convergence test
+ *                   (DIRECT and the GAs end this way unless they meet their
+ *                   target or stall).
+ */
+enum {
+    ZELKOR_STATUS_OK = 0,
+    ZELKOR_STATUS_INFEASIBLE = 1,
+    ZELKOR_STATUS_INVALID_INPUT = 2,
+    ZELKOR_STATUS_ENGINE_ERROR = 3,
+    ZELKOR_STATUS_HOST_EXCEPTION = 4,
+    ZELKOR_STATUS_BUDGET_REACHED = 5
+};
+/* The calling thread's last status, one of ZELKOR_STATUS_*. */
+ZELKOR_API int zelkorLastStatus(void);
+/* Its message; valid until the thread's next call into the library. */
+ZELKOR_API const char* zelkorLastMessage(void);
+
+/*
  * Fatal errors of the surrogate models: a model asked for on fewer than two
  * sample points ("ERROR : TOO SMALL DOE DATA FOR SURROGATES MODEL.") and a fit
  * that fails ("ERROR : BUILDING SURROGATE MODEL IS FAILED."). By default the
@@ -73,24 +110,55 @@ ZELKOR_API ZelkorFatalHandler zelkorSetFatalHandler(ZelkorFatalHandler handler);
  * (a method whose engine is not in this build, or a method outside 0..5, returns
  * 0 without calling the host).
  *
- * x (in/out): n starting values in caller units; on return the final design.
+ * x (in/out): n starting values in caller units, each within its bounds; on
+ *   return the final design.
  * bounds: n pointers to two doubles (lower, upper); continuous variables only.
  * f (out): m responses written by `evaluate` (objective first, then constraints
  *   g <= 0); on return the host's responses at the design returned in x (an SQP
  *   run whose discrete snap moved the design evaluates it once more).
- * ints, reals: the method's user parameters (either may be null: defaults). The
- *   positions read are, for ints, 1-3 (DIRECT), 0, 3, 4 (SQP), 1, 5, 6 (GA and
- *   micro-GA), 0, 1, 3-6 (hybrid GA), 0, 1, 8 (SAO); for reals, 0 (DIRECT), 0-3
- *   (SQP and hybrid GA), 3-5 (SAO). The arrays must hold the positions read.
+ * ints, reals: the method's user parameters (either may be null: defaults); a
+ *   negative int or real (-999, say) takes the default. The arrays must hold the
+ *   positions read:
+ *   method 0, DIRECT:
+ *     ints[1] iterations (50, at most 100), ints[2] evaluations (3000, at most
+ *     10000), ints[3] division depth (500); reals[0] penalty factor (5.0).
+ *   method 1, SQP:
+ *     ints[0] iterations (30), ints[3] gradient mode (see below), ints[4] line-
+ *     search trials (10); reals[0] objective tolerance, relative change (0.005),
+ *     reals[1] step tolerance, norm of the step in [0, 1] units (0),
+ *     reals[2] finite-difference step in [0, 1] units (1e-5), reals[3] move
+ *     limit, half-width of the step box in [0, 1] units (0.3).
+ *   methods 2 and 3, GA and micro-GA:
+ *     ints[1] evaluations (10000), ints[5] population size (251; micro-GA 7),
+ *     ints[6] generations without improvement before stopping (50); no reals.
+ *   method 4, hybrid GA: the GA's ints of method 2 and, for its local SQP
+ *     search, the ints and reals of method 1 at the same positions.
+ *   method 5, SAO: ints[0], ints[1], ints[8] (1 when negative), reals[3] (0.1
+ *     when negative), reals[4], reals[5]; not in this build.
+ *   Every other position is not read and every other engine setting keeps its
+ *   default.
+ * Gradient mode (SQP and the hybrid's local search), a deviation of ours: 1
+ *   forward differences by the library, 3 gradients from `gradients` on request.
+ *   The engine's modes 0 and 2 (and the default, 0) read sensitivities that
+ *   come with the responses, which a host of this function never supplies: the
+ *   run would not move. They become 3 when `gradients` is given, else 1; at
+ *   report level 1 or more one line says which was taken.
  * reserved1, reserved2: ignored.
  * gradients: called when the engine asks for gradients (SQP with host
  *   gradients); may be null when no such request can come.
  * reportLevel: 0 silent, 1-9 print level, 10 + level also writes
  *   QUORAL_result/OPT_RESULT.txt in the current directory at the end.
  *
- * Returns 1 when the final design is feasible, else 0. Inconsistent arguments
- * (null arrays, counts below 1, non-finite or reversed bounds) print one line on
- * standard error and return 0 without calling the host.
+ * Returns 1 when the final design is feasible, else 0; zelkorLastStatus says
+ * why. Inconsistent arguments (null arrays, counts below 1, non-finite or
+ * reversed bounds, a start outside its bounds) print one line on standard error
+ * and return 0 without calling the host.
+ * A C++ callback that throws ends the run (ours): the exception does not
+ * escape, one line on standard error gives its message, and x and f hold the
+ * best design so far and its responses, where the engine keeps them during the
+ * run (the SQP: its last base point); DIRECT and the GAs name their best only
+ * when they finish, so x then holds the last design handed out and f what the
+ * callback left in it.
  */
 ZELKOR_API int Zelkor(int method, int reportLevel, ResponseCallback evaluate, int n, double* x,
                       double** bounds, int m, double* f, int reserved1, int* ints, int reserved2,
@@ -134,6 +202,9 @@ ZELKOR_API int Zelkor(int method, int reportLevel, ResponseCallback evaluate, in
  * settings[3] > 10000 gets there; a C host, which cannot catch it, must keep
  * within those sizes.
  */
+/* C hosts (ours): use get_nexpC and arrangeDOEC, which take the same arguments
+   and return -2 at the point limit instead of throwing, with the message in
+   zelkorLastMessage(). The throwing forms stay for C++ hosts that catch it. */
 /* The number of points the design of settings has for nFactors variables. For
    types 2, 3 and 4 this is settings[3] and nothing is built (an orthogonal array
    the catalogue lacks still reports settings[3]; arrangeDOE_ then returns 0);
@@ -142,6 +213,8 @@ ZELKOR_API int Zelkor(int method, int reportLevel, ResponseCallback evaluate, in
    discrete levels has one point per level instead: call arrangeDOE_ with
    maxPoints 0 to learn its size. */
 ZELKOR_API int get_nexp(const int* settings, int nFactors);
+/* get_nexp for C hosts: -2 at the point limit. */
+ZELKOR_API int get_nexpC(const int* settings, int nFactors);
 
 /* Arranges the design of settings for nFactors variables and writes its points
    into points, row by row.
@@ -156,6 +229,10 @@ ZELKOR_API int get_nexp(const int* settings, int nFactors);
    Returns the number of points of the design; when it exceeds maxPoints only the
    first maxPoints rows are written. */
 ZELKOR_API int arrangeDOE_(const int* settings, int nFactors, const double* start,
+                           const double* boundLists, const int* listLengths, double* points,
+                           int maxPoints);
+/* arrangeDOE_ for C hosts: -2 at the point limit, nothing written. */
+ZELKOR_API int arrangeDOEC(const int* settings, int nFactors, const double* start,
                            const double* boundLists, const int* listLengths, double* points,
                            int maxPoints);
 
@@ -231,21 +308,42 @@ extern "C" {
  *   ints (11): [2] maxDivisionDepth (500), [3] maxIterations (50, at most 100),
  *              [4] maxEvaluations (3000, at most 10000);
  *   reals (10): [0] penaltyFactor (5.0), [1] targetValue (0: none).
- * x (in/out): n starting values, evaluated first; on return the best design found.
+ * x (in/out): n starting values within their bounds, evaluated first; on return
+ * the best design found.
  * f: m responses written by `evaluate`; on return those at the best design. bounds: n bound lists, [lower, upper]
  * (more entries make a discrete variable). Silent; returns 1 when the best design
  * violates no constraint, else 0.
+ * For this function and the others below: inconsistent input (as for Zelkor,
+ * including a start outside its bounds) gives one line on standard error and 0
+ * without a call of the host; a callback that throws ends the run as described
+ * for Zelkor; zelkorLastStatus says why the result is 0.
  */
 ZELKOR_API int runDIRECT(ArrayCallback evaluate, double* x, double* f,
                          const std::vector<std::vector<double>>* bounds, int n, int m,
                          double* reals, int* ints);
 
 /*
- * SQP with the engine's own parameter arrays (12 reals and 12 ints, laid out as
- * the SQP engine reads them; either may be null: defaults) and the parameter
- * record's option set to 0. Arguments as runDIRECT; the start design is evaluated
- * first. The engine's gradients come from its finite differences: a request for
- * host gradients ends the run. Returns 1 when the final design is feasible.
+ * SQP with the engine's own parameter arrays, 12 ints and 12 reals (either may
+ * be null: defaults; a negative int, or a real not >= 0, takes the default),
+ * and the parameter record's option set to 0. Arguments as runDIRECT; the start
+ * design is evaluated first. Returns 1 when the final design is feasible.
+ *   ints: [0] objective sign in finite-difference mode (1), [1] objective form
+ *         (1), [2] history option (0), [3] iterations (30), [4] first iteration
+ *         number (0), [5] gradient mode (below), [6] leading iterations with the
+ *         large-violation test (1), [7] line-search trials (10), [8] reserved
+ *         (1), [9] constraints in the QP, 1 all, else only near-active ones (1),
+ *         [10] reserved (3), [11] reserved (0);
+ *   reals: [0] objective tolerance, relative change (0.005), [1] step
+ *         tolerance (0), [2] finite-difference step (1e-5), [3] large-violation
+ *         threshold (0.2), [4] initial step length (1.0), [5] constraint
+ *         tolerance (1e-4), [6] step reduction in the line search (0.4),
+ *         [7] reserved (0.5), [8] move limit (0.3), [9] move-limit factor
+ *         (0.25), [10] largest move limit (0.4), [11] smallest move limit (0.05);
+ *         steps, tolerances and move limits in [0, 1] units of the ranges.
+ * Gradient mode, a deviation of ours: this family has no gradient callback, so
+ * the modes 0 and 2 (and the default, 0), which read sensitivities no host here
+ * supplies, become 1, forward differences by the library; mode 3 (host
+ * gradients on request) ends the run with ZELKOR_STATUS_ENGINE_ERROR.
  */
 ZELKOR_API int runSQP_Soil(ArrayCallback evaluate, double* x, double* f,
                            const std::vector<std::vector<double>>* bounds, int n, int m,

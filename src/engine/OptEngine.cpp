@@ -115,6 +115,16 @@ void OptEngine::handOverResponses(double* x, double* f, bool onlyAsAPair) const
     }
 }
 
+bool OptEngine::handOverBestSoFar(double* x, double* f) const
+{
+    const bool pairKnown = returnedDesign.size() == designVariables.size() &&
+                           returnedResponses.size() == static_cast<std::size_t>(nResponses);
+    if (pairKnown) {
+        handOverResponses(x, f, true);
+    }
+    return pairKnown && !isDataSetMode();
+}
+
 StepCode OptEngine::dispatchPhase(double* x, double* f, double** g)
 {
     StepCode result = StepCode::Error;

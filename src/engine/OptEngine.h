@@ -104,6 +104,13 @@ public:
     // every other engine ignores it.
     virtual void setLinearProgram(const LinearProgram& program);
 
+    // Writes the design the engine would return now and the host's responses at
+    // it into x and f (host-array mode), as an error step hands them over, for a
+    // driver whose run stops early. Returns false, writing nothing, while the
+    // engine keeps no such pair (the SQP keeps its base point from the first
+    // evaluation on; DIRECT and the GAs fill the pair only when they finish).
+    bool handOverBestSoFar(double* x, double* f) const;
+
     std::shared_ptr<DataSet> dataSet;
     int constrained = 0;
     std::shared_ptr<OptEngineParameter> parameter;

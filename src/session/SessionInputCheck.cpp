@@ -87,4 +87,22 @@ std::string checkSessionInput(int nDesignVariables, int nResponses, bool needsRe
     return std::string();
 }
 
+std::string checkStartInsideBounds(const std::vector<double>& start,
+                                   const std::vector<std::vector<double>>& bounds)
+{
+    for (std::size_t i = 0; i < start.size() && i < bounds.size(); ++i) {
+        const std::vector<double>& list = bounds[i];
+        if (list.size() < 2 || !(list.front() <= list.back())) {
+            continue;
+        }
+        if (start[i] < list.front() || start[i] > list.back()) {
+            std::ostringstream text;
+            text << "the start value of design variable " << i << " is " << start[i]
+                 << ", outside its bounds [" << list.front() << ", " << list.back() << "]";
+            return text.str();
+        }
+    }
+    return std::string();
+}
+
 } // namespace Opt

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <limits>
 #include <sstream>
 #include <stdexcept>
@@ -138,12 +139,199 @@ TEST_F(EntryPoints, InconsistentArgumentsGiveALineAndNoCall)
     EXPECT_EQ(x, (std::vector<double>{0.9, 0.9})) << "nothing is lost";
 }
 
-TEST_F(EntryPoints, ExceptionsFromTheHostStopAtTheBoundary)
+// Minimise (x0 - 1)^2 + (x1 - 1)^2 subject to x0 + x1 <= 1 on [-1, 1]^2: the
+// optimum (0.5, 0.5) lies on the constraint. The host throws on call throwAt.
+struct Corner {
+    int calls = 0;
+    int gradientCalls = 0;
+    int throwAt = 0;
+    std::vector<std::vector<double>> designs;
+    std::vector<std::vector<double>> responses;
+};
+Corner corner;
+
+int cornerResponses(double* x, int, double* f, int)
 {
-    record.objectiveForm = 2;
+    corner.designs.emplace_back(x, x + 2);
+    if (++corner.calls == corner.throwAt) {
+        throw std::runtime_error("host model crashed");
+    }
+    f[0] = (x[0] - 1.0) * (x[0] - 1.0) + (x[1] - 1.0) * (x[1] - 1.0);
+    f[1] = x[0] + x[1] - 1.0;
+    corner.responses.push_back({f[0], f[1]});
+    return 0;
+}
+
+int cornerArray(double* x, double* f)
+{
+    return cornerResponses(x, 2, f, 2);
+}
+
+int cornerGradients(double* x, int, double** g, int)
+{
+    ++corner.gradientCalls;
+    for (int i = 0; i < 2; ++i) {
+        g[i][0] = 2.0 * (x[i] - 1.0);
+        g[i][1] = 1.0;
+    }
+    return 0;
+}
+
+class HostFacing : public ::testing::Test {
+protected:
+    void SetUp() override { corner = Corner(); }
+
+    // SQP through Zelkor with every user parameter at its default.
+    int sqp(GradientCallback gradients, int reportLevel = 0)
+    {
+        std::vector<double*> bounds = {box[0], box[1]};
+        return Zelkor(1, reportLevel, cornerResponses, 2, x.data(), bounds.data(), 2, f.data(), 0,
+                      nullptr, 0, nullptr, gradients);
+    }
+
+    double box[2][2] = {{-1.0, 1.0}, {-1.0, 1.0}};
+    std::vector<double> x = {-0.5, -0.5};
+    std::vector<double> f = {0.0, 0.0};
+};
+
+// With the engine's own gradient mode 0 the run would stop at the start.
+TEST_F(HostFacing, DefaultSqpSettingsMoveAndSolve)
+{
+    constexpr double kTolerance = 1e-3;
+    const std::vector<double> start = x;
+    const struct {
+        GradientCallback gradients;
+        const char* line;
+    } cases[] = {
+        {nullptr, "  SQP gradient mode 0 taken as 1: forward differences (no gradient callback)\n"},
+        {cornerGradients, "  SQP gradient mode 0 taken as 3: gradients from the host's callback\n"},
+    };
+    for (const auto& c : cases) {
+        corner = Corner();
+        x = start;
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(sqp(c.gradients, 1), 1);
+        EXPECT_NE(testing::internal::GetCapturedStdout().find(c.line), std::string::npos);
+        EXPECT_NEAR(x[0], 0.5, kTolerance);
+        EXPECT_NEAR(x[1], 0.5, kTolerance);
+        EXPECT_EQ(corner.gradientCalls > 0, c.gradients != nullptr);
+    }
+    const std::vector<std::vector<double>> bounds = {{-1.0, 1.0}, {-1.0, 1.0}};
+    x = start;
+    EXPECT_EQ(runSQP_Soil(cornerArray, x.data(), f.data(), &bounds, 2, 2, nullptr, nullptr), 1);
+    EXPECT_NEAR(x[0], 0.5, kTolerance) << "runSQP_Soil takes forward differences";
+}
+
+TEST_F(HostFacing, StartOutsideTheBoundsIsRejectedByEveryOptimisingEntryPoint)
+{
+    const std::vector<std::vector<double>> unitBox = {{0.0, 1.0}, {0.0, 1.0}};
+    double unit[2] = {0.0, 1.0};
+    std::vector<double*> unitPointers = {unit, unit};
+    const std::vector<double> outside = {5.0, -5.0};
+    std::vector<double> fv = {0.0, 0.0};
+    const std::vector<std::pair<const char*, std::function<int()>>> calls = {
+        {"Zelkor", [&] { return Zelkor(0, 0, cornerResponses, 2, x.data(), unitPointers.data(), 2,
+                                       f.data(), 0, nullptr, 0, nullptr, nullptr); }},
+        {"runDIRECT", [&] { return runDIRECT(cornerArray, x.data(), f.data(), &unitBox, 2, 2,
+                                             nullptr, nullptr); }},
+        {"runSQP_Soil", [&] { return runSQP_Soil(cornerArray, x.data(), f.data(), &unitBox, 2, 2,
+                                                 nullptr, nullptr); }},
+        {"runGA_ptr", [&] { return runGA_ptr(cornerArray, x.data(), f.data(), &unitBox, 2, 2,
+                                             nullptr, nullptr); }},
+        {"runMicroGA_", [&] { return runMicroGA_(cornerArray, &x, &fv, &unitBox, nullptr, nullptr,
+                                                 nullptr, nullptr); }},
+    };
+    for (const auto& [name, call] : calls) {
+        x = outside;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(call(), 0) << name;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  std::string(name) + ": the start value of design variable 0 is 5, outside its "
+                                      "bounds [0, 1]; nothing done\n");
+        EXPECT_EQ(zelkorLastStatus(), ZELKOR_STATUS_INVALID_INPUT) << name;
+    }
+    EXPECT_EQ(corner.calls, 0);
+}
+
+// The SQP keeps its base point; DIRECT names its best only at the end, so a
+// throw leaves the last design handed out.
+TEST_F(HostFacing, AThrowingCallbackLeavesTheBestDesignSoFar)
+{
+    corner.throwAt = 12;
     testing::internal::CaptureStderr();
-    EXPECT_EQ(zelkor(0, {-999, -999, -999, -999}), 0);
+    EXPECT_EQ(sqp(nullptr), 0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Zelkor: host model crashed\n");
+    EXPECT_EQ(zelkorLastStatus(), ZELKOR_STATUS_HOST_EXCEPTION);
+    EXPECT_STREQ(zelkorLastMessage(), "Zelkor: host model crashed");
+    ASSERT_EQ(corner.designs.size(), 12u);
+    EXPECT_NE(x, corner.designs.back());
+    bool found = false;
+    for (std::size_t k = 0; k + 1 < corner.designs.size(); ++k) {
+        found = found || (corner.designs[k] == x && corner.responses[k] == f);
+    }
+    EXPECT_TRUE(found) << "x is an evaluated design and f its responses";
+    EXPECT_LT(f[0], corner.responses[0][0]) << "the SQP has moved from its start";
+
+    corner = Corner();
+    corner.throwAt = 5;
+    testing::internal::CaptureStderr();
+    std::vector<double*> bounds = {box[0], box[1]};
+    EXPECT_EQ(Zelkor(0, 0, cornerResponses, 2, x.data(), bounds.data(), 2, f.data(), 0, nullptr,
+                     0, nullptr, nullptr), 0);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(x, corner.designs.back()) << "DIRECT: the last design handed out";
+}
+
+// Each status a C host can meet, and the result that comes with it.
+TEST_F(HostFacing, EveryOutcomeSetsItsStatus)
+{
+    std::vector<double*> bounds = {box[0], box[1]};
+    const auto zelkor = [&](int method, int* ints, int m, GradientCallback gradients) {
+        x = {-0.5, -0.5};
+        return Zelkor(method, 0, cornerResponses, 2, x.data(), bounds.data(), m, f.data(), 0, ints,
+                      0, nullptr, gradients);
+    };
+    double above[2] = {0.9, 1.0}; // x0 + x1 <= 1 cannot hold
+    std::vector<double*> tight = {above, above};
+    int hostGradients[5] = {-999, -999, -999, 3, -999};
+    int fewIterations[4] = {-999, 3, -999, -999};
+    const int overLimit[4] = {0, 0, 2, 0}; // 2^14 points
+    const struct {
+        const char* what;
+        std::function<int()> call;
+        int result;
+        int status;
+        const char* message;
+    } cases[] = {
+        {"solved", [&] { return zelkor(1, nullptr, 2, nullptr); }, 1, ZELKOR_STATUS_OK, ""},
+        {"infeasible", [&] { x = {0.95, 0.95};
+                             return Zelkor(0, 0, cornerResponses, 2, x.data(), tight.data(), 2,
+                                           f.data(), 0, fewIterations, 0, nullptr, nullptr); },
+         0, ZELKOR_STATUS_INFEASIBLE, "Zelkor: the final design violates a constraint"},
+        {"bad input", [&] { return zelkor(1, nullptr, 0, nullptr); }, 0,
+         ZELKOR_STATUS_INVALID_INPUT,
+         "Zelkor: m = 0: at least the objective response is needed; nothing done"},
+        {"no gradient callback", [&] { return zelkor(1, hostGradients, 2, nullptr); }, 1,
+         ZELKOR_STATUS_ENGINE_ERROR,
+         "Zelkor: the engine asked for gradients but no gradient callback was given"},
+        {"host throws", [&] { corner.throwAt = corner.calls + 1; return zelkor(1, nullptr, 2, nullptr); },
+         0, ZELKOR_STATUS_HOST_EXCEPTION, "Zelkor: host model crashed"},
+        {"budget", [&] { return zelkor(0, fewIterations, 1, nullptr); }, 1,
+         ZELKOR_STATUS_BUDGET_REACHED, "Zelkor: the engine stopped on its iteration or evaluation limit"},
+        {"point limit, C form", [&] { return get_nexpC(overLimit, 14); }, -2,
+         ZELKOR_STATUS_INVALID_INPUT, "get_nexpC: THE NUMBER OF EXPERIMENTAL POINT EXCEEDS IT'S LIMIT."},
+    };
+    for (const auto& c : cases) {
+        testing::internal::CaptureStderr();
+        testing::internal::CaptureStdout();
+        const int result = c.call();
+        testing::internal::GetCapturedStdout();
+        testing::internal::GetCapturedStderr();
+        EXPECT_EQ(result, c.result) << c.what;
+        EXPECT_EQ(zelkorLastStatus(), c.status) << c.what;
+        EXPECT_STREQ(zelkorLastMessage(), c.message) << c.what;
+    }
+    EXPECT_THROW(get_nexp(overLimit, 14), std::string) << "the C++ form still throws";
 }
 
 TEST_F(EntryPoints, RunDirectDrivesTheEngineSilently)

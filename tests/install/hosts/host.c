@@ -1,4 +1,5 @@
-/* A C host: includes the one public header and calls the library. */
+/* A C host: includes the one public header and calls the library, including
+   the C-safe form of a design service at its point limit. */
 #include <stdio.h>
 #include <string.h>
 
@@ -7,6 +8,14 @@
 int main(void)
 {
     const char* version = zelkorVersion();
+    const int overLimit[4] = {0, 0, 2, 0}; /* a full factorial of 2^14 points */
     printf("C host linked Zelkor %s\n", version);
-    return strcmp(version, "2.0.0") == 0 ? 0 : 1;
+    if (strcmp(version, "2.0.0") != 0) {
+        return 1;
+    }
+    if (get_nexpC(overLimit, 14) != -2 || zelkorLastStatus() != ZELKOR_STATUS_INVALID_INPUT ||
+        strstr(zelkorLastMessage(), "EXCEEDS IT'S LIMIT") == NULL) {
+        return 1;
+    }
+    return get_nexpC(overLimit, 13) == 8192 && zelkorLastStatus() == ZELKOR_STATUS_OK ? 0 : 1;
 }
