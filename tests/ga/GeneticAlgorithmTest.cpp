@@ -226,9 +226,8 @@ TEST(GeneticAlgorithmDataSet, LowerBoundHoldsUnderPenaltyAndFeasibilityFirst)
 // 1e100) for the GA (method 2), the micro-GA (3) and the hybrid GA (4): every run
 // ends within its budget (the evaluation limit and the generation that crosses
 // it, for the hybrid with that generation's three short local searches, 100 here)
-// and hands back a
-// design the host evaluated, with its responses (the hybrid's through normalised
-// coordinates, so within rounding).
+// and hands back a design the host evaluated, with its responses (the hybrid's
+// through normalised coordinates, so within rounding).
 TEST(GAFamilyFailedEvaluations, RandomFailuresNeverEndTheRunOrBecomeItsResult)
 {
     struct Engine {
