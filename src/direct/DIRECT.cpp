@@ -8,6 +8,7 @@
 #include <map>
 
 #include "common/NumericConstants.h"
+#include "engine/PenalisedResponse.h"
 
 namespace Opt {
 
@@ -155,6 +156,17 @@ void lipschitzIntervals(const std::vector<Candidate>& candidates, std::vector<do
     }
 }
 
+// The lowest point of the lowest level that can still be divided (none when
+// every rectangle has reached the depth limit).
+std::vector<int> largestDivisible(const DIRECTSampleStore& store, int maxDivisionDepth)
+{
+    const std::vector<Candidate> candidates = lowestPerLevel(store, maxDivisionDepth);
+    if (candidates.empty()) {
+        return {};
+    }
+    return {candidates.front().point};
+}
+
 bool promisesSufficientDecrease(const Candidate& j, double slope, double bestValue,
                                 double threshold)
 {
@@ -220,13 +232,10 @@ StepCode DIRECT::checkIterationLimit()
     return StepCode::Error;
 }
 
-double DIRECT::penalisedObjective() const
+PenalisedResponse DIRECT::penalisedObjective() const
 {
-    double violation = 0.0;
-    for (std::size_t j = 1; j < responseRows.size(); ++j) {
-        violation += std::max(0.0, responseRows[j].value - responseRows[j].limit);
-    }
-    return responseRows[0].value + settings().penaltyFactor * violation;
+    return penaliseResponses(responseRows, 0, settings().penaltyFactor,
+                             [](double value, const ResponseRow& row) { return value - row.limit; });
 }
 
 bool DIRECT::violatesNoConstraint() const
@@ -254,28 +263,38 @@ StepCode DIRECT::receiveResponses(const double* f, double** /*g*/)
         return StepCode::Continue;
     }
     sampling = false;
-    const double value = penalisedObjective();
+    const PenalisedResponse judged = penalisedObjective();
     // A new point's box is final only once its parent is divided; the first
     // point's box, the whole domain, is final at once.
-    store.recordValue(evaluatingPoint, value);
+    store.recordValue(evaluatingPoint, judged.value);
     if (evaluatingPoint == 0) {
         store.admit(evaluatingPoint);
     }
-    lastObjective = responseRows[0].value;
-    if (bestIndex < 0 || value < best) {
-        if (bestIndex < 0) {
-            previousBest = value;
-        }
-        best = value;
-        bestIndex = evaluatingPoint;
-        bestResponses.clear();
-        for (const ResponseRow& row : responseRows) {
-            bestResponses.push_back(row.value);
-        }
-        feasible = violatesNoConstraint();
+    if (!judged.failed) {
+        lastObjective = responseRows[0].value;
+        keepIfBest(judged.value);
     }
     ++evaluationCount;
     return StepCode::Continue;
+}
+
+// Only an evaluated design can become the best: a failed one (value +infinity)
+// would otherwise be kept as the first point or hand its responses back.
+void DIRECT::keepIfBest(double value)
+{
+    if (bestIndex >= 0 && !(value < best)) {
+        return;
+    }
+    if (bestIndex < 0) {
+        previousBest = value;
+    }
+    best = value;
+    bestIndex = evaluatingPoint;
+    bestResponses.clear();
+    for (const ResponseRow& row : responseRows) {
+        bestResponses.push_back(row.value);
+    }
+    feasible = violatesNoConstraint();
 }
 
 void DIRECT::startSearch()
@@ -329,6 +348,9 @@ void DIRECT::sampleIteration()
     const DIRECTParameter& p = settings();
     selected = selectRectangles(store, best, p.maxDivisionDepth, rules.sufficientDecrease,
                                 rules.groupBySize);
+    if (selected.empty()) {
+        selected = largestDivisible(store, p.maxDivisionDepth);
+    }
     longestSides.clear();
     firstLongestSide.assign(1, 0);
     firstNewPoint.clear();
@@ -489,9 +511,10 @@ StepCode DIRECT::endIteration(double*)
         reason = StopReason::Iterations;
         return finishSearch();
     }
+    // Until an evaluated design has been found there is no best value to stagnate.
     const double change = std::fabs(best - previousBest);
     const double relative = std::fabs(best) < kNumericZero ? change : change / std::fabs(best);
-    stagnation = relative < kStagnationRatio ? stagnation + 1 : 0;
+    stagnation = bestIndex >= 0 && relative < kStagnationRatio ? stagnation + 1 : 0;
     previousBest = best;
     if (rules.stagnationLimit > 0 && stagnation >= rules.stagnationLimit) {
         reason = StopReason::Stagnation;
@@ -503,6 +526,9 @@ StepCode DIRECT::endIteration(double*)
 
 void DIRECT::writeHistoryRow()
 {
+    if (bestIndex < 0) {
+        return;
+    }
     std::vector<DesignTriple> design;
     for (int i = 0; i < nDesignVariables; ++i) {
         const DesignVariable& v = designVariables[i];

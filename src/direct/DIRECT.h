@@ -1,11 +1,13 @@
 #pragma once
 
+#include <limits>
 #include <memory>
 #include <vector>
 
 #include "direct/DIRECTParameter.h"
 #include "direct/DIRECTSampleStore.h"
 #include "engine/OptEngine.h"
+#include "engine/PenalisedResponse.h"
 
 namespace Opt {
 
@@ -34,8 +36,6 @@ namespace Opt {
 // - When the best value is zero (within the numeric zero) the stagnation test
 //   compares the absolute change instead of dividing by zero.
 // - feasible is true when the best point violates no constraint.
-// - A penalised objective that is not a number (a failed evaluation) counts as
-//   +infinity: the point is never the best and its rectangle is divided last.
 // - The host's responses at the start design (when the driver evaluates it first)
 //   are taken as the initial condition of the report; the search itself starts
 //   at the centre of the box.
@@ -43,6 +43,15 @@ namespace Opt {
 //   block holds the best point with the responses evaluated there.
 // - A run that ends hands the best point to x and the host's responses there to
 //   f (not those of the last point evaluated), so that both describe one design.
+//
+// Deviations (ours: a failed evaluation is a failed design, never the answer):
+// - A failed response (NaN, +-infinity, or |value| >= 1e100; engine/PenalisedResponse.h,
+//   the rule the genetic algorithms share) makes F +infinity, a NaN constraint
+//   included, where the penalty sum would drop it: such a point ranks last.
+// - The best is the first *evaluated* point, not the first point: a failed point
+//   never becomes the best, never meets the target, and stagnation waits for one.
+// - An empty selection divides the lowest point of the largest divisible boxes,
+//   so a failed or huge centre (every decrease test fails) does not end the search.
 class DIRECT : public OptEngine {
 public:
     static constexpr int kMethodCode = 6;
@@ -108,7 +117,8 @@ private:
     void weighLongestSides(int first, std::size_t sideCount);
     std::size_t lightestSideLeft() const;
     void admitUnlessExhausted(int point);
-    double penalisedObjective() const;
+    PenalisedResponse penalisedObjective() const;
+    void keepIfBest(double value);
     bool violatesNoConstraint() const;
     StepCode finishSearch();
     void writeHistoryRow();
@@ -134,7 +144,7 @@ private:
     bool sampling = false;
     bool roundSampled = false;
     bool stopped = false;
-    double lastObjective = 0.0;
+    double lastObjective = std::numeric_limits<double>::infinity(); // of the last evaluated sample
     StopReason reason = StopReason::None;
     Rules rules;
 };

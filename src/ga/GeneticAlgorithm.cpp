@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "common/NumericConstants.h"
+#include "engine/PenalisedResponse.h"
 #include "platform/Platform.h"
 
 namespace Opt {
@@ -18,6 +19,12 @@ constexpr double kNicheShare = 0.25; // default candidates: floor(N / 4)
 bool isFeasibleViolation(double violation)
 {
     return std::fabs(violation) < kNumericZero;
+}
+
+bool anyFailed(const std::vector<ResponseRow>& rows)
+{
+    return std::any_of(rows.begin(), rows.end(),
+                       [](const ResponseRow& row) { return isFailedResponse(row.value); });
 }
 
 } // namespace
@@ -191,12 +198,16 @@ void GeneticAlgorithm::beforeEvaluate(int) {}
 
 void GeneticAlgorithm::decodeIntoDesign(int individual)
 {
-    std::vector<double>& decoded = decodedDesign;
-    decoded.assign(designVariables.size(), 0.0);
-    genomes->decodeIndividual(individual, decoded);
-    for (std::size_t k = 0; k < designVariables.size() && k < decoded.size(); ++k) {
-        designVariables[k].value = decoded[k];
-        designVariables[k].accepted = decoded[k];
+    decodedDesign.assign(designVariables.size(), 0.0);
+    genomes->decodeIndividual(individual, decodedDesign);
+    writeDesign(decodedDesign);
+}
+
+void GeneticAlgorithm::writeDesign(const std::vector<double>& normalised)
+{
+    for (std::size_t k = 0; k < designVariables.size() && k < normalised.size(); ++k) {
+        designVariables[k].value = normalised[k];
+        designVariables[k].accepted = normalised[k];
     }
 }
 
@@ -221,7 +232,8 @@ StepCode GeneticAlgorithm::receiveResponses(const double* f, double**)
 {
     storeResponses(f);
     ++evaluationCount;
-    if (settings().useRepository == 1 && evaluatingIndividual >= 0) {
+    // A failed design is not remembered: should it come back it is evaluated again.
+    if (settings().useRepository == 1 && evaluatingIndividual >= 0 && !anyFailed(responseRows)) {
         repository->store(*genomes, coding(), evaluatingIndividual, responseRows);
     }
     return StepCode::Continue;
@@ -250,24 +262,10 @@ void GeneticAlgorithm::computeFitness(int individual)
     if (individual < 0 || individual >= static_cast<int>(fitness.size())) {
         return;
     }
-    const double penalty = settings().penalty;
-    double objective = 0.0;
-    double violation = 0.0;
-    for (std::size_t j = 0; j < responseRows.size(); ++j) {
-        if (static_cast<int>(j) == objectiveRow) {
-            objective = responseRows[j].value;
-        } else {
-            violation += std::max(constraintViolation(responseRows[j].value, responseRows[j]), 0.0);
-        }
-    }
-    double value = penalty >= 0.0 ? objective + penalty * violation : objective;
-    if (std::isnan(value)) {
-        value = kInfinity;
-    }
-    if (std::isnan(violation)) {
-        violation = kInfinity;
-    }
-    fitness[static_cast<std::size_t>(individual)] = {value, violation};
+    const PenalisedResponse judged = penaliseResponses(
+        responseRows, objectiveRow, settings().penalty,
+        [this](double value, const ResponseRow& row) { return constraintViolation(value, row); });
+    fitness[static_cast<std::size_t>(individual)] = {judged.value, judged.violation};
     if (individual < static_cast<int>(responseStore.size())) {
         std::vector<double>& stored = responseStore[static_cast<std::size_t>(individual)];
         stored.resize(responseRows.size());
@@ -314,8 +312,34 @@ void GeneticAlgorithm::rank()
     }
     bestFitness = fitness[static_cast<std::size_t>(bestIndex)].value;
     worstFitness = fitness[static_cast<std::size_t>(worstIndex)].value;
+    worstEvaluatedFitness = bestFitness;
+    for (const Fitness& record : fitness) {
+        if (!isFailedFitness(record)) {
+            worstEvaluatedFitness = std::max(worstEvaluatedFitness, record.value);
+        }
+    }
+    if (isFailedFitness(fitness[static_cast<std::size_t>(bestIndex)])) {
+        feasible = feasible && !lastEvaluatedBest.responses.empty(); // the design handed back
+        return;
+    }
     feasible = constrained == 0 ||
                isFeasibleViolation(fitness[static_cast<std::size_t>(bestIndex)].violation);
+    keepLastEvaluatedBest();
+}
+
+bool GeneticAlgorithm::isFailedFitness(const Fitness& record)
+{
+    return !(record.value < kInfinity);
+}
+
+void GeneticAlgorithm::keepLastEvaluatedBest()
+{
+    if (static_cast<std::size_t>(bestIndex) >= responseStore.size()) {
+        return;
+    }
+    lastEvaluatedBest.design.assign(designVariables.size(), 0.0);
+    genomes->decodeIndividual(bestIndex, lastEvaluatedBest.design);
+    lastEvaluatedBest.responses = responseStore[static_cast<std::size_t>(bestIndex)];
 }
 
 void GeneticAlgorithm::fillParentCandidates(std::vector<int>& candidates) const
@@ -498,12 +522,20 @@ void GeneticAlgorithm::recordGeneration()
 StepCode GeneticAlgorithm::concludeRun()
 {
     decodeIntoDesign(bestIndex);
+    const std::vector<double>* values = nullptr;
     if (bestIndex < static_cast<int>(responseStore.size())) {
-        const std::vector<double>& values = responseStore[static_cast<std::size_t>(bestIndex)];
-        returnedResponses = values;
+        values = &responseStore[static_cast<std::size_t>(bestIndex)];
+    }
+    const bool bestFailed = !fitness.empty() && isFailedFitness(fitness[static_cast<std::size_t>(bestIndex)]);
+    if (bestFailed && !lastEvaluatedBest.responses.empty()) {
+        writeDesign(lastEvaluatedBest.design);
+        values = &lastEvaluatedBest.responses;
+    }
+    if (values != nullptr) {
+        returnedResponses = *values;
         if (recordsHistory()) {
-            for (std::size_t j = 0; j < responseRows.size() && j < values.size(); ++j) {
-                responseRows[j].value = values[j];
+            for (std::size_t j = 0; j < responseRows.size() && j < values->size(); ++j) {
+                responseRows[j].value = (*values)[j];
             }
             report.writeState(designVariables, responseRows, true, true);
         }

@@ -39,8 +39,6 @@ namespace Opt {
 //   is defined for them. The builder prints one line and builds no engine.
 // - The niche-restricted tournament needs real strings; with binary coding the
 //   plain tournament is used. Its candidate count is at most N - 2.
-// - A fitness that is not a number (a failed evaluation) counts as +infinity, so
-//   it is never the best and never wins a tournament against a number.
 // - The first generation cannot count as a stall (the previous best starts at
 //   +infinity).
 // - In data-set mode a constraint row without a limit counts by its value, divided
@@ -51,9 +49,17 @@ namespace Opt {
 // - Only population designs go into the repository; evaluations made for other
 //   purposes (the hybrid's local searches) do not.
 //
-// Deviation: in data-set mode a constraint's violation is (v - L)/|L| - 1e-5 (v the
-// row's signed value, L its signed limit), not v/|L| - 1.00001, so that a lower
-// bound (a negative limit) is judged correctly under both constraint treatments.
+// Deviations (ours: a failed evaluation is a failed design, never the answer):
+// - A failed response (NaN, +-infinity, or |value| >= 1e100; engine/PenalisedResponse.h,
+//   the rule DIRECT shares) gives fitness and violation +infinity under both
+//   treatments: it ranks last, wins a tournament only against another failed
+//   design, and never counts as feasible.
+// - When every individual of the last generation failed, the run hands back the
+//   best of the latest generation that had an evaluated one, not a failed design.
+// - A failed design does not enter the repository: should it recur, it is evaluated again.
+// - In data-set mode a constraint's violation is (v - L)/|L| - 1e-5 (v the
+//   row's signed value, L its signed limit), not v/|L| - 1.00001, so that a lower
+//   bound (a negative limit) is judged correctly under both constraint treatments.
 class GeneticAlgorithm : public OptEngine {
 public:
     static constexpr int kMethodCode = 1;
@@ -140,6 +146,10 @@ protected:
     std::uint32_t seedWith(int offset) const;
     // Step 3 of the generation step: feasibility-first transform, best and worst.
     void rank();
+    static bool isFailedFitness(const Fitness& record);
+    // Remembers the best individual's design and responses, for a last generation
+    // that has no evaluated design.
+    void keepLastEvaluatedBest();
     void crossover();
     void mutate();
     void appendElite();
@@ -150,6 +160,8 @@ protected:
     double constraintViolation(double value, const ResponseRow& row) const;
     // Writes the decoded individual into the design variables' values (normalised).
     void decodeIntoDesign(int individual);
+    // Writes normalised values into the design variables.
+    void writeDesign(const std::vector<double>& normalised);
     int tournament(int a, int b, int pair);
     int nicheTournament(int a, int pair);
     // Replaces candidates by the indices 0..N-1 without the worst individual,
@@ -164,6 +176,7 @@ protected:
     double previousBest = 0.0;
     double bestFitness = 0.0;
     double worstFitness = 0.0;
+    double worstEvaluatedFitness = 0.0; // the largest fitness that is not a failed design's
     int bestIndex = 0;
     int worstIndex = 0;
     int stallCount = 0;
@@ -171,6 +184,11 @@ protected:
     int designsPerGeneration = 0;
     int evaluatingIndividual = -1; // the population member whose responses are awaited
     StopReason reason = StopReason::None;
+    struct EvaluatedDesign {
+        std::vector<double> design;    // normalised
+        std::vector<double> responses; // the host's, empty until one was kept
+    };
+    EvaluatedDesign lastEvaluatedBest;
 
 private:
     // Working memory reused from design to design and generation to generation,

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "common/NumericConstants.h"
+#include "engine/PenalisedResponse.h"
 #include "session/EngineBuilder.h"
 
 namespace Opt {
@@ -78,6 +79,7 @@ void HybridGA::prepareStep()
 
 StepCode HybridGA::computeStep(double* x, double* f, double** g)
 {
+    skipFailedIndividuals();
     if (currentTask >= static_cast<int>(localSearchTasks.size())) {
         return finishLocalSearch();
     }
@@ -85,6 +87,18 @@ StepCode HybridGA::computeStep(double* x, double* f, double** g)
         return startTask();
     }
     return continueTask(x, f, g);
+}
+
+// A local search from a failed design has no start to descend from.
+void HybridGA::skipFailedIndividuals()
+{
+    while (currentTask < static_cast<int>(localSearchTasks.size())) {
+        const LocalSearchTask& task = localSearchTasks[static_cast<std::size_t>(currentTask)];
+        if (task.started || !isFailedFitness(fitness[static_cast<std::size_t>(task.individual)])) {
+            return;
+        }
+        ++currentTask;
+    }
 }
 
 StepCode HybridGA::startTask()
@@ -136,6 +150,12 @@ StepCode HybridGA::continueTask(double* x, double* f, double** g)
 void HybridGA::finishTask(const double* x, const double* f)
 {
     const int individual = localSearchTasks[static_cast<std::size_t>(currentTask)].individual;
+    if (std::any_of(f, f + responseRows.size(), isFailedResponse)) {
+        // The inner run ended on a failed evaluation: the individual keeps what it had.
+        innerEngine.reset();
+        ++currentTask;
+        return;
+    }
     std::vector<double> optimum;
     for (int i = 0; i < nDesignVariables; ++i) {
         optimum.push_back(designVariables[static_cast<std::size_t>(i)].toNormalised(x[i]));
@@ -175,7 +195,9 @@ void HybridGA::locallyImprovedFitness(int individual, const std::vector<double>&
         responseRows[j].value = responses[j];
     }
     computeFitness(individual);
-    if (rules.valueWithoutLimit || settings().penalty < 0.0 || isDataSetMode()) {
+    Fitness& record = fitness[static_cast<std::size_t>(individual)];
+    if (rules.valueWithoutLimit || settings().penalty < 0.0 || isDataSetMode() ||
+        isFailedFitness(record)) {
         return;
     }
     // The rule as first written divides each constraint by its limit, 0 here: any
@@ -186,8 +208,7 @@ void HybridGA::locallyImprovedFitness(int individual, const std::vector<double>&
         touchesALimit |= static_cast<int>(j) != objectiveRow && !(responseRows[j].value < 0.0);
     }
     const double objective = responseRows[static_cast<std::size_t>(objectiveRow)].value;
-    Fitness& record = fitness[static_cast<std::size_t>(individual)];
-    record.value = touchesALimit || std::isnan(objective) ? kInfinity : objective;
+    record.value = touchesALimit ? kInfinity : objective;
     record.violation = 0.0;
 }
 

@@ -47,6 +47,11 @@ namespace Opt {
 //   which made the fitness of any result touching a constraint infinite.
 // - The inner runs print nothing: they are built with a negative report level, so
 //   their console lines (interruptions included) do not reach the host's console.
+//
+// Deviation (ours: a failed evaluation is a failed design, never the answer): a
+// failed individual (fitness +infinity, GeneticAlgorithm's rule) starts no local
+// search, and an inner run ending on a failed response (NaN, +-infinity, or
+// |value| >= 1e100) leaves its individual as it was, as an inner error does.
 class HybridGA : public MicroGA {
 public:
     static constexpr int kMethodCode = 5;
@@ -99,6 +104,7 @@ public:
 private:
     void setUpLocalSearch(const std::vector<double>& reals, const std::vector<int>& ints);
     bool inLocalSearch() const { return phase == EnginePhase::ComputeStep && localSearchPrepared; }
+    void skipFailedIndividuals();
     StepCode startTask();
     StepCode continueTask(double* x, double* f, double** g);
     void finishTask(const double* x, const double* f);

@@ -63,7 +63,9 @@ void MicroGA::breed()
 StepCode MicroGA::updateStep()
 {
     rank();
-    spread = std::fabs(bestFitness - worstFitness);
+    spread = fitness.empty() || isFailedFitness(fitness[static_cast<std::size_t>(bestIndex)])
+                 ? 0.0
+                 : std::fabs(bestFitness - worstEvaluatedFitness);
     if (justRestarted) {
         spreadAtRestart = spread;
     }

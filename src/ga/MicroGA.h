@@ -22,6 +22,10 @@ namespace Opt {
 // the initial population does, one generator copy advancing across them (a fresh
 // copy per individual would make them all alike); with a zero spread after the
 // restart the spread test never holds and only identical pairs end a phase.
+//
+// Deviation (ours): the spread is measured over the evaluated individuals; a
+// failed one (fitness +infinity) would make it infinite and the spread test
+// could never hold while failures occur.
 class MicroGA : public GeneticAlgorithm {
 public:
     static constexpr int kMethodCode = 4;

@@ -12,6 +12,7 @@
 
 #include "api/zelkor.h"
 #include "bench/TestFunctions.h"
+#include "engine/FailingHost.h"
 
 namespace Opt {
 namespace {
@@ -385,6 +386,79 @@ TEST(DIRECTResult, HandsOverTheBestDesignFound)
     EXPECT_EQ(run.lastStep, 0);
     EXPECT_EQ(run.x, bestDesign);
     EXPECT_DOUBLE_EQ(run.engine->bestValue(), best);
+}
+
+// Runs DIRECT through Zelkor on the active host; returns the host's evaluation
+// count. User ints: [1] iterations, [2] evaluations.
+int directThroughZelkor(Testing::FailingHost& host, std::vector<double>& x, std::vector<double>& f,
+                        int evaluations)
+{
+    std::vector<double*> bounds;
+    for (std::vector<double>& bound : host.problem.bounds) {
+        bounds.push_back(bound.data());
+    }
+    int ints[4] = {0, 100, evaluations, 0};
+    Zelkor(0, 0, Testing::FailingHost::evaluate, static_cast<int>(x.size()), x.data(),
+           bounds.data(), host.problem.m, f.data(), 0, ints, 0, nullptr, nullptr);
+    return host.evaluations;
+}
+
+bool atTheCentre(const double* x)
+{
+    return x[0] == 0.5 && x[1] == 0.5;
+}
+
+double bowl(const double* x)
+{
+    return (x[0] - 0.3) * (x[0] - 0.3) + (x[1] - 0.7) * (x[1] - 0.7);
+}
+
+// Failed responses where they used to end the search or become its result: a NaN
+// objective at the centre (returned after two evaluations), a NaN constraint
+// where the objective is lowest (a NaN adds no penalty), 1e100 at the centre
+// (no rectangle passed the decrease test). The search goes on and hands back an
+// evaluated design.
+TEST(DIRECTFailedEvaluations, FailedCentreOrConstraintIsNeverTheResult)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::vector<std::pair<const char*, std::function<void(const double*, double*)>>> cases = {
+        {"NaN objective at the centre",
+         [nan](const double* x, double* f) { f[0] = atTheCentre(x) ? nan : bowl(x); f[1] = -1.0; }},
+        {"NaN constraint at the lowest objective",
+         [nan](const double* x, double* f) { f[0] = bowl(x); f[1] = f[0] < 0.05 ? nan : -1.0; }},
+        {"1e100 at the centre",
+         [](const double* x, double* f) { f[0] = atTheCentre(x) ? 1e100 : bowl(x); f[1] = -1.0; }},
+    };
+    for (const auto& [name, model] : cases) {
+        Testing::FailingHost host({name, {{0.0, 1.0}, {0.0, 1.0}}, 2, model}, 0.0, 1);
+        std::vector<double> x = {0.1, 0.1};
+        std::vector<double> f(2);
+        EXPECT_GT(directThroughZelkor(host, x, f, 300), 100) << name;
+        EXPECT_TRUE(host.evaluatedWithoutFailure(x.data(), f.data())) << name;
+        EXPECT_LT(f[0], 0.06) << name; // the search went on to the low region
+    }
+}
+
+// 10% and 30% of the evaluations fail at random: every run ends within its
+// budget and hands back a design the host evaluated, with its responses. The
+// budget: the start design, the sample limit, and the iteration that crosses the
+// limit (still evaluated: 2n points per box it divides, at most 15 boxes here).
+TEST(DIRECTFailedEvaluations, RandomFailuresNeverEndTheRunOrBecomeItsResult)
+{
+    constexpr int kLimit = 400;
+    constexpr int kBudget = 1 + kLimit + 15 * 4;
+    for (const Testing::HostProblem& problem : Testing::failureProblems()) {
+        for (const double rate : {0.1, 0.3}) {
+            Testing::FailingHost host(problem, rate, 7);
+            std::vector<double> x = {problem.bounds[0][0], problem.bounds[1][0]};
+            std::vector<double> f(static_cast<std::size_t>(problem.m));
+            const int evaluations = directThroughZelkor(host, x, f, kLimit);
+            const std::string run = problem.name + " at " + std::to_string(rate);
+            EXPECT_LE(evaluations, kBudget) << run;
+            EXPECT_GT(host.failures, 0) << run;
+            EXPECT_TRUE(host.evaluatedWithoutFailure(x.data(), f.data())) << run;
+        }
+    }
 }
 
 // Reference problems of the global optimisation literature with their published

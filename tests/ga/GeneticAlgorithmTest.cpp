@@ -8,6 +8,7 @@
 
 #include "GATestSupport.h"
 #include "api/zelkor.h"
+#include "engine/FailingHost.h"
 
 namespace Opt {
 namespace {
@@ -218,6 +219,49 @@ TEST(GeneticAlgorithmDataSet, LowerBoundHoldsUnderPenaltyAndFeasibilityFirst)
         const double x = dataSet->designValues[0];
         EXPECT_GE(x, 2.0 - 2.0 * GeneticAlgorithm::kDataSetAllowance) << "penalty " << penalty;
         EXPECT_NEAR(x, 2.0, 0.05) << "penalty " << penalty;
+    }
+}
+
+// 10% and 30% of the evaluations fail at random (one response NaN, +infinity or
+// 1e100) for the GA (method 2), the micro-GA (3) and the hybrid GA (4): every run
+// ends within its budget (the evaluation limit and the generation that crosses
+// it, for the hybrid with that generation's three short local searches, 100 here)
+// and hands back a design the host evaluated, with its responses (the hybrid's
+// through normalised coordinates, so within rounding).
+TEST(GAFamilyFailedEvaluations, RandomFailuresNeverEndTheRunOrBecomeItsResult)
+{
+    struct Engine {
+        int method;
+        std::vector<int> ints; // user ints: [0] SQP iterations, [1] evaluations,
+                               // [3] forward differences, [5] population, [6] stall
+        int budget;
+        double tolerance;
+    };
+    const std::vector<Engine> engines = {
+        {2, {-999, 600, -999, -999, -999, 20, 30}, 600 + 19, 0.0},
+        {3, {-999, 600, -999, -999, -999, 7, 30}, 600 + 6, 0.0},
+        {4, {20, 600, -999, 1, -999, 7, 30}, 600 + 100, 1e-9},
+    };
+    for (const Engine& engine : engines) {
+        for (const Testing::HostProblem& problem : Testing::failureProblems()) {
+            for (const double rate : {0.1, 0.3}) {
+                Testing::FailingHost host(problem, rate, 11);
+                std::vector<double*> bounds;
+                for (std::vector<double>& bound : host.problem.bounds) {
+                    bounds.push_back(bound.data());
+                }
+                std::vector<double> x = {problem.bounds[0][0], problem.bounds[1][0]};
+                std::vector<double> f(static_cast<std::size_t>(problem.m));
+                std::vector<int> ints = engine.ints;
+                Zelkor(engine.method, 0, Testing::FailingHost::evaluate, 2, x.data(), bounds.data(),
+                       problem.m, f.data(), 0, ints.data(), 0, nullptr, nullptr);
+                const std::string run = "method " + std::to_string(engine.method) + ", " +
+                                        problem.name + " at " + std::to_string(rate);
+                EXPECT_LE(host.evaluations, engine.budget) << run;
+                EXPECT_GT(host.failures, 0) << run;
+                EXPECT_TRUE(host.evaluatedWithoutFailure(x.data(), f.data(), engine.tolerance)) << run;
+            }
+        }
     }
 }
 
