@@ -155,10 +155,10 @@ ZELKOR_API ZelkorFatalHandler zelkorSetFatalHandler(ZelkorFatalHandler handler);
  * and return 0 without calling the host.
  * A C++ callback that throws ends the run (ours): the exception does not
  * escape, one line on standard error gives its message, and x and f hold the
- * best design so far and its responses, where the engine keeps them during the
- * run (the SQP: its last base point); DIRECT and the GAs name their best only
- * when they finish, so x then holds the last design handed out and f what the
- * callback left in it.
+ * best design so far and its responses: the SQP's last base point, DIRECT's
+ * best sample, the GAs' best of their last ranked generation (before the first
+ * generation is ranked, x holds the last design handed out and f what the
+ * callback left in it).
  */
 ZELKOR_API int Zelkor(int method, int reportLevel, ResponseCallback evaluate, int n, double* x,
                       double** bounds, int m, double* f, int reserved1, int* ints, int reserved2,

@@ -295,6 +295,15 @@ void DIRECT::keepIfBest(double value)
         bestResponses.push_back(row.value);
     }
     feasible = violatesNoConstraint();
+    if (!isDataSetMode()) {
+        // The best so far with the host's values (rows are neither signed nor
+        // scaled here), handed back when the run ends or the host gives up.
+        returnedResponses = bestResponses;
+        returnedDesign.clear();
+        for (const DesignVariable& variable : designVariables) {
+            returnedDesign.push_back(variable.value); // as published
+        }
+    }
 }
 
 void DIRECT::startSearch()
@@ -548,9 +557,6 @@ StepCode DIRECT::finishSearch()
         }
         for (std::size_t j = 0; j < responseRows.size() && j < bestResponses.size(); ++j) {
             responseRows[j].value = bestResponses[j];
-        }
-        if (!isDataSetMode()) {
-            returnedResponses = bestResponses; // the host's values: rows are neither signed nor scaled here
         }
     }
     report.writeState(designVariables, responseRows, true, true);

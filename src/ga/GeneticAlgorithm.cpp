@@ -340,6 +340,20 @@ void GeneticAlgorithm::keepLastEvaluatedBest()
     lastEvaluatedBest.design.assign(designVariables.size(), 0.0);
     genomes->decodeIndividual(bestIndex, lastEvaluatedBest.design);
     lastEvaluatedBest.responses = responseStore[static_cast<std::size_t>(bestIndex)];
+    // The best so far, handed back should the host give up before the run ends.
+    returnedResponses = lastEvaluatedBest.responses;
+    handBackDesign(lastEvaluatedBest.design);
+}
+
+void GeneticAlgorithm::handBackDesign(const std::vector<double>& normalised)
+{
+    returnedDesign.clear();
+    if (isDataSetMode()) {
+        return;
+    }
+    for (std::size_t i = 0; i < designVariables.size() && i < normalised.size(); ++i) {
+        returnedDesign.push_back(designVariables[i].toCallerUnits(normalised[i]));
+    }
 }
 
 void GeneticAlgorithm::fillParentCandidates(std::vector<int>& candidates) const
@@ -533,6 +547,11 @@ StepCode GeneticAlgorithm::concludeRun()
     }
     if (values != nullptr) {
         returnedResponses = *values;
+        std::vector<double> handedBack;
+        for (const DesignVariable& variable : designVariables) {
+            handedBack.push_back(variable.value);
+        }
+        handBackDesign(handedBack); // what publishing the final design writes into x
         if (recordsHistory()) {
             for (std::size_t j = 0; j < responseRows.size() && j < values->size(); ++j) {
                 responseRows[j].value = (*values)[j];

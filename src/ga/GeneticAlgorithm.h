@@ -106,6 +106,9 @@ public:
     // The family's steps, in the order the engines call them.
     virtual void setStringLengths();
     virtual StepCode concludeRun();
+    // Sets returnedDesign to this normalised design in caller units (host-array
+    // mode), exactly as publishing it converts it.
+    void handBackDesign(const std::vector<double>& normalised);
     virtual void createGenomes(int coding);
     virtual void initialisePopulation();
     virtual void initialiseStrings();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/NumericConstants.h"
+#include "engine/PenalisedResponse.h"
 
 namespace Opt {
 
@@ -207,7 +208,7 @@ void SequentialQuadraticProgramming::noteFailure()
     latestFailed = false;
     for (int j = 0; j < nResponses && !latestFailed; ++j) {
         const double value = responseRows[static_cast<std::size_t>(j)].value;
-        if (!(std::fabs(value) < kFailedEvaluation)) {
+        if (isFailedResponse(value)) {
             latestFailed = true;
             failure = "RESPONSE " + std::to_string(j) + " IS " + describeValue(value);
         }

@@ -253,8 +253,9 @@ TEST_F(HostFacing, StartOutsideTheBoundsIsRejectedByEveryOptimisingEntryPoint)
     EXPECT_EQ(corner.calls, 0);
 }
 
-// The SQP keeps its base point; DIRECT names its best only at the end, so a
-// throw leaves the last design handed out.
+// Every engine keeps its best so far with the host's responses there: the SQP
+// its base point, DIRECT its best sample, the GA the best of its last ranked
+// generation.
 TEST_F(HostFacing, AThrowingCallbackLeavesTheBestDesignSoFar)
 {
     corner.throwAt = 12;
@@ -272,14 +273,22 @@ TEST_F(HostFacing, AThrowingCallbackLeavesTheBestDesignSoFar)
     EXPECT_TRUE(found) << "x is an evaluated design and f its responses";
     EXPECT_LT(f[0], corner.responses[0][0]) << "the SQP has moved from its start";
 
-    corner = Corner();
-    corner.throwAt = 5;
-    testing::internal::CaptureStderr();
-    std::vector<double*> bounds = {box[0], box[1]};
-    EXPECT_EQ(Zelkor(0, 0, cornerResponses, 2, x.data(), bounds.data(), 2, f.data(), 0, nullptr,
-                     0, nullptr, nullptr), 0);
-    testing::internal::GetCapturedStderr();
-    EXPECT_EQ(x, corner.designs.back()) << "DIRECT: the last design handed out";
+    int gaInts[7] = {-999, -999, -999, -999, -999, 11, -999}; // population 11
+    for (const auto& [method, ints] : {std::pair(0, (int*)nullptr), std::pair(2, gaInts)}) {
+        corner = Corner();
+        corner.throwAt = 30;
+        testing::internal::CaptureStderr();
+        std::vector<double*> bounds = {box[0], box[1]};
+        Zelkor(method, 0, cornerResponses, 2, x.data(), bounds.data(), 2, f.data(), 0, ints, 0,
+               nullptr, nullptr);
+        testing::internal::GetCapturedStderr();
+        std::size_t best = 0;
+        for (std::size_t k = 0; k < corner.responses.size(); ++k) {
+            best = corner.designs[k] == x && corner.responses[k] == f ? k + 1 : best;
+        }
+        ASSERT_GT(best, 0u) << "method " << method << ": x is an evaluated design, f its responses";
+        EXPECT_NE(x, corner.designs.back()) << "method " << method;
+    }
 }
 
 // Each status a C host can meet, and the result that comes with it.
