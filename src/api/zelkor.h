@@ -40,6 +40,12 @@ typedef int (*GradientCallback)(double* x, int n, double** g, int m);
 /* Responses at x for the array entry points; lengths are those the caller declared. */
 typedef int (*ArrayCallback)(double* x, double* f);
 
+/* The version of this header. zelkorVersion() gives the loaded library's, so a
+   host can check at run time that the two match. */
+#define ZELKOR_VERSION_MAJOR 2
+#define ZELKOR_VERSION_MINOR 0
+#define ZELKOR_VERSION_PATCH 0
+
 /* The library's version, "2.0.0"; the string is static and must not be freed. */
 ZELKOR_API const char* zelkorVersion(void);
 
