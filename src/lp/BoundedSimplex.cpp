@@ -68,7 +68,9 @@ BoundedSimplex::BoundedSimplex(const LinearProgram& program, const Settings& cho
     if (settings.maxIterations <= 0) {
         settings.maxIterations = 1000 + 50 * (m + n);
     }
-    scale(program);
+    if (settings.scaleMatrix) {
+        scale(program);
+    }
     loadScaled(program);
     for (int i = 0; i < m; ++i) {
         head[i] = n + i;

@@ -46,7 +46,7 @@ namespace Opt {
 //   pivot tolerance and one reduced-cost tolerance fit every column. The factors
 //   are rounded to powers of two, so scaling and unscaling are exact. The
 //   tolerances apply to the scaled program; solution, objective and duals are
-//   reported unscaled.
+//   reported unscaled. `scaleMatrix` turns the scaling off.
 // - Relative pivot tolerance. In the ratio test an entry of the entering
 //   column counts as a pivot only above kRelativePivotTolerance times the
 //   column's largest magnitude (and above a tiny absolute floor), so a
@@ -72,6 +72,9 @@ public:
         // Degenerate steps in a row before the smallest-index rule takes over;
         // a value beyond maxIterations switches the safeguard off.
         int degenerateRunBeforeBland = 20;
+        // Off for programs already in balanced units, whose pricing should see
+        // the coefficients exactly as given.
+        bool scaleMatrix = true;
     };
 
     enum class Status { Running, Optimal, Infeasible, Unbounded, IterationLimit, NumericalFailure };

@@ -55,8 +55,7 @@ TEST(BoundedSimplex, TextbookProgramsReachTheirKnownOutcome)
          S::Optimal, -7.0, {1, 3}},
         // x + y = 3 with x fixed at 1: y = 2, whatever the costs.
         {"EqualityFixed", {{1, -1}, {{1, 1}}, {{3, 3}}, {{1, 1}, {-10, 10}}}, S::Optimal, -1.0, {1, 2}},
-        // Beale (1955) cycles under the largest-coefficient rule without an
-        // anti-cycling safeguard; optimum -1.25 at x4 = x6 = 1.
+        // Beale (1955), degenerate at the start; optimum -1.25 at x4 = x6 = 1.
         {"Beale", {{-0.75, 20, -0.5, 6}, {{0.25, -8, -1, 9}, {0.5, -12, -0.5, 3}, {0, 0, 1, 0}},
                    {{-kOpen, 0}, {-kOpen, 0}, {-kOpen, 1}}, Bounds(4, {0.0, kOpen})},
          S::Optimal, -1.25, {1, any, 1, any}},
@@ -80,6 +79,26 @@ TEST(BoundedSimplex, TextbookProgramsReachTheirKnownOutcome)
             }
         }
     }
+}
+
+// Hall and McKinnon (2004), "The simplest examples where the simplex method
+// cycles": max 2.3 x1 + 2.15 x2 - 13.55 x3 - 0.4 x4 with two rows <= 0 cycles
+// under the largest-coefficient rule whatever the tie-breaking, since no ratio
+// test ever ties. Taken as given (the scaling would change the pricing and
+// hide the cycle), it runs into the iteration limit without the smallest-index
+// rule; with it the method leaves the origin along the ray (0, 1, 0, 1).
+TEST(BoundedSimplex, SmallestIndexRuleBreaksACycleOfTheLargestCoefficientRule)
+{
+    const LinearProgram p{{-2.3, -2.15, 13.55, 0.4}, {{0.4, 0.2, -1.4, -0.2}, {-7.8, -1.4, 7.8, 0.4}},
+                          {{-kOpen, 0}, {-kOpen, 0}}, Bounds(4, {0.0, kOpen})};
+    BoundedSimplex::Settings settings;
+    settings.scaleMatrix = false;
+    settings.maxIterations = 1000;
+    BoundedSimplex guarded(p, settings);
+    EXPECT_EQ(guarded.iterate(settings.maxIterations), BoundedSimplex::Status::Unbounded);
+    settings.degenerateRunBeforeBland = settings.maxIterations + 1;
+    BoundedSimplex unguarded(p, settings);
+    EXPECT_EQ(unguarded.iterate(settings.maxIterations + 1), BoundedSimplex::Status::IterationLimit);
 }
 
 // The limit counts pivots exactly: one of the several Klee-Minty needs.
