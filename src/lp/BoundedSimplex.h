@@ -60,8 +60,8 @@ namespace Opt {
 //   the method carries on from there; after kMaxSlackRestarts such restarts it
 //   gives up with NumericalFailure.
 // - Buffers. Every vector and matrix a pivot touches is sized once in the
-//   constructor; a pivot allocates nothing (a refactor lets LAPACK allocate its
-//   pivot and work arrays).
+//   constructor; a pivot allocates nothing (a refactor lets the LAPACK wrapper
+//   allocate its pivot and work arrays).
 class BoundedSimplex {
 public:
     struct Settings {
