@@ -16,7 +16,6 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 // guards columns that are zero but for rounding.
 constexpr double kAbsolutePivotFloor = 1e-11;
 constexpr double kDegenerateStep = 1e-12;
-constexpr int kScalingPasses = 4;
 // Keeps 2^exponent and its reciprocal far from overflow and from denormals.
 constexpr int kLargestScaleExponent = 400;
 
@@ -34,22 +33,6 @@ double nearestPowerOfTwo(double factor)
     return std::ldexp(1.0, static_cast<int>(std::clamp<long>(exponent, -kLargestScaleExponent,
                                                              kLargestScaleExponent)));
 }
-
-// Smallest and largest nonzero magnitude seen; both zero when none was.
-struct MagnitudeRange {
-    double smallest = kInfinity;
-    double largest = 0.0;
-    void add(double entry)
-    {
-        const double magnitude = std::fabs(entry);
-        if (magnitude > 0.0) {
-            smallest = std::min(smallest, magnitude);
-            largest = std::max(largest, magnitude);
-        }
-    }
-    // The factor that centres the range on 1 geometrically; 1 for a zero line.
-    double geometricFactor() const { return largest > 0.0 ? 1.0 / std::sqrt(smallest * largest) : 1.0; }
-};
 
 } // namespace
 
@@ -83,36 +66,19 @@ BoundedSimplex::BoundedSimplex(const LinearProgram& program, const Settings& cho
 void BoundedSimplex::scale(const LinearProgram& program)
 {
     const auto entry = [&](int i, int j) { return program.rows[i][j] * rowScale[i] * columnScale[j]; };
-    for (int pass = 0; pass < kScalingPasses; ++pass) {
-        for (int i = 0; i < m; ++i) {
-            MagnitudeRange range;
-            for (int j = 0; j < n; ++j) {
-                range.add(entry(i, j));
-            }
-            rowScale[i] *= range.geometricFactor();
-        }
+    for (int i = 0; i < m; ++i) {
+        double largest = 0.0;
         for (int j = 0; j < n; ++j) {
-            MagnitudeRange range;
-            for (int i = 0; i < m; ++i) {
-                range.add(entry(i, j));
-            }
-            columnScale[j] *= range.geometricFactor();
+            largest = std::max(largest, std::fabs(entry(i, j)));
         }
+        rowScale[i] = nearestPowerOfTwo(largest > 0.0 ? 1.0 / largest : 1.0);
     }
     for (int j = 0; j < n; ++j) {
-        MagnitudeRange range;
+        double largest = 0.0;
         for (int i = 0; i < m; ++i) {
-            range.add(entry(i, j));
+            largest = std::max(largest, std::fabs(entry(i, j)));
         }
-        if (range.largest > 0.0) {
-            columnScale[j] /= range.largest;
-        }
-    }
-    for (double& factor : rowScale) {
-        factor = nearestPowerOfTwo(factor);
-    }
-    for (double& factor : columnScale) {
-        factor = nearestPowerOfTwo(factor);
+        columnScale[j] = nearestPowerOfTwo(largest > 0.0 ? 1.0 / largest : 1.0);
     }
 }
 

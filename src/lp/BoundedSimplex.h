@@ -35,16 +35,18 @@ namespace Opt {
 //
 // Our safeguards for badly scaled and degenerate programs (beyond the textbook
 // method):
-// - Scaling. The matrix is scaled to R A C before the solve: a few passes of
-//   geometric scaling (each row, then each column, divided by the geometric
-//   mean of its largest and smallest nonzero magnitudes) and a final column
-//   equilibration (largest magnitude of each column near 1). Geometric scaling
-//   is chosen because it narrows the spread of magnitudes along a whole row or
-//   column, which is what a row spanning 1e-6 to 1e6 needs; equilibration alone
-//   only normalises the largest entry. The closing equilibration makes the
-//   structural columns the size of the logicals' unit columns, so one relative
-//   pivot tolerance and one reduced-cost tolerance fit every column. The factors
-//   are rounded to powers of two, so scaling and unscaling are exact. The
+// - Scaling. The matrix is scaled to R A C before the solve by equilibration:
+//   each row divided by its largest magnitude, then each column by its largest
+//   magnitude, every factor rounded to a power of two so that scaling and
+//   unscaling are exact. Equilibration rather than geometric scaling: both
+//   remove the units of rows and columns, which is what makes a program with
+//   rows from 1e-6 to 1e6 badly scaled; geometric scaling also narrows the
+//   spread within a line, but it moves the factors of an already well-scaled
+//   program by powers of two, and these reweight the largest-coefficient
+//   pricing (on dense random programs it took up to four times the pivots).
+//   Equilibration leaves a program whose lines already peak near 1 as given.
+//   Scaled columns peak at 1 like the logicals' unit columns, so one relative
+//   pivot tolerance and one reduced-cost tolerance fit every column. The
 //   tolerances apply to the scaled program; solution, objective and duals are
 //   reported unscaled. `scaleMatrix` turns the scaling off.
 // - Relative pivot tolerance. In the ratio test an entry of the entering
