@@ -37,7 +37,6 @@ int indexOf(const std::string& message)
 void printSimplexError(const std::string& message)
 {
     std::printf("ERROR MESSAGE OF SIMPLEX : \" %s \" ", message.c_str());
-    std::printf("\n");
     std::fflush(stdout);
 }
 

@@ -22,11 +22,15 @@ OrthogonalArray::OrthogonalArray(const std::vector<DesignVariable>& designVariab
     : DOEBase(designVariables, snapAllFactors, std::move(discreteFactorIndices))
 {
     levels = levelCount;
+    // The points are allocated before the catalogue is consulted, the order every
+    // design follows, so an oversized run count meets the point limit first.
+    allocatePoints(runs);
     table = findOrthogonalArray(levelCount, runs);
     if (table == nullptr || factorCount > table->columns) {
         throwError(ErrorCode::NoOrthogonalArray);
     }
-    construct(runs);
+    generate();
+    finishConstruction();
 }
 
 double OrthogonalArray::codedLevel(int levelCount, int symbol)

@@ -22,10 +22,13 @@ namespace Opt::DOE {
 // normalised values are 0.3333333333333335 and 0.6666666666666665 rather than
 // the doubles nearest 1/3 and 2/3.
 //
-// A level count without an array of that run count in the catalogue, or more
-// factors than the array has columns, throws the library's message "CANNOT FIND
-// ADEQUATE ORTHGONAL ARRAY TABLE." as a std::string (the error table's entry
-// for it) and no design results.
+// Like every design, it allocates its points before anything else: more than
+// DOESamplingPointSet::kPointLimit runs throw the point-limit message and a
+// negative run count std::invalid_argument, whether or not the catalogue has
+// such an array. Otherwise a level count without an array of that run count in
+// the catalogue, or more factors than the array has columns, throws the
+// library's message "CANNOT FIND ADEQUATE ORTHGONAL ARRAY TABLE." as a
+// std::string (the error table's entry for it). Either way no design results.
 class OrthogonalArray : public DOEBase {
 public:
     OrthogonalArray(const std::vector<DesignVariable>& variables, int levels, int runs,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "linalg/LinearAlgebra.h"
 
@@ -11,9 +12,12 @@ namespace Opt {
 namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
-constexpr double kPivotTolerance = 1e-9;
+// Below this no entry is a pivot, however large the rest of its column: it
+// guards columns that are zero but for rounding.
+constexpr double kAbsolutePivotFloor = 1e-11;
 constexpr double kDegenerateStep = 1e-12;
-constexpr int kDegenerateRunBeforeBland = 20;
+// Keeps 2^exponent and its reciprocal far from overflow and from denormals.
+constexpr int kLargestScaleExponent = 400;
 
 double startValue(double lower, double upper)
 {
@@ -23,42 +27,87 @@ double startValue(double lower, double upper)
     return std::isfinite(upper) ? upper : 0.0;
 }
 
+double nearestPowerOfTwo(double factor)
+{
+    const long exponent = std::lround(std::log2(factor));
+    return std::ldexp(1.0, static_cast<int>(std::clamp<long>(exponent, -kLargestScaleExponent,
+                                                             kLargestScaleExponent)));
+}
+
 } // namespace
 
 BoundedSimplex::BoundedSimplex(const LinearProgram& program, const Settings& chosen)
     : m(static_cast<int>(program.rows.size())), n(static_cast<int>(program.objective.size())),
-      settings(chosen), a(m, n), cost(static_cast<std::size_t>(n + m), 0.0),
+      settings(chosen), a(m, n), rowScale(static_cast<std::size_t>(m), 1.0),
+      columnScale(static_cast<std::size_t>(n), 1.0), cost(static_cast<std::size_t>(n + m), 0.0),
       lower(static_cast<std::size_t>(n + m)), upper(static_cast<std::size_t>(n + m)),
       value(static_cast<std::size_t>(n + m)), head(static_cast<std::size_t>(m)),
-      basisRow(static_cast<std::size_t>(n + m), -1), inverse(m, m),
-      duals(static_cast<std::size_t>(m), 0.0)
+      basisRow(static_cast<std::size_t>(n + m), -1), inverse(m, m), factorWork(m, m),
+      basicCosts(static_cast<std::size_t>(m), 0.0), duals(static_cast<std::size_t>(m), 0.0),
+      columnDuals(static_cast<std::size_t>(n), 0.0), reducedCost(static_cast<std::size_t>(n + m), 0.0),
+      alpha(static_cast<std::size_t>(m), 0.0), rightHandSide(static_cast<std::size_t>(m), 0.0),
+      basicSolution(static_cast<std::size_t>(m), 0.0), structuralWork(static_cast<std::size_t>(n), 0.0)
 {
     if (settings.maxIterations <= 0) {
         settings.maxIterations = 1000 + 50 * (m + n);
     }
-    for (int j = 0; j < n; ++j) {
-        cost[j] = program.objective[j];
-        lower[j] = program.variableBounds[j][0];
-        upper[j] = program.variableBounds[j][1];
-        value[j] = startValue(lower[j], upper[j]);
-        for (int i = 0; i < m; ++i) {
-            a(i, j) = program.rows[i][j];
-        }
+    if (settings.scaleMatrix) {
+        scale(program);
     }
+    loadScaled(program);
     for (int i = 0; i < m; ++i) {
-        const int logical = n + i;
-        lower[logical] = program.rowBounds[i][0];
-        upper[logical] = program.rowBounds[i][1];
-        head[i] = logical;
-        basisRow[logical] = i;
+        head[i] = n + i;
+        basisRow[n + i] = i;
         inverse(i, i) = -1.0;
     }
     recomputeBasicValues();
 }
 
+void BoundedSimplex::scale(const LinearProgram& program)
+{
+    const auto entry = [&](int i, int j) { return program.rows[i][j] * rowScale[i] * columnScale[j]; };
+    for (int i = 0; i < m; ++i) {
+        double largest = 0.0;
+        for (int j = 0; j < n; ++j) {
+            largest = std::max(largest, std::fabs(entry(i, j)));
+        }
+        rowScale[i] = nearestPowerOfTwo(largest > 0.0 ? 1.0 / largest : 1.0);
+    }
+    for (int j = 0; j < n; ++j) {
+        double largest = 0.0;
+        for (int i = 0; i < m; ++i) {
+            largest = std::max(largest, std::fabs(entry(i, j)));
+        }
+        columnScale[j] = nearestPowerOfTwo(largest > 0.0 ? 1.0 / largest : 1.0);
+    }
+}
+
+// Structural x_j becomes x_j / C_j and logical s_i becomes R_i s_i; infinite
+// bounds stay infinite.
+void BoundedSimplex::loadScaled(const LinearProgram& program)
+{
+    for (int j = 0; j < n; ++j) {
+        cost[j] = program.objective[j] * columnScale[j];
+        lower[j] = program.variableBounds[j][0] / columnScale[j];
+        upper[j] = program.variableBounds[j][1] / columnScale[j];
+        value[j] = startValue(lower[j], upper[j]);
+        for (int i = 0; i < m; ++i) {
+            a(i, j) = program.rows[i][j] * rowScale[i] * columnScale[j];
+        }
+    }
+    for (int i = 0; i < m; ++i) {
+        lower[n + i] = program.rowBounds[i][0] * rowScale[i];
+        upper[n + i] = program.rowBounds[i][1] * rowScale[i];
+    }
+}
+
 std::vector<double> BoundedSimplex::solution() const
 {
-    return std::vector<double>(value.begin(), value.begin() + n);
+    std::vector<double> x(static_cast<std::size_t>(n));
+    for (int j = 0; j < n; ++j) {
+        x[j] = value[j] * columnScale[j];
+    }
+    return x;
 }
 
 double BoundedSimplex::objectiveValue() const
@@ -68,6 +117,15 @@ double BoundedSimplex::objectiveValue() const
         sum += cost[j] * value[j];
     }
     return sum;
+}
+
+std::vector<double> BoundedSimplex::rowDuals() const
+{
+    std::vector<double> y(static_cast<std::size_t>(m));
+    for (int i = 0; i < m; ++i) {
+        y[i] = duals[i] * rowScale[i];
+    }
+    return y;
 }
 
 BoundedSimplex::Status BoundedSimplex::iterate(int maxPivots)
@@ -84,38 +142,47 @@ BoundedSimplex::Status BoundedSimplex::iterate(int maxPivots)
 
 BoundedSimplex::Status BoundedSimplex::stepOnce()
 {
-    std::vector<double> basicCosts;
-    const Phase phase = setBasicCosts(basicCosts);
-    duals = Linalg::multiply(inverse, basicCosts, Linalg::Transpose::Yes);
-    const std::vector<double> d = reducedCosts(duals, phase);
-    int direction = 0;
-    const int entering = chooseEntering(d, direction);
-    if (entering < 0) {
-        return phase == Phase::Optimality ? Status::Optimal : Status::Infeasible;
+    Choice choice = price();
+    if (choice.entering < 0 && pivotsSinceRefactor > 0) {
+        if (!refreshBasis()) {
+            return Status::NumericalFailure;
+        }
+        choice = price();
     }
-    const std::vector<double> alpha = ftran(entering);
+    if (choice.entering < 0) {
+        return choice.phase == Phase::Optimality ? Status::Optimal : Status::Infeasible;
+    }
+    ftran(choice.entering);
     double step = 0.0;
-    const int leavingRow = ratioTest(alpha, direction, phase, step);
-    if (leavingRow < 0 && !std::isfinite(upper[entering] - lower[entering])) {
-        return phase == Phase::Optimality ? Status::Unbounded : Status::NumericalFailure;
+    const int leavingRow = ratioTest(choice.direction, choice.phase, step);
+    if (leavingRow < 0 && !std::isfinite(upper[choice.entering] - lower[choice.entering])) {
+        if (pivotsSinceRefactor > 0) {
+            // Price again from a fresh inverse before calling the program unbounded.
+            return refreshBasis() ? Status::Running : Status::NumericalFailure;
+        }
+        return choice.phase == Phase::Optimality ? Status::Unbounded : Status::NumericalFailure;
     }
-    pivot(entering, direction, leavingRow, step, alpha);
+    pivot(choice.entering, choice.direction, leavingRow, step);
     ++iterationCount;
-    if (step <= kDegenerateStep) {
-        smallestIndexRule = ++degenerateRun >= kDegenerateRunBeforeBland;
-    } else {
-        degenerateRun = 0;
-        smallestIndexRule = false;
-    }
-    if (pivotsSinceRefactor >= settings.refactorInterval && !refactor()) {
+    noteStepLength(step);
+    if (pivotsSinceRefactor >= settings.refactorInterval && !refreshBasis()) {
         return Status::NumericalFailure;
     }
     return Status::Running;
 }
 
-BoundedSimplex::Phase BoundedSimplex::setBasicCosts(std::vector<double>& basicCosts) const
+BoundedSimplex::Choice BoundedSimplex::price()
 {
-    basicCosts.assign(static_cast<std::size_t>(m), 0.0);
+    Choice choice{setBasicCosts(), -1, 0};
+    Linalg::multiplyInto(inverse, basicCosts, Linalg::Transpose::Yes, duals);
+    computeReducedCosts(choice.phase);
+    choice.entering = chooseEntering(choice.direction);
+    return choice;
+}
+
+BoundedSimplex::Phase BoundedSimplex::setBasicCosts()
+{
+    std::fill(basicCosts.begin(), basicCosts.end(), 0.0);
     bool infeasible = false;
     const double tolerance = settings.feasibilityTolerance;
     for (int i = 0; i < m; ++i) {
@@ -137,20 +204,18 @@ BoundedSimplex::Phase BoundedSimplex::setBasicCosts(std::vector<double>& basicCo
     return Phase::Optimality;
 }
 
-std::vector<double> BoundedSimplex::reducedCosts(const std::vector<double>& y, Phase phase) const
+void BoundedSimplex::computeReducedCosts(Phase phase)
 {
-    std::vector<double> d(static_cast<std::size_t>(n + m), 0.0);
-    const std::vector<double> aty = Linalg::multiply(a, y, Linalg::Transpose::Yes);
+    Linalg::multiplyInto(a, duals, Linalg::Transpose::Yes, columnDuals);
     for (int j = 0; j < n; ++j) {
-        d[j] = (phase == Phase::Optimality ? cost[j] : 0.0) - aty[j];
+        reducedCost[j] = (phase == Phase::Optimality ? cost[j] : 0.0) - columnDuals[j];
     }
     for (int i = 0; i < m; ++i) {
-        d[n + i] = y[i]; // the logical's column is -e_i and its cost 0
+        reducedCost[n + i] = duals[i]; // the logical's column is -e_i and its cost 0
     }
-    return d;
 }
 
-int BoundedSimplex::chooseEntering(const std::vector<double>& d, int& direction) const
+int BoundedSimplex::chooseEntering(int& direction) const
 {
     const double tolerance = settings.optimalityTolerance;
     int best = -1;
@@ -159,8 +224,9 @@ int BoundedSimplex::chooseEntering(const std::vector<double>& d, int& direction)
         if (basisRow[j] >= 0 || lower[j] == upper[j]) {
             continue;
         }
-        const bool canRise = value[j] < upper[j] && d[j] < -tolerance;
-        const bool canFall = value[j] > lower[j] && d[j] > tolerance;
+        const double d = reducedCost[j];
+        const bool canRise = value[j] < upper[j] && d < -tolerance;
+        const bool canFall = value[j] > lower[j] && d > tolerance;
         if (!canRise && !canFall) {
             continue;
         }
@@ -168,8 +234,8 @@ int BoundedSimplex::chooseEntering(const std::vector<double>& d, int& direction)
             direction = canRise ? 1 : -1;
             return j;
         }
-        if (std::fabs(d[j]) > bestGain) {
-            bestGain = std::fabs(d[j]);
+        if (std::fabs(d) > bestGain) {
+            bestGain = std::fabs(d);
             best = j;
             direction = canRise ? 1 : -1;
         }
@@ -177,31 +243,36 @@ int BoundedSimplex::chooseEntering(const std::vector<double>& d, int& direction)
     return best;
 }
 
-std::vector<double> BoundedSimplex::ftran(int variable) const
+void BoundedSimplex::ftran(int variable)
 {
     if (variable < n) {
         const double* column = a.data() + static_cast<std::size_t>(variable) * static_cast<std::size_t>(m);
-        return Linalg::multiply(inverse, std::vector<double>(column, column + m));
+        std::copy(column, column + m, rightHandSide.begin());
+        Linalg::multiplyInto(inverse, rightHandSide, Linalg::Transpose::No, alpha);
+        return;
     }
-    std::vector<double> alpha = inverse.column(variable - n);
-    for (double& entry : alpha) {
-        entry = -entry;
+    const int logicalRow = variable - n;
+    for (int i = 0; i < m; ++i) {
+        alpha[i] = -inverse(i, logicalRow);
     }
-    return alpha;
 }
 
-int BoundedSimplex::ratioTest(const std::vector<double>& alpha, int direction, Phase phase,
-                              double& step) const
+int BoundedSimplex::ratioTest(int direction, Phase phase, double& step) const
 {
+    double largestEntry = 0.0;
+    for (double entry : alpha) {
+        largestEntry = std::max(largestEntry, std::fabs(entry));
+    }
+    const double pivotTolerance = std::max(kAbsolutePivotFloor, kRelativePivotTolerance * largestEntry);
     const double tolerance = settings.feasibilityTolerance;
     step = kInfinity;
     int leaving = -1;
     double leavingPivot = 0.0;
     for (int i = 0; i < m; ++i) {
-        const double rate = -alpha[i] * direction; // change of basic i per unit step
-        if (std::fabs(alpha[i]) <= kPivotTolerance) {
+        if (std::fabs(alpha[i]) <= pivotTolerance) {
             continue;
         }
+        const double rate = -alpha[i] * direction; // change of basic i per unit step
         const int j = head[i];
         double target = 0.0;
         if (rate > 0.0) {
@@ -237,8 +308,7 @@ int BoundedSimplex::ratioTest(const std::vector<double>& alpha, int direction, P
     return leaving;
 }
 
-void BoundedSimplex::pivot(int entering, int direction, int leavingRow, double step,
-                           const std::vector<double>& alpha)
+void BoundedSimplex::pivot(int entering, int direction, int leavingRow, double step)
 {
     const double range = upper[entering] - lower[entering];
     const bool flip = std::isfinite(range) && (leavingRow < 0 || range <= step);
@@ -278,46 +348,93 @@ void BoundedSimplex::pivot(int entering, int direction, int leavingRow, double s
     ++pivotsSinceRefactor;
 }
 
+void BoundedSimplex::noteStepLength(double step)
+{
+    if (step <= kDegenerateStep) {
+        smallestIndexRule = ++degenerateRun >= settings.degenerateRunBeforeBland;
+    } else {
+        degenerateRun = 0;
+        smallestIndexRule = false;
+    }
+}
+
+// A fresh inverse, from the current basis when it factors, from the slack
+// basis otherwise; false once the slack restarts are used up.
+bool BoundedSimplex::refreshBasis()
+{
+    if (refactor()) {
+        return true;
+    }
+    restartFromSlackBasis();
+    return slackRestarts <= kMaxSlackRestarts;
+}
+
 bool BoundedSimplex::refactor()
 {
-    Matrix basis(m, m);
+    std::fill(factorWork.data(), factorWork.data() + static_cast<std::size_t>(m) * m, 0.0);
     for (int i = 0; i < m; ++i) {
         const int j = head[i];
         if (j < n) {
             for (int r = 0; r < m; ++r) {
-                basis(r, i) = a(r, j);
+                factorWork(r, i) = a(r, j);
             }
         } else {
-            basis(j - n, i) = -1.0;
+            factorWork(j - n, i) = -1.0;
         }
     }
-    if (!Linalg::invertGeneral(basis).ok()) {
+    if (!Linalg::invertGeneral(factorWork).ok() ||
+        !std::all_of(factorWork.data(), factorWork.data() + static_cast<std::size_t>(m) * m,
+                     [](double entry) { return std::isfinite(entry); })) {
         return false;
     }
-    inverse = basis;
+    std::swap(inverse, factorWork);
     pivotsSinceRefactor = 0;
     recomputeBasicValues();
     return true;
 }
 
+void BoundedSimplex::restartFromSlackBasis()
+{
+    for (int i = 0; i < m; ++i) {
+        const int j = head[i];
+        if (j < n) {
+            basisRow[j] = -1;
+            const bool towardsLower = std::fabs(value[j] - lower[j]) <= std::fabs(value[j] - upper[j]);
+            if (std::isfinite(lower[j]) && (towardsLower || !std::isfinite(upper[j]))) {
+                value[j] = lower[j];
+            } else if (std::isfinite(upper[j])) {
+                value[j] = upper[j];
+            }
+        }
+    }
+    std::fill(inverse.data(), inverse.data() + static_cast<std::size_t>(m) * m, 0.0);
+    for (int i = 0; i < m; ++i) {
+        head[i] = n + i;
+        basisRow[n + i] = i;
+        inverse(i, i) = -1.0;
+    }
+    pivotsSinceRefactor = 0;
+    degenerateRun = 0;
+    smallestIndexRule = false;
+    ++slackRestarts;
+    recomputeBasicValues();
+}
+
 void BoundedSimplex::recomputeBasicValues()
 {
     // B x_B + N x_N = 0 with the logical columns -e_i.
-    std::vector<double> nonbasic(static_cast<std::size_t>(n), 0.0);
     for (int j = 0; j < n; ++j) {
-        if (basisRow[j] < 0) {
-            nonbasic[j] = value[j];
-        }
+        structuralWork[j] = basisRow[j] < 0 ? value[j] : 0.0;
     }
-    std::vector<double> rhs = Linalg::multiply(a, nonbasic);
+    Linalg::multiplyInto(a, structuralWork, Linalg::Transpose::No, rightHandSide);
     for (int i = 0; i < m; ++i) {
         if (basisRow[n + i] < 0) {
-            rhs[i] -= value[n + i];
+            rightHandSide[i] -= value[n + i];
         }
     }
-    const std::vector<double> basic = Linalg::multiply(inverse, rhs);
+    Linalg::multiplyInto(inverse, rightHandSide, Linalg::Transpose::No, basicSolution);
     for (int i = 0; i < m; ++i) {
-        value[head[i]] = -basic[i];
+        value[head[i]] = -basicSolution[i];
     }
 }
 

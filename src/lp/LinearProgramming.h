@@ -23,7 +23,8 @@ namespace Opt {
 //   NO FEASIBLE SOLUTION                        the bounds cannot all be met
 //   CANNOT CONVERGED.                           the objective is unbounded below
 //   ITERATION LIMIT HAS BEEN EXHAUSTED.         maxIterations pivots without an answer
-//   SIMPLEX OPTIMIZER FAILED.                   the basis became numerically singular
+//   SIMPLEX OPTIMIZER FAILED.                   the basis kept failing to factor, even
+//                                               after restarts from the slack basis
 // The start basis is all logicals, which is never singular or ill-conditioned, so
 // the three "INITIAL BASIS" messages cannot arise from this engine.
 class LinearProgramming : public OptEngine {

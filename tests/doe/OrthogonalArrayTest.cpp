@@ -1,7 +1,8 @@
 #include "doe/OrthogonalArray.h"
 
-#include <array>
+#include <stdexcept>
 #include <set>
+#include <string>
 #include <tuple>
 
 #include <gtest/gtest.h>
@@ -16,15 +17,21 @@ using namespace Testing;
 const std::string kNoArray = "CANNOT FIND ADEQUATE ORTHGONAL ARRAY TABLE.";
 
 // Eight factors do not fit the seven columns of the 8-run array, and no array
-// has 27 runs, 6 or 1 levels, or negative runs.
-TEST(OrthogonalArray, RejectsSizesOutsideTheCatalogue)
+// has 27 runs or 6 or 1 levels; the points are allocated first, so more runs than
+// the point limit report that limit even though no array has them either.
+TEST(OrthogonalArray, RejectsSizesOutsideTheCatalogueAfterThePointLimit)
 {
     EXPECT_EQ(OrthogonalArray(unitVariables(7), 2, 8).pointCount, 8);
-    for (const auto& [factors, levels, runs] :
-         std::vector<std::array<int, 3>>{{8, 2, 8}, {4, 3, 27}, {2, 6, 36}, {2, 1, 4}, {2, 2, -4}}) {
-        EXPECT_EQ(thrownMessage([&] { OrthogonalArray design(unitVariables(factors), levels, runs); }), kNoArray)
+    const std::vector<std::tuple<int, int, int, std::string>> cases{
+        {8, 2, 8, kNoArray},  {4, 3, 27, kNoArray},    {2, 6, 36, kNoArray},
+        {2, 1, 4, kNoArray},  {2, 2, 10000, kNoArray}, {2, 2, 10001, pointLimitMessage()},
+        {2, 6, 20000, pointLimitMessage()},
+    };
+    for (const auto& [factors, levels, runs, message] : cases) {
+        EXPECT_EQ(thrownMessage([&] { OrthogonalArray design(unitVariables(factors), levels, runs); }), message)
             << factors << " factors, " << levels << " levels, " << runs << " runs";
     }
+    EXPECT_THROW(OrthogonalArray(unitVariables(2), 2, -4), std::invalid_argument);
 }
 
 TEST(OrthogonalArray, FourRunDesignIsTheL4InNormalisedUnits)

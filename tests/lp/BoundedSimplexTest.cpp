@@ -55,8 +55,7 @@ TEST(BoundedSimplex, TextbookProgramsReachTheirKnownOutcome)
          S::Optimal, -7.0, {1, 3}},
         // x + y = 3 with x fixed at 1: y = 2, whatever the costs.
         {"EqualityFixed", {{1, -1}, {{1, 1}}, {{3, 3}}, {{1, 1}, {-10, 10}}}, S::Optimal, -1.0, {1, 2}},
-        // Beale (1955) cycles under the largest-coefficient rule without an
-        // anti-cycling safeguard; optimum -1.25 at x4 = x6 = 1.
+        // Beale (1955), degenerate at the start; optimum -1.25 at x4 = x6 = 1.
         {"Beale", {{-0.75, 20, -0.5, 6}, {{0.25, -8, -1, 9}, {0.5, -12, -0.5, 3}, {0, 0, 1, 0}},
                    {{-kOpen, 0}, {-kOpen, 0}, {-kOpen, 1}}, Bounds(4, {0.0, kOpen})},
          S::Optimal, -1.25, {1, any, 1, any}},
@@ -80,6 +79,26 @@ TEST(BoundedSimplex, TextbookProgramsReachTheirKnownOutcome)
             }
         }
     }
+}
+
+// Hall and McKinnon (2004), "The simplest examples where the simplex method
+// cycles": max 2.3 x1 + 2.15 x2 - 13.55 x3 - 0.4 x4 with two rows <= 0 cycles
+// under the largest-coefficient rule whatever the tie-breaking, since no ratio
+// test ever ties. Taken as given (the scaling would change the pricing and
+// hide the cycle), it runs into the iteration limit without the smallest-index
+// rule; with it the method leaves the origin along the ray (0, 1, 0, 1).
+TEST(BoundedSimplex, SmallestIndexRuleBreaksACycleOfTheLargestCoefficientRule)
+{
+    const LinearProgram p{{-2.3, -2.15, 13.55, 0.4}, {{0.4, 0.2, -1.4, -0.2}, {-7.8, -1.4, 7.8, 0.4}},
+                          {{-kOpen, 0}, {-kOpen, 0}}, Bounds(4, {0.0, kOpen})};
+    BoundedSimplex::Settings settings;
+    settings.scaleMatrix = false;
+    settings.maxIterations = 1000;
+    BoundedSimplex guarded(p, settings);
+    EXPECT_EQ(guarded.iterate(settings.maxIterations), BoundedSimplex::Status::Unbounded);
+    settings.degenerateRunBeforeBland = settings.maxIterations + 1;
+    BoundedSimplex unguarded(p, settings);
+    EXPECT_EQ(unguarded.iterate(settings.maxIterations + 1), BoundedSimplex::Status::IterationLimit);
 }
 
 // The limit counts pivots exactly: one of the several Klee-Minty needs.
@@ -171,23 +190,71 @@ double worstViolation(const LinearProgram& p, const std::vector<double>& x)
     return worst;
 }
 
-TEST(BoundedSimplex, RandomProgramsAreSolvedToAZeroDualityGap)
+// The same program in other units: x_j = columnUnit[j] z_j and row i multiplied
+// by rowUnit[i], each unit 10^u with u uniform in [-decades, decades]. The
+// optimum is unchanged, and a solution and duals of the rescaled program map
+// back to the original's by the units.
+struct Rescaled {
+    LinearProgram program;
+    std::vector<double> rowUnit;
+    std::vector<double> columnUnit;
+};
+
+Rescaled rescale(const LinearProgram& p, std::mt19937& random, double decades)
+{
+    std::uniform_real_distribution<double> exponent(-decades, decades);
+    Rescaled r{p, {}, {}};
+    for (std::size_t i = 0; i < p.rows.size(); ++i) {
+        r.rowUnit.push_back(std::pow(10.0, exponent(random)));
+    }
+    for (std::size_t j = 0; j < p.objective.size(); ++j) {
+        const double unit = std::pow(10.0, exponent(random));
+        r.columnUnit.push_back(unit);
+        r.program.objective[j] *= unit;
+        r.program.variableBounds[j] = {p.variableBounds[j][0] / unit, p.variableBounds[j][1] / unit};
+        for (std::size_t i = 0; i < p.rows.size(); ++i) {
+            r.program.rows[i][j] *= unit * r.rowUnit[i];
+        }
+    }
+    for (std::size_t i = 0; i < p.rows.size(); ++i) {
+        r.program.rowBounds[i] = {p.rowBounds[i][0] * r.rowUnit[i], p.rowBounds[i][1] * r.rowUnit[i]};
+    }
+    return r;
+}
+
+// Each random program is solved as generated and rescaled with row and column
+// units from 1e-6 to 1e6, so that a row's coefficients span many more decades
+// than a double can absorb in one sum. Both answers are certified in the
+// original units: feasible within 1e-8 and a duality gap within 1e-8 of the
+// objective. The rescaled half guards the solver's own scaling: without it some
+// of these programs end with a wrong verdict.
+TEST(BoundedSimplex, RandomProgramsInAnyUnitsAreSolvedToAZeroDualityGap)
 {
     constexpr double kRelativeGap = 1e-8;
+    constexpr double kFeasible = 1e-8;
     std::mt19937 random(20261206u);
     std::uniform_int_distribution<int> size(1, 50);
     for (int trial = 0; trial < 200; ++trial) {
         const int m = size(random);
         const int n = size(random);
         const LinearProgram p = randomProgram(random, m, n);
-        const Solved s = solve(p);
-        ASSERT_EQ(s.status, BoundedSimplex::Status::Optimal) << "trial " << trial;
-        EXPECT_LE(worstViolation(p, s.x), 1e-8) << "trial " << trial;
-        const double bound = dualBound(p, s.duals);
-        const double gap = s.objective - bound;
-        EXPECT_LE(std::fabs(gap), kRelativeGap * std::max(1.0, std::fabs(s.objective)))
-            << "trial " << trial << " (" << m << " x " << n << "): primal " << s.objective
-            << ", dual " << bound;
+        for (const double decades : {0.0, 6.0}) {
+            const Rescaled r = rescale(p, random, decades);
+            Solved s = solve(r.program);
+            ASSERT_EQ(s.status, BoundedSimplex::Status::Optimal) << "trial " << trial << ", " << decades;
+            for (int j = 0; j < n; ++j) {
+                s.x[j] *= r.columnUnit[j];
+            }
+            for (int i = 0; i < m; ++i) {
+                s.duals[i] *= r.rowUnit[i];
+            }
+            EXPECT_LE(worstViolation(p, s.x), kFeasible) << "trial " << trial << ", " << decades;
+            const double bound = dualBound(p, s.duals);
+            const double gap = s.objective - bound;
+            EXPECT_LE(std::fabs(gap), kRelativeGap * std::max(1.0, std::fabs(s.objective)))
+                << "trial " << trial << " (" << m << " x " << n << ", " << decades
+                << " decades): primal " << s.objective << ", dual " << bound;
+        }
     }
 }
 

@@ -42,9 +42,10 @@ SimplexRun runExample(Example e, double* reals = nullptr, int* ints = nullptr)
     return run;
 }
 
+// The whole printed text: the message between quotes and no line end after it.
 std::string printedError(const char* message)
 {
-    return std::string("ERROR MESSAGE OF SIMPLEX : \" ") + message + " \" \n";
+    return std::string("ERROR MESSAGE OF SIMPLEX : \" ") + message + " \" ";
 }
 
 // With one pivot per step the engine answers Continue over several steps, and
