@@ -12,6 +12,9 @@ namespace Opt {
 //   int 1     pivotsPerStep         50     simplex iterations done in one engine step
 // A tolerance of 1e-3 or more is rejected as an invalid parameter when the
 // engine starts, since it would accept visibly infeasible or non-optimal points.
+// Both tolerances apply to the program as the simplex scales it (rows, then
+// columns, divided by powers of two near their largest magnitudes); results are
+// reported in the caller's units.
 class LinearProgrammingParameter : public OptEngineParameter {
 public:
     static constexpr int kRealCount = 4;
