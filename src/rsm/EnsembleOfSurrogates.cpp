@@ -93,10 +93,9 @@ void EnsembleOfSurrogates::setResponseValues(const std::vector<double>& values)
     supportVector->setResponseValues(values);
 }
 
-std::vector<int> EnsembleOfSurrogates::neighbours() const
+std::vector<int> EnsembleOfSurrogates::neighbours(const std::vector<int>& list) const
 {
     const std::size_t k = std::min(static_cast<std::size_t>(neighbourCount), samples.size());
-    const std::vector<int>& list = NearestSampleList::indices();
     if (list.size() < k || k < 2) {
         throw std::logic_error("ensemble: the nearest-sample list holds " +
                                std::to_string(list.size()) + " points, " + std::to_string(k) +
@@ -112,8 +111,20 @@ std::vector<int> EnsembleOfSurrogates::neighbours() const
 std::array<double, EnsembleOfSurrogates::kMemberCount>
 EnsembleOfSurrogates::memberErrors(const std::vector<double>& x) const
 {
+    return errorsNear(x, NearestSampleList::indices());
+}
+
+std::array<double, EnsembleOfSurrogates::kMemberCount>
+EnsembleOfSurrogates::memberWeights(const std::vector<double>& x) const
+{
+    return weightsNear(x, NearestSampleList::indices());
+}
+
+std::array<double, EnsembleOfSurrogates::kMemberCount>
+EnsembleOfSurrogates::errorsNear(const std::vector<double>& x, const std::vector<int>& list) const
+{
     requirePoint(x, variableCount);
-    const std::vector<int> near = neighbours();
+    const std::vector<int> near = neighbours(list);
     const double nearest = distance(x, samples[static_cast<std::size_t>(near[0])]);
     const double second = distance(x, samples[static_cast<std::size_t>(near[1])]);
     const double t = second > 0.0 ? nearest / second : 0.0;
@@ -136,9 +147,9 @@ EnsembleOfSurrogates::memberErrors(const std::vector<double>& x) const
 }
 
 std::array<double, EnsembleOfSurrogates::kMemberCount>
-EnsembleOfSurrogates::memberWeights(const std::vector<double>& x) const
+EnsembleOfSurrogates::weightsNear(const std::vector<double>& x, const std::vector<int>& list) const
 {
-    const std::array<double, kMemberCount> errors = memberErrors(x);
+    const std::array<double, kMemberCount> errors = errorsNear(x, list);
     std::array<double, kMemberCount> weights{};
     const auto zero = std::count_if(errors.begin(), errors.end(),
                                     [](double e) { return std::fabs(e) < kNumericZero; });
@@ -158,14 +169,20 @@ EnsembleOfSurrogates::memberWeights(const std::vector<double>& x) const
     return weights;
 }
 
-double EnsembleOfSurrogates::predictNormalised(const std::vector<double>& x, bool* ok) const
+double EnsembleOfSurrogates::predictNear(const std::vector<double>& x, const std::vector<int>& list) const
 {
-    const std::array<double, kMemberCount> weights = memberWeights(x);
+    const std::array<double, kMemberCount> weights = weightsNear(x, list);
     const auto all = members();
     double value = 0.0;
     for (std::size_t m = 0; m < weights.size(); ++m) {
         value += weights[m] * all[m]->predict(x);
     }
+    return value;
+}
+
+double EnsembleOfSurrogates::predictNormalised(const std::vector<double>& x, bool* ok) const
+{
+    const double value = predictNear(x, NearestSampleList::indices());
     if (ok != nullptr) {
         *ok = true;
     }
@@ -179,10 +196,14 @@ double EnsembleOfSurrogates::predict(const std::vector<double>& x) const
 
 double EnsembleOfSurrogates::rSquared() const
 {
-    return determinationAtSamples([this](int i) {
+    // A list of this pass's own: assessing one model must not disturb the list a
+    // caller filled, nor race with another model assessed at the same time.
+    NearestSamples near;
+    near.resize(neighbourCount);
+    return determinationAtSamples([this, &near](int i) {
         const auto& point = samples[static_cast<std::size_t>(i)];
-        NearestSampleList::fill(point, samples);
-        return predict(point);
+        near.fill(point, samples);
+        return predictNear(point, near.indices());
     });
 }
 

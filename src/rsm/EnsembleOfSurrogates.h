@@ -47,7 +47,10 @@ struct EnsembleMemberSettings {
 //   std::logic_error rather than mixing in a stale point.
 // - When the two nearest samples are both at distance 0 from x, t = 0.
 // - storeQuality writes R^2 (and its clamp) only; storeModel stores nothing.
-// - rSquared leaves the list filled for the last sample point.
+// - rSquared finds the neighbours of each sample point in a list of its own and
+//   leaves the process-wide list as the caller filled it, so that ensembles can
+//   be fitted and assessed side by side (ParallelModelBuild); fitting never
+//   reads a nearest-sample list.
 class EnsembleOfSurrogates : public RSMBase {
 public:
     static constexpr int kMemberCount = 4;
@@ -59,6 +62,7 @@ public:
     double predict(const std::vector<double>& x) const override;
     double predictNormalised(const std::vector<double>& x, bool* ok) const override;
     bool build(bool withCrossValidation) override;
+    bool isBuilt() const override { return built; }
     void storeQuality(std::shared_ptr<DataSet> dataSet) const override;
     void storeModel(std::shared_ptr<DataSet> dataSet) const override;
     void loadResponse(int responseId) override;
@@ -89,7 +93,13 @@ private:
     struct Restored {};
     EnsembleOfSurrogates(Restored, int responseId, int variableCount);
 
-    std::vector<int> neighbours() const;
+    // The first K entries of a filled nearest-sample list, checked.
+    std::vector<int> neighbours(const std::vector<int>& list) const;
+    std::array<double, kMemberCount> errorsNear(const std::vector<double>& x,
+                                                const std::vector<int>& list) const;
+    std::array<double, kMemberCount> weightsNear(const std::vector<double>& x,
+                                                 const std::vector<int>& list) const;
+    double predictNear(const std::vector<double>& x, const std::vector<int>& list) const;
 };
 
 } // namespace Opt::RSM

@@ -9,6 +9,7 @@ namespace Opt::RSM {
 namespace {
 
 std::atomic<FatalHandler> installedHandler{nullptr};
+thread_local bool fatalErrorsDeferred = false;
 
 [[noreturn]] void endProcess(const char* message)
 {
@@ -29,6 +30,18 @@ const char* fatalMessage(FatalCause cause)
     return "ERROR : BUILDING SURROGATE MODEL IS FAILED.";
 }
 
+DeferredFatal::DeferredFatal(FatalCause fatalCause)
+    : std::runtime_error(fatalMessage(fatalCause)), cause(fatalCause)
+{
+}
+
+bool deferFatalErrors(bool defer)
+{
+    const bool previous = fatalErrorsDeferred;
+    fatalErrorsDeferred = defer;
+    return previous;
+}
+
 FatalHandler setFatalHandler(FatalHandler handler)
 {
     return installedHandler.exchange(handler);
@@ -36,6 +49,9 @@ FatalHandler setFatalHandler(FatalHandler handler)
 
 void raiseFatal(FatalCause cause)
 {
+    if (fatalErrorsDeferred) {
+        throw DeferredFatal(cause);
+    }
     const char* message = fatalMessage(cause);
     const FatalHandler handler = installedHandler.load();
     if (handler == nullptr) {

@@ -26,10 +26,27 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Raised by raiseFatal in place of the handler on a thread whose fatal errors
+// are deferred (deferFatalErrors): it carries the cause to the thread that
+// reports it, by calling raiseFatal with it once the deferring work is over.
+class DeferredFatal : public std::runtime_error {
+public:
+    explicit DeferredFatal(FatalCause cause);
+    FatalCause cause;
+};
+
+// Defers (or stops deferring) the fatal errors raised on the calling thread and
+// returns the previous state. Work run on threads of its own defers them, so
+// that neither the process ends nor a host's handler runs on a worker thread
+// while other workers are still busy; the thread that started the work reports
+// the first failure afterwards.
+bool deferFatalErrors(bool defer);
+
 // The one way the surrogate layer gives up. The default handler writes the
 // cause's line and a line end to standard error and ends the process with exit
 // status 0; a replaced handler is called with the line, and if it returns,
-// SurrogateFailure carrying the line is thrown.
+// SurrogateFailure carrying the line is thrown. On a thread that defers its
+// fatal errors, DeferredFatal is thrown instead and no handler is called.
 [[noreturn]] void raiseFatal(FatalCause cause);
 
 } // namespace Opt::RSM

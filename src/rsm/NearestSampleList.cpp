@@ -1,73 +1,36 @@
 #include "rsm/NearestSampleList.h"
 
-#include <algorithm>
-#include <numeric>
-#include <stdexcept>
-#include <string>
-
 namespace Opt::RSM {
 
 namespace {
 
-struct ListState {
-    int length = 0;
-    std::vector<int> indices;
-};
-
-ListState& state()
+NearestSamples& shared()
 {
-    static ListState list;
+    static NearestSamples list;
     return list;
-}
-
-double squaredDistance(const std::vector<double>& a, const std::vector<double>& b)
-{
-    double sum = 0.0;
-    for (std::size_t k = 0; k < a.size() && k < b.size(); ++k) {
-        sum += (a[k] - b[k]) * (a[k] - b[k]);
-    }
-    return sum;
 }
 
 } // namespace
 
 void NearestSampleList::resize(int length)
 {
-    if (length < 0) {
-        throw std::invalid_argument("nearest-sample list of length " + std::to_string(length));
-    }
-    state().length = length;
-    state().indices.clear();
+    shared().resize(length);
 }
 
 void NearestSampleList::fill(const std::vector<double>& x,
                              const std::vector<std::vector<double>>& points)
 {
-    std::vector<double> distances(points.size());
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        distances[i] = squaredDistance(x, points[i]);
-    }
-    std::vector<int> order(points.size());
-    std::iota(order.begin(), order.end(), 0);
-    const auto kept = std::min(order.size(), static_cast<std::size_t>(state().length));
-    std::partial_sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(kept), order.end(),
-                      [&distances](int a, int b) {
-                          const auto da = distances[static_cast<std::size_t>(a)];
-                          const auto db = distances[static_cast<std::size_t>(b)];
-                          return da < db || (da == db && a < b);
-                      });
-    order.resize(kept);
-    state().indices = std::move(order);
+    shared().fill(x, points);
 }
 
 const std::vector<int>& NearestSampleList::indices()
 {
-    return state().indices;
+    return shared().indices();
 }
 
 int NearestSampleList::length()
 {
-    return state().length;
+    return shared().length();
 }
 
 } // namespace Opt::RSM

@@ -71,6 +71,7 @@ public:
     double predict(const std::vector<double>& x) const override;
     double predictNormalised(const std::vector<double>& x, bool* ok) const override;
     bool build(bool withCrossValidation) override;
+    bool isBuilt() const override { return built; }
     void storeQuality(std::shared_ptr<DataSet> dataSet) const override;
     void storeModel(std::shared_ptr<DataSet> dataSet) const override;
     double rSquared() const override;

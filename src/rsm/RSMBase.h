@@ -70,6 +70,11 @@ public:
     virtual double predictLeaveOneOut(int sample, const std::vector<double>& x) const;
     virtual void selectResponse(int responseId);
     virtual double predictionVariance(const std::vector<double>& x) const;
+    // Whether the model is fitted already, so that build would do nothing (a
+    // manager skips a build when every model is). Not one of the operations
+    // above; the base answer, false, is the safe one for a model that does not
+    // say: its build then finds out itself.
+    virtual bool isBuilt() const { return false; }
 
     RSMBase(const RSMBase&) = delete;
     RSMBase& operator=(const RSMBase&) = delete;

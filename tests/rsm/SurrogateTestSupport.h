@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <functional>
 #include <memory>
@@ -111,6 +112,24 @@ inline std::string scratchBase(const std::string& tag)
     return ::testing::TempDir() + "zelkor_" + tag + "_" +
            ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
            std::to_string(static_cast<long>(getpid()));
+}
+
+// What write puts on a stream, read back from a scratch file.
+inline std::string written(const std::function<void(std::FILE*)>& write)
+{
+    std::FILE* file = std::tmpfile();
+    if (file == nullptr) {
+        ADD_FAILURE() << "no scratch file";
+        return {};
+    }
+    write(file);
+    std::rewind(file);
+    std::string text;
+    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) {
+        text.push_back(static_cast<char>(c));
+    }
+    std::fclose(file);
+    return text;
 }
 
 // Every surrogate test starts without a current design and with the default
