@@ -30,8 +30,8 @@ const char* fatalMessage(FatalCause cause)
     return "ERROR : BUILDING SURROGATE MODEL IS FAILED.";
 }
 
-DeferredFatal::DeferredFatal(FatalCause fatalCause)
-    : std::runtime_error(fatalMessage(fatalCause)), cause(fatalCause)
+DeferredFatal::DeferredFatal(FatalCause fatalCause, const std::string& fatalDetail)
+    : std::runtime_error(fatalMessage(fatalCause)), cause(fatalCause), detail(fatalDetail)
 {
 }
 
@@ -47,18 +47,19 @@ FatalHandler setFatalHandler(FatalHandler handler)
     return installedHandler.exchange(handler);
 }
 
-void raiseFatal(FatalCause cause)
+void raiseFatal(FatalCause cause, const std::string& detail)
 {
     if (fatalErrorsDeferred) {
-        throw DeferredFatal(cause);
+        throw DeferredFatal(cause, detail);
     }
-    const char* message = fatalMessage(cause);
+    const std::string line =
+        detail.empty() ? fatalMessage(cause) : std::string(fatalMessage(cause)) + " (" + detail + ")";
     const FatalHandler handler = installedHandler.load();
     if (handler == nullptr) {
-        endProcess(message);
+        endProcess(line.c_str());
     }
-    handler(message);
-    throw SurrogateFailure(message);
+    handler(line.c_str());
+    throw SurrogateFailure(line);
 }
 
 } // namespace Opt::RSM

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <stdexcept>
+#include <string>
 
 namespace Opt::RSM {
 
@@ -31,8 +32,9 @@ public:
 // reports it, by calling raiseFatal with it once the deferring work is over.
 class DeferredFatal : public std::runtime_error {
 public:
-    explicit DeferredFatal(FatalCause cause);
+    DeferredFatal(FatalCause cause, const std::string& detail);
     FatalCause cause;
+    std::string detail;
 };
 
 // Defers (or stops deferring) the fatal errors raised on the calling thread and
@@ -47,6 +49,9 @@ bool deferFatalErrors(bool defer);
 // status 0; a replaced handler is called with the line, and if it returns,
 // SurrogateFailure carrying the line is thrown. On a thread that defers its
 // fatal errors, DeferredFatal is thrown instead and no handler is called.
-[[noreturn]] void raiseFatal(FatalCause cause);
+// A detail (the message of the exception that made a fit fail, say) follows the
+// cause's line in parentheses, so that the user learns why (ours: the line
+// alone named no cause).
+[[noreturn]] void raiseFatal(FatalCause cause, const std::string& detail = std::string());
 
 } // namespace Opt::RSM

@@ -83,7 +83,7 @@ void raiseFirstFailure(const std::vector<std::exception_ptr>& failures)
     try {
         std::rethrow_exception(*first);
     } catch (const DeferredFatal& fatal) {
-        raiseFatal(fatal.cause);
+        raiseFatal(fatal.cause, fatal.detail);
     }
 }
 

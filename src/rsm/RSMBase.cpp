@@ -167,12 +167,18 @@ bool RSMBase::buildOnce(bool& built, const std::function<void()>& fit)
     if (built) {
         return false;
     }
-    built = true;
     try {
         fit();
+    } catch (const SurrogateFailure&) {
+        throw; // reported already
+    } catch (const DeferredFatal&) {
+        throw; // reported by the thread that started the fit
+    } catch (const std::exception& failure) {
+        raiseFatal(FatalCause::BuildFailed, failure.what());
     } catch (...) {
-        raiseFatal(FatalCause::BuildFailed);
+        raiseFatal(FatalCause::BuildFailed, "an exception of unknown type");
     }
+    built = true; // only a fit that succeeded counts
     return true;
 }
 

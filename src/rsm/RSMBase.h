@@ -105,8 +105,11 @@ protected:
     // per sample point (an id the design does not know gets column 0); failed
     // marks the points whose table entry is the failed-evaluation marker.
     std::vector<double> readResponseColumn(int id, std::vector<bool>* failed) const;
-    // The one fit of a model: false when built is set already; otherwise sets it
-    // and runs fit, turning any exception into the fatal build failure.
+    // The one fit of a model: false when built is set already; otherwise runs
+    // fit and sets built once it has succeeded. Any exception of the fit becomes
+    // the fatal build failure with the exception's message as its detail; a
+    // failed fit never counts as built, so a host that survives it (through its
+    // own fatal handler) may try again.
     static bool buildOnce(bool& built, const std::function<void()>& fit);
     static void requirePoint(const std::vector<double>& x, int variableCount);
     void requireSample(int sample) const;

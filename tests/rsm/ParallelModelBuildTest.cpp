@@ -26,7 +26,8 @@ using namespace Testing;
 
 constexpr int kResponses = 8;
 constexpr int kRepeats = 20;
-const char* const kBuildFailedLine = "^ERROR : BUILDING SURROGATE MODEL IS FAILED\\.\n$";
+const char* const kBuildFailedLine =
+    "^ERROR : BUILDING SURROGATE MODEL IS FAILED\\. \\(dpotrf failed\\)\n$";
 
 // A model that records the size of the team fitting it, and fails on demand.
 class ProbeModel : public RSMBase {
@@ -179,7 +180,7 @@ TEST_F(ParallelModelBuildTest, AFailureInTheLoopReachesTheCallerAsSurrogateFailu
     const ModelMap models = probes(3, 1);
     EXPECT_THROW(ParallelModelBuild(nullptr).run(models, 2), SurrogateFailure);
     EXPECT_EQ(handledCount, 1) << "the handler runs once, on the calling thread";
-    EXPECT_EQ(handledMessage, "ERROR : BUILDING SURROGATE MODEL IS FAILED.");
+    EXPECT_EQ(handledMessage, "ERROR : BUILDING SURROGATE MODEL IS FAILED. (dpotrf failed)");
     EXPECT_EQ(omp_get_max_threads(), 1);
     EXPECT_TRUE(models.at(2)->isBuilt()) << "the other models are fitted all the same";
     EXPECT_THROW(ParallelModelBuild(nullptr).run({{0, nullptr}}, 2), std::invalid_argument);
