@@ -10,22 +10,8 @@ namespace {
 
 using Phase = ProgressLine::Phase;
 
-// The building line of three responses: truncated thirds, then COMPLETED in
-// place of the percentage field.
-const char* const kThreeModelsBuilt = "    BUILDING APPROXIMATE MODEL:   0%"
-                                      "\b\b\b\b 33%\b\b\b\b 66%\b\b\b\b100%\b\b\b\bCOMPLETED\n";
-
-TEST(ProgressLineTest, TheBuildingLineOfThreeModelsEndsCompleted)
-{
-    const std::string text = Testing::written([](std::FILE* stream) {
-        ProgressLine line(Phase::BuildingModel, stream);
-        for (const int p : {0, 33, 66, 100}) {
-            line.update(p);
-        }
-    });
-    EXPECT_EQ(text, kThreeModelsBuilt);
-}
-
+// The building line of a whole build (thirds, then COMPLETED) is checked byte
+// for byte by the parallel build's test.
 TEST(ProgressLineTest, ARepeatedPercentageIsWrittenAgainAndOverflowClamps)
 {
     const std::string text = Testing::written([](std::FILE* stream) {
