@@ -1,9 +1,9 @@
-// libFuzzer target on the model-file reader (built and run by fuzz-model-file.sh,
-// not by the bench glob). An input is one byte choosing the number of variables
-// (1 to 4), then the bytes of a model file. The reader is asked for the first
-// two response ids of the directory (as the bytes stand) and, whenever it
-// returns a model, that model must predict: corrupt input may be refused, never
-// read out of bounds.
+// libFuzzer target on the model-file reader (built by the ZELKOR_FUZZ build, run
+// by fuzz-model-file.sh and CI; not one of the benchmarks). An input is one byte
+// choosing the number of variables (1 to 4), then the bytes of a model file. The
+// reader is asked for the first two response ids of the directory (as the bytes
+// stand) and, whenever it returns a model, that model must predict: corrupt input
+// may be refused, never read out of bounds.
 //
 // Compiled with ZELKOR_FUZZ_SEEDS instead, main() writes the seed corpus: valid
 // files of every model type for 1 to 3 variables.
@@ -25,9 +25,11 @@
 #include "rsm/RadialBasisFunction.h"
 #include "rsm/SupportVectorRegression.h"
 
-namespace {
-
 using namespace Opt::RSM;
+
+#ifndef ZELKOR_FUZZ_SEEDS
+
+namespace {
 
 std::int32_t int32At(const std::string& bytes, std::size_t at)
 {
@@ -54,8 +56,6 @@ void readAndPredict(const std::string& file, int responseId, int variableCount)
 }
 
 } // namespace
-
-#ifndef ZELKOR_FUZZ_SEEDS
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -1,38 +1,36 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer target on the model-file reader (bench/ModelFileFuzz.cpp)
-# with Debian's clang under AddressSanitizer and UndefinedBehaviorSanitizer and
-# runs it on a seed corpus of valid files for RUNS inputs (default 1000000).
-# Needs clang and libclang-rt-14-dev (scripts/install-deps.sh --bench).
-# Usage: bench/fuzz-model-file.sh [work folder, default build-fuzz]
+# through CMake (ZELKOR_FUZZ: Debian's clang, the whole library under
+# AddressSanitizer and UndefinedBehaviorSanitizer), writes the seed corpus of
+# valid files and fuzzes from it: RUNS inputs (default 1000000), or for
+# FUZZ_SECONDS seconds when that is set (CI runs 60). A crash, a leak or a
+# sanitizer report ends the script with a non-zero status and leaves the input
+# as crash-* (or leak-*) in the build folder.
+# Needs clang, libclang-rt-14-dev and libomp-dev (scripts/install-deps.sh --fuzz).
+# Usage: bench/fuzz-model-file.sh [build folder, default build-fuzz]
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-work=$(mkdir -p "${1:-$root/build-fuzz}" && cd "${1:-$root/build-fuzz}" && pwd)
-runs=${RUNS:-1000000}
-compiler=${CXX_FUZZ:-clang++}
+build=$(mkdir -p "${1:-$root/build-fuzz}" && cd "${1:-$root/build-fuzz}" && pwd)
 
-flags=(-std=c++17 -O1 -g -fno-omit-frame-pointer -fsanitize=address,undefined
-       -fno-sanitize-recover=undefined -I"$root/src" -I"$root")
-sources=("$root"/src/rsm/*.cpp "$root"/src/linalg/*.cpp "$root"/src/doe/DOEBase.cpp
-         "$root"/src/doe/DOESamplingPointSet.cpp "$root"/src/engine/DesignVariable.cpp
-         "$root"/src/engine/DataSet.cpp "$root"/src/common/ErrorMessages.cpp)
-libraries=(-llapack -lopenblas)
+launcher=()
+if command -v ccache > /dev/null; then
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+# Debug at -O1: the library's assertions stay on and the fuzzer still runs fast.
+cmake -S "$root" -B "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS_DEBUG="-O1 -g" -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+  -DZELKOR_FUZZ=ON -DZELKOR_BUILD_TESTS=OFF -DZELKOR_BUILD_EXAMPLES=OFF "${launcher[@]}" > /dev/null
+cmake --build "$build" -j "$(nproc)" --target model_file_fuzz model_file_seeds
 
-mkdir -p "$work/obj" "$work/corpus"
-objects=()
-for source in "${sources[@]}"; do
-  object="$work/obj/$(basename "$(dirname "$source")")_$(basename "$source" .cpp).o"
-  if [[ ! -f "$object" || "$source" -nt "$object" ]]; then
-    "$compiler" "${flags[@]}" -fsanitize=fuzzer-no-link -c "$source" -o "$object"
-  fi
-  objects+=("$object")
-done
-
-"$compiler" "${flags[@]}" -DZELKOR_FUZZ_SEEDS "$root/bench/ModelFileFuzz.cpp" "${objects[@]}" \
-  "${libraries[@]}" -o "$work/model_file_seeds"
-"$compiler" "${flags[@]}" -fsanitize=fuzzer "$root/bench/ModelFileFuzz.cpp" "${objects[@]}" \
-  "${libraries[@]}" -o "$work/model_file_fuzz"
-
-"$work/model_file_seeds" "$work/corpus"
-echo "seed corpus: $(ls "$work/corpus" | wc -l) files; fuzzing $runs inputs"
-"$work/model_file_fuzz" -runs="$runs" -max_len=4096 -print_final_stats=1 "$work/corpus"
+mkdir -p "$build/corpus"
+"$build/bench/model_file_seeds" "$build/corpus"
+if [[ -n "${FUZZ_SECONDS:-}" ]]; then
+  limit=(-max_total_time="$FUZZ_SECONDS")
+  echo "seed corpus: $(ls "$build/corpus" | wc -l) files; fuzzing for $FUZZ_SECONDS s"
+else
+  limit=(-runs="${RUNS:-1000000}")
+  echo "seed corpus: $(ls "$build/corpus" | wc -l) files; fuzzing ${RUNS:-1000000} inputs"
+fi
+"$build/bench/model_file_fuzz" "${limit[@]}" -max_len=4096 -print_final_stats=1 \
+  -artifact_prefix="$build/" "$build/corpus"

@@ -1,12 +1,21 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, only those that are missing.
+# --fuzz adds clang with libFuzzer, the sanitizer runtimes and LLVM's OpenMP
+# runtime (the fuzz build, bench/fuzz-model-file.sh); --bench adds the peer
+# libraries of the benchmarks and the fuzz build's packages.
 # Runs apt-get as root directly, otherwise through sudo.
 set -euo pipefail
 
 packages=(g++ cmake make pkg-config libboost-dev libopenblas-dev liblapack-dev libgtest-dev)
-if [[ "${1:-}" == "--bench" ]]; then
-  packages+=(libnlopt-dev python3-scipy python3-sklearn libglpk-dev libpagmo-dev clang libclang-rt-14-dev)
-fi
+fuzz_packages=(clang libclang-rt-14-dev libomp-dev)
+for option in "$@"; do
+  case "$option" in
+    --fuzz) packages+=("${fuzz_packages[@]}") ;;
+    --bench) packages+=(libnlopt-dev python3-scipy python3-sklearn libglpk-dev libpagmo-dev
+                        "${fuzz_packages[@]}") ;;
+    *) echo "install-deps.sh: unknown option $option (--fuzz, --bench)" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for package in "${packages[@]}"; do
