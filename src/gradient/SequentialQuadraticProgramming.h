@@ -272,7 +272,6 @@ private:
     std::vector<double> solveMoveLimits;
     DualActiveSetQP qpSolver;
     bool finalDesignPrepared = false;
-    bool finalDesignPublished = false;
     // Failed evaluations (a response not finite or at the failed-evaluation
     // marker): the latest one failed (set and read within one step), how, how
     // often in a row the engine has backed off, and the last base point whose
