@@ -9,6 +9,7 @@
 
 #include "api/DrivingLoop.h"
 #include "api/EntryPointGuard.h"
+#include "api/GradientModeRule.h"
 #include "api/LastStatus.h"
 #include "common/NumericConstants.h"
 #include "engine/OptEngine.h"
@@ -27,26 +28,21 @@ struct ArrayEntryPoint {
     int gradientModePosition = -1;      // the SQP's gradient mode in the engine's ints
 };
 
-// The array family has no gradient callback and host-array mode no response
-// sensitivities: an SQP gradient mode of 0 or 2 (or the default, 0) would leave
-// the gradients at zero, so it becomes forward differences. Returns the ints to
+// The array family has no gradient callback: an SQP gradient mode it cannot
+// serve becomes forward differences (GradientModeRule). Returns the ints to
 // build with: the caller's, or a copy with the mode replaced.
 int* withGradientMode(const ArrayEntryPoint& entry, int* ints, std::vector<int>& copy)
 {
     const EngineBuilder* builder = findEngineBuilder(entry.engineType);
-    if (entry.gradientModePosition < 0 || builder == nullptr ||
-        entry.gradientModePosition >= builder->intCount) {
+    if (entry.gradientModePosition < 0 || builder == nullptr) {
         return ints;
     }
     copy.assign(static_cast<std::size_t>(builder->intCount), kUnsetInt);
     if (ints != nullptr) {
         copy.assign(ints, ints + builder->intCount);
     }
-    int& mode = copy[static_cast<std::size_t>(entry.gradientModePosition)];
-    if (mode != 1 && mode < 3) {
-        mode = 1;
-    }
-    return copy.data();
+    return replaceUnservedGradientMode(copy, entry.gradientModePosition, false) >= 0 ? copy.data()
+                                                                                     : ints;
 }
 
 std::string checkArguments(ArrayCallback evaluate, const double* x, const double* f,

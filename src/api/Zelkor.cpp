@@ -10,6 +10,7 @@
 
 #include "api/DrivingLoop.h"
 #include "api/EntryPointGuard.h"
+#include "api/GradientModeRule.h"
 #include "api/LastStatus.h"
 #include "common/NumericConstants.h"
 #include "engine/OptEngine.h"
@@ -55,26 +56,17 @@ constexpr int kHybridMethod = 4;
 constexpr int kSqpGradientMode = 5;     // engine position of the SQP's gradient mode
 constexpr int kHybridGradientMode = 25; // the hybrid's inner SQP reads from position 20
 
-// Host-array mode has no response sensitivities, so the SQP's gradient modes 0
-// and 2 (and the default, 0) would leave its gradients at zero and the run
-// would never move: they become host gradients when the host can give them,
-// else forward differences. Prints which at report level 1 or more.
+// The SQP (or the hybrid's inner SQP) gets a gradient mode host-array mode can
+// serve (GradientModeRule); prints which at report level 1 or more.
 void chooseGradientMode(std::vector<int>& ints, int method, bool hostGradients, int reportLevel)
 {
     const int position = method == kSqpMethod      ? kSqpGradientMode
                          : method == kHybridMethod ? kHybridGradientMode
                                                    : -1;
-    if (position < 0 || position >= static_cast<int>(ints.size())) {
-        return;
-    }
-    int& mode = ints[static_cast<std::size_t>(position)];
-    if (mode == 1 || mode >= 3) {
-        return;
-    }
-    const int requested = mode < 0 ? 0 : mode;
-    mode = hostGradients ? 3 : 1;
-    if (reportLevel >= 1) {
-        std::printf("  SQP gradient mode %d taken as %d: %s\n", requested, mode,
+    const int requested = replaceUnservedGradientMode(ints, position, hostGradients);
+    if (requested >= 0 && reportLevel >= 1) {
+        std::printf("  SQP gradient mode %d taken as %d: %s\n", requested,
+                    ints[static_cast<std::size_t>(position)],
                     hostGradients ? "gradients from the host's callback"
                                   : "forward differences (no gradient callback)");
     }

@@ -108,7 +108,8 @@ public:
     // it into x and f (host-array mode), as an error step hands them over, for a
     // driver whose run stops early. Returns false, writing nothing, while the
     // engine keeps no such pair (the SQP keeps its base point from the first
-    // evaluation on; DIRECT and the GAs fill the pair only when they finish).
+    // evaluation on, DIRECT its best sample, the GAs the best of their last
+    // ranked generation).
     bool handOverBestSoFar(double* x, double* f) const;
 
     std::shared_ptr<DataSet> dataSet;
