@@ -293,6 +293,119 @@ ZELKOR_API int runRSMOPT(ResponseCallback evaluate, int n, int m, double* x, dou
                          const int* searchSettings, const char* modelFile, int reportLevel);
 
 /*
+ * Restartable SQP (runSQP_CFD_, and runSQP_CFD below for C++ hosts): the SQP
+ * of runSQP_Soil for responses that each take one external job (a flow
+ * simulation, say). Each call does at most one step of the host's work: it
+ * returns 1 with a design in x to evaluate, and the host evaluates it (in this
+ * process or another), writes the m responses into f and calls again with the
+ * same state block, until a call returns something else. The library never
+ * calls the host and keeps nothing between calls: the whole iteration state
+ * lives in the caller's block, so the host may end and restart its process
+ * between evaluations as long as it keeps the block (and x, f).
+ *
+ * x (in/out): n values; on the first call the start (within its bounds); on a
+ *   return of 1 the design to evaluate, on 0 the final design. Between calls
+ *   the host leaves x as it was handed out (the design is also in the block).
+ * f (in/out): m responses (objective first, then constraints g <= 0) of the
+ *   design last handed out; on a return of 0 the host's responses at the final
+ *   design.
+ * boundLists, listLengths: the variables' bound lists as for arrangeDOE_.
+ * state (in/out): zelkorSQPStateSize(n, m) doubles, all 0 to start a run; the
+ *   library writes the iteration state into it on every return of 1. Its
+ *   layout, in order (c = m - 1; optional lists carry a count slot, 0 or their
+ *   length, before their room): a header (tag 1401, n, m, stage 0 new, 1 start
+ *   handed out, 2 state saved, 3 run ended); the current, trial and previous
+ *   designs and the step d (normalised to [0, 1], n each) and, optional, the
+ *   last good design, the host's latest and returned designs; the latest,
+ *   current and previous normalised responses and their scales (m each) and,
+ *   optional, the host's latest and returned responses; the gradients G and
+ *   their previous copy (m x n each, row by row); B and its previous copy (n x
+ *   n each, row by row); per constraint the penalties, previous penalties, QP
+ *   multipliers and multiplier estimates, then a count and up to c indices of
+ *   the constraints selected for the QP; the line-search record and scalars
+ *   (difference-step scale, merit at the search's start, step length, last
+ *   step length, move limit, best trial's step length and merit, relative
+ *   change, step norm); the integers (phase, sub-evaluation index, line-search
+ *   trials, iteration count, evaluation count, back-offs, reported line-search
+ *   trials); eight flags (gradient requested, evaluation pending, feasible,
+ *   skip line search, accepted trial evaluated, snap pending, snap evaluated,
+ *   return last good design); the engine's messages as a count and 256
+ *   character codes. A host needs none of this to drive a run: it is given so
+ *   that the block can be stored, inspected or moved between machines (every
+ *   value is a double; integers and flags are exact).
+ * stateSize: the number of doubles in state; it must equal
+ *   zelkorSQPStateSize(n, m).
+ * reals, ints: the SQP's 12 reals and 12 ints as for runSQP_Soil (either may
+ *   be null: defaults; the same arrays on every call). Gradient modes 0 and 2
+ *   become 1 (forward differences: one call per perturbed design); mode 3 is
+ *   refused, as there is no gradient callback.
+ *
+ * Returns 1: evaluate x, then call again; 0: the run has finished (x, f hold
+ * the final design and its responses; zelkorLastStatus is OK, INFEASIBLE or
+ * BUDGET_REACHED) and the block is marked ended; -1: an error, with one line on
+ * standard error and zelkorLastStatus INVALID_INPUT (null arrays, counts below
+ * 1, a block of the wrong size, a block written for another n and m or not by
+ * this function, a block whose run has ended, a start outside its bounds) or
+ * ENGINE_ERROR (the engine stopped on an error; the block is then marked
+ * ended). The run's designs, and its result, are exactly those of an unbroken
+ * run with the same engine settings (Zelkor method 1 fills them from its user
+ * parameters).
+ */
+ZELKOR_API int runSQP_CFD_(double* x, int n, double* f, int m, const double* boundLists,
+                           const int* listLengths, double* state, int stateSize, double* reals,
+                           int* ints);
+/* The doubles of runSQP_CFD's state block for n design variables and m
+   responses; 0 when n or m is below 1. */
+ZELKOR_API int zelkorSQPStateSize(int n, int m);
+
+/*
+ * Reinforcement design, layer by layer (runGA_ReinforcementDesign): chooses for
+ * each of nLayers layers of bars a bar diameter from a catalogue and a
+ * centre-to-centre spacing from a grid of fixed steps, by a generational GA
+ * (engine type 3) that keeps the best layout of every generation and gives up
+ * after 30 generations in a row whose best layout violates a constraint (then
+ * it returns the least violating one with 0).
+ *
+ * The callback receives the layout the library decoded:
+ *   nLayers; diameters[nLayers] (mm, catalogue values exactly);
+ *   spacings[nLayers] (mm, grid values exactly); barCounts[nLayers], the bars
+ *   of each layer, floor(layerWidths[i] / spacing) + 1; steelAreas[nLayers]
+ *   (mm²), barCounts * pi d² / 4; m; and writes f[0..m-1], the objective (the
+ *   steel weight, say) and the constraints g <= 0 (a capacity check, a
+ *   clear-spacing rule). The arrays are valid during the call only.
+ * catalogue: catalogueSize (>= 2) bar diameters (mm), ascending.
+ * spacingRange: three values, the smallest spacing, the largest and the step
+ *   (mm); the grid is min, min + step, ... up to max.
+ * layerWidths: nLayers lengths (mm) between the outermost bar centres of each
+ *   layer.
+ * diameters, spacings (out): nLayers values each, the best layout found;
+ *   f (out): the m responses at it.
+ * reals, ints: the GA's 20 + 20 settings as for runGA_ptr (either may be
+ *   null); the seed ints[13] makes a run repeat exactly.
+ * The genome has two genes per layer (diameter, spacing), real-coded over the
+ * catalogue and the grid. Returns 1 when the best layout satisfies every
+ * constraint, else 0; bad input (null arrays, fewer than two catalogue bars,
+ * diameters not ascending, an empty spacing grid, a width not positive) prints
+ * one line on standard error and returns 0 without calling the host.
+ */
+typedef int (*ReinforcementCallback)(int nLayers, const double* diameters,
+                                     const double* spacings, const int* barCounts,
+                                     const double* steelAreas, int m, double* f);
+ZELKOR_API int runGA_ReinforcementDesign(ReinforcementCallback evaluate, int nLayers,
+                                         const double* catalogue, int catalogueSize,
+                                         const double* spacingRange, const double* layerWidths,
+                                         int m, double* diameters, double* spacings, double* f,
+                                         double* reals, int* ints);
+/* As runGA_ReinforcementDesign with one spacing for every layer (bars of all
+   layers stand one above the other, as the concrete must flow between them):
+   the genome has one diameter gene per layer and one spacing gene, and
+   spacings[] receives the same value nLayers times. */
+ZELKOR_API int runGA_ReinforcementDesign_UniSpace(
+    ReinforcementCallback evaluate, int nLayers, const double* catalogue, int catalogueSize,
+    const double* spacingRange, const double* layerWidths, int m, double* diameters,
+    double* spacings, double* f, double* reals, int* ints);
+
+/*
  * Linear programming: minimise objective . x subject to
  *   rowLower[i] <= rows[i] . x <= rowUpper[i]      (nRows rows)
  *   variableLower[j] <= x[j] <= variableUpper[j]   (nVariables variables)
@@ -351,6 +464,7 @@ ZELKOR_API int LinearProbOPT(int m, int n, double* x, const double* const* rows,
 } /* extern "C" */
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "zelkor_dataset.h"
@@ -457,6 +571,45 @@ ZELKOR_API int runMicroGA_(ArrayCallback evaluate, std::vector<double>* x,
                            std::vector<double>* f, const std::vector<std::vector<double>>* bounds,
                            double* reals, int* ints, double* evaluationSeconds,
                            double* engineSeconds);
+
+/*
+ * The layout micro-GA (engine type 2): one layer of bars designed by x[0], the
+ * bar diameter (mm), whose bound list is the catalogue [lower, level...,
+ * upper], and x[1], the spacing (mm), [lower, upper] taken in steps of
+ * spacingStep from lower. ints[19] 1 lays the bars along a rectangular
+ * section's width (floor(spreadLength / spacing) + 1 bars), any other value
+ * around a circular section (floor(pi spreadLength / spacing) bars, the circle
+ * through the bar centres of diameter spreadLength, mm). The other reals and
+ * ints are the micro-GA's, as for runMicroGA_ptr (real coding, ints[4] = 1,
+ * the default, is required). The callback receives x and f themselves:
+ * f[0] the objective, the others constraints g <= 0.
+ * layout: the run's name, the base path of its files, which must not be empty:
+ *   "<layout>.log", every design handed out (rounded to whole mm), its
+ *   objective and largest constraint, an "ITERATION NUMBER: " line per
+ *   generation and the optimum; and "<layout>_bounds.txt", the bounds report:
+ *   the number of distinct feasible layouts met and the smallest and largest
+ *   bar diameter, spacing, number of bars and steel area (mm²) among them.
+ * evaluationSeconds, engineSeconds: as for runGA.
+ * Returns 1 when the best layout satisfies every constraint, else 0; bad input
+ * (an empty layout text, x not of two values, a step or spread not positive,
+ * a log that cannot be opened) prints one line on standard error and returns
+ * 0 without calling the host.
+ */
+ZELKOR_API int runMicroGA(VectorCallback evaluate, std::vector<double>* x,
+                          std::vector<double>* f, const std::vector<std::vector<double>>* bounds,
+                          double* reals, int* ints, double* evaluationSeconds,
+                          double* engineSeconds, std::string* layout, double spacingStep,
+                          double spreadLength);
+
+/*
+ * runSQP_CFD_ with the library's vector forms: x->size() design variables,
+ * f->size() responses, one bound list per variable in bounds, and the state
+ * block in *state, whose size must be zelkorSQPStateSize(x->size(), f->size())
+ * (the library never resizes it). Results as runSQP_CFD_.
+ */
+ZELKOR_API int runSQP_CFD(std::vector<double>* x, std::vector<double>* f,
+                          const std::vector<std::vector<double>>* bounds,
+                          std::vector<double>* state, double* reals, int* ints);
 
 /* As arrangeDOE_ with the library's vector forms: bounds holds one bound list per
    variable, laid out as above, and its size is the number of variables; start is

@@ -1,10 +1,36 @@
 /* A C host: includes the one public header and calls the library: the library
    matches the header's version macros, and the C-safe form of a design service
-   answers at its point limit. */
+   answers at its point limit; the drivers of this C form link and refuse bad
+   input (a restartable SQP's short state block, a descending bar catalogue). */
 #include <stdio.h>
 #include <string.h>
 
 #include <zelkor.h>
+
+static int noLayout(int nLayers, const double* d, const double* s, const int* bars,
+                    const double* areas, int m, double* f)
+{
+    (void)nLayers, (void)d, (void)s, (void)bars, (void)areas, (void)m;
+    f[0] = 0;
+    return 0;
+}
+
+static int driversRefuseBadInput(void)
+{
+    double x[1] = {0.5}, f[1], state[4] = {0, 0, 0, 0}, d[1], s[1];
+    const double bounds[2] = {0, 1}, catalogue[2] = {16, 13}, range[3] = {50, 200, 25};
+    const double widths[1] = {200};
+    if (runSQP_CFD_(x, 1, f, 1, bounds, NULL, state, 4, NULL, NULL) != -1 ||
+        zelkorLastStatus() != ZELKOR_STATUS_INVALID_INPUT) {
+        return 1;
+    }
+    return runGA_ReinforcementDesign(noLayout, 1, catalogue, 2, range, widths, 1, d, s, f, NULL,
+                                     NULL) == 0 &&
+                   zelkorLastStatus() == ZELKOR_STATUS_INVALID_INPUT &&
+                   zelkorSQPStateSize(1, 1) > 4
+               ? 0
+               : 1;
+}
 
 int main(void)
 {
@@ -19,6 +45,9 @@ int main(void)
     }
     if (get_nexpC(overLimit, 14) != -2 || zelkorLastStatus() != ZELKOR_STATUS_INVALID_INPUT ||
         strstr(zelkorLastMessage(), "EXCEEDS IT'S LIMIT") == NULL) {
+        return 1;
+    }
+    if (driversRefuseBadInput() != 0) {
         return 1;
     }
     return get_nexpC(overLimit, 13) == 8192 && zelkorLastStatus() == ZELKOR_STATUS_OK ? 0 : 1;
