@@ -179,9 +179,11 @@ int runReinforcementDesign(ReinforcementProblem& problem, ReinforcementCallback 
     }
     std::vector<std::vector<double>> bounds(problem.variableCount());
     std::vector<double> start(problem.variableCount());
+    // Every catalogue bar and every grid spacing, the ends included, is an
+    // allowed value (a plain bound list would allow only its interior levels).
     for (int layer = 0; layer < problem.layers; ++layer) {
-        bounds[problem.diameterVariable(layer)] = problem.catalogue;
-        bounds[problem.spacingVariable(layer)] = problem.spacings;
+        bounds[problem.diameterVariable(layer)] = LayoutMicroGA::catalogueBoundList(problem.catalogue);
+        bounds[problem.spacingVariable(layer)] = LayoutMicroGA::catalogueBoundList(problem.spacings);
     }
     for (std::size_t i = 0; i < bounds.size(); ++i) {
         start[i] = bounds[i].front();

@@ -383,7 +383,12 @@ ZELKOR_API int zelkorSQPStateSize(int n, int m);
  * reals, ints: the GA's 20 + 20 settings as for runGA_ptr (either may be
  *   null); the seed ints[13] makes a run repeat exactly.
  * The genome has two genes per layer (diameter, spacing), real-coded over the
- * catalogue and the grid. Returns 1 when the best layout satisfies every
+ * catalogue and the grid; every catalogue bar and grid spacing, the first and
+ * the last included, can be chosen. Steel areas in mm² outweigh constraint
+ * ratios of order one under the default penalty (reals[0] = 100), so that the
+ * GA would settle on light layouts that fail the capacity check: set reals[0]
+ * = -1 (feasible layouts ranked first, whatever the objective's units).
+ * Returns 1 when the best layout satisfies every
  * constraint, else 0; bad input (null arrays, fewer than two catalogue bars,
  * diameters not ascending, an empty spacing grid, a width not positive) prints
  * one line on standard error and returns 0 without calling the host.
@@ -574,9 +579,12 @@ ZELKOR_API int runMicroGA_(ArrayCallback evaluate, std::vector<double>* x,
 
 /*
  * The layout micro-GA (engine type 2): one layer of bars designed by x[0], the
- * bar diameter (mm), whose bound list is the catalogue [lower, level...,
- * upper], and x[1], the spacing (mm), [lower, upper] taken in steps of
- * spacingStep from lower. ints[19] 1 lays the bars along a rectangular
+ * bar diameter (mm), whose bound list is the catalogue itself (two or more
+ * ascending diameters, every one of them a choice, the first and the last
+ * included), and x[1], the spacing (mm), [lower, upper] taken in steps of
+ * spacingStep from lower. With an objective in mm² (steel area) the default
+ * penalty (reals[0] = 100) lets the objective swamp a capacity constraint of
+ * order one: set reals[0] = -1, feasible layouts ranked first. ints[19] 1 lays the bars along a rectangular
  * section's width (floor(spreadLength / spacing) + 1 bars), any other value
  * around a circular section (floor(pi spreadLength / spacing) bars, the circle
  * through the bar centres of diameter spreadLength, mm). The other reals and

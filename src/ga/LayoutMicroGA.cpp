@@ -17,13 +17,35 @@ double barArea(double diameter)
     return std::acos(-1.0) * diameter * diameter / 4.0;
 }
 
+// The caller's bounds with the diameter list as a catalogue (see the header).
+std::vector<std::vector<double>> withCatalogue(std::vector<std::vector<double>> bounds)
+{
+    if (bounds.size() > static_cast<std::size_t>(kDiameter)) {
+        bounds[kDiameter] = LayoutMicroGA::catalogueBoundList(bounds[kDiameter]);
+    }
+    return bounds;
+}
+
 } // namespace
+
+std::vector<double> LayoutMicroGA::catalogueBoundList(const std::vector<double>& catalogue)
+{
+    if (catalogue.size() < 2) {
+        return catalogue;
+    }
+    std::vector<double> list;
+    list.reserve(catalogue.size() + 2);
+    list.push_back(catalogue.front());
+    list.insert(list.end(), catalogue.begin(), catalogue.end());
+    list.push_back(catalogue.back());
+    return list;
+}
 
 LayoutMicroGA::LayoutMicroGA(const std::vector<double>& start,
                              const std::vector<std::vector<double>>& bounds, int nResponses,
                              const std::vector<double>& reals, const std::vector<int>& ints,
                              int reportLevel)
-    : MicroGA_Tavrek2013(start, bounds, nResponses, reals, ints, reportLevel)
+    : MicroGA_Tavrek2013(start, withCatalogue(bounds), nResponses, reals, ints, reportLevel)
 {
 }
 

@@ -11,10 +11,24 @@ namespace Opt {
 
 // The reinforcement-layout micro-GA (engine type 2; runMicroGA): one layer of
 // bars in a section, designed by two variables, variable 0 the bar diameter
-// (mm), a discrete bound list [lower, level..., upper] that is the bar
-// catalogue, and variable 1 the centre-to-centre spacing (mm), [lower, upper]
-// in fixed steps of the layout's spacing step from its lower bound. The first
-// response is the objective and all others are constraints (g <= 0).
+// (mm), a list of at least two ascending entries that is the bar catalogue,
+// and variable 1 the centre-to-centre spacing (mm), [lower, upper] in fixed
+// steps of the layout's spacing step from its lower bound. The first response
+// is the objective and all others are constraints (g <= 0).
+//
+// Every entry of the diameter list is a catalogue bar, the first and the last
+// included. A general discrete bound list [lower, level..., upper] allows only
+// its interior levels, which would silently take the smallest and the largest
+// bar out of the catalogue; catalogueBoundList turns a catalogue into the bound
+// list whose allowed values are all of its bars.
+//
+// Constraint handling: the objective of a layout is usually a steel area in
+// mm² (hundreds to thousands), its constraints ratios of order one. With the
+// default penalty (reals[0] = 100) a capacity shortfall of 10 % costs 10 on the
+// fitness, less than one bar's area, so the GA settles on light layouts that do
+// not carry the load. Hosts should rank feasible layouts first (reals[0] = -1,
+// any negative penalty): every feasible layout then beats every infeasible
+// one, whatever the units of the objective.
 //
 // The layout hook (setLayout, before the first step) takes the run's name, the
 // spacing step and the length the bars spread over; the second hook (openFiles)
@@ -45,6 +59,11 @@ public:
     LayoutMicroGA(const std::vector<double>& start, const std::vector<std::vector<double>>& bounds,
                   int nResponses, const std::vector<double>& reals, const std::vector<int>& ints,
                   int reportLevel);
+
+    // [front, catalogue..., back]: the bound list whose allowed values are every
+    // entry of an ascending catalogue (a list of fewer than two is returned as
+    // given, for the session to refuse).
+    static std::vector<double> catalogueBoundList(const std::vector<double>& catalogue);
 
     // The layout hook: the run's name (the base of its files), the spacing step
     // (mm) and the length the bars spread over (mm; see barCount). Returns an
