@@ -19,6 +19,10 @@ namespace Opt {
 // ends like any other, with the best (least violating) design found, its
 // feasible flag false and stopReason() None; gaveUp() says why it ended.
 //
+// Constraint handling: a steel area in mm² swamps constraint ratios of order
+// one under the default penalty (100); the drivers' hosts should rank feasible
+// layouts first (reals[0] = -1), as LayoutMicroGA.h explains.
+//
 // The kept bests let a host see how the layout evolved (generationBests()):
 // one entry per ranked generation, in caller units, with its fitness and
 // whether it was feasible.

@@ -125,8 +125,9 @@ public:
     // Fits the models in host-array mode (no data set).
     virtual void buildHostArrayModels();
     // The predictions of every model (response units, in id order) at x in
-    // caller units.
-    std::vector<double> evaluateModels(const std::vector<double>& x) const;
+    // caller units: the values the search on the surrogates sees (virtual, so
+    // that a study may search on statistics of the predictions instead).
+    virtual std::vector<double> evaluateModels(const std::vector<double>& x) const;
     // Ends the search: the first task's optimum becomes the design.
     virtual void endInnerSearch();
     // One step of the sampling phase: the next point published (Evaluate) or

@@ -14,6 +14,7 @@
 #include "gradient/SequentialQuadraticProgramming.h"
 #include "lp/LinearProgramming.h"
 #include "managers/RSMManager.h"
+#include "managers/RobustOptManager.h"
 
 namespace Opt {
 
@@ -178,6 +179,18 @@ EngineBuilder surrogateStudyBuilder(int engineType)
     return builder;
 }
 
+// The robust study: from a data set only, whose RobustSettings it reads.
+EngineBuilder robustStudyBuilder()
+{
+    EngineBuilder builder;
+    builder.engineType = RSM::RSMManager::kRobustStudy;
+    builder.needsResponses = false;
+    builder.buildFromDataSet = [](const DataSetEngineInput& in) {
+        return std::make_shared<RSM::RobustOptManager>(in.dataSet);
+    };
+    return builder;
+}
+
 // The library's engines, one row per engine type. Each engine adds its row here.
 std::vector<EngineBuilder> libraryBuilders()
 {
@@ -195,6 +208,7 @@ std::vector<EngineBuilder> libraryBuilders()
             surrogateStudyBuilder(RSM::RSMManager::kArrangeOnly),
             surrogateStudyBuilder(RSM::RSMManager::kStudy),
             surrogateStudyBuilder(RSM::RSMManager::kStoredStudy),
+            robustStudyBuilder(),
             surrogateStudyBuilder(RSM::RSMManager::kCheckedStudy),
             surrogateStudyBuilder(RSM::RSMManager::kFitOnly)};
 }
