@@ -78,6 +78,8 @@ void monteCarloBench(const std::string& dir, int threads)
     std::vector<int> ints(Opt::ReliabilityAnalysis::kHostIntCount, -1);
     ints[1] = threads;
     ints[5] = 2;
+    ints[6] = 0;
+    ints[7] = 0;
     ints[8] = 200;
     ints[9] = 2;
     Opt::OptEngineMain session(kVariables, kResponses, start, bounds, nullptr, ints.data(),
