@@ -254,12 +254,7 @@ std::vector<std::vector<double>> checkedBounds(int n, const double* x, const dou
                                                const int* listLengths)
 {
     requireArray(x, "x");
-    FlatInput::checkFactorCount(n);
-    auto bounds = FlatInput::listsFromFlat(n, boundLists, listLengths);
-    for (std::size_t i = 0; i < bounds.size(); ++i) {
-        FlatInput::checkBoundList(i, bounds[i].data(), bounds[i].size());
-    }
-    return bounds;
+    return FlatInput::checkedListsFromFlat(n, boundLists, listLengths);
 }
 
 std::vector<std::string> splitKeywords(const char* text)
