@@ -174,6 +174,10 @@ struct RandomInput {
  * with quadraturePoints nodes per input: exact for surrogates that are
  * polynomials of degree up to quadraturePoints - 1 in the random inputs. The
  * rule has quadraturePoints^(number of inputs) nodes, at most 4096.
+ * Settings outside these limits (no input, an unknown distribution, a variable
+ * index out of range or listed twice, a standard deviation not positive, k
+ * negative, too many nodes) make the OptEngineMain constructor throw
+ * std::invalid_argument, whose message names the setting.
  */
 struct RobustSettings {
     std::vector<RandomInput> inputs; /* at least one */

@@ -12,23 +12,26 @@ constexpr int kConstraintKind = 1;
 constexpr int kMaximise = 2;
 constexpr int kTarget = 3;
 
-const RobustSettings& checkedType(const std::shared_ptr<DataSet>& dataSet)
-{
-    if (dataSet == nullptr || dataSet->engineType != RSMManager::kRobustStudy) {
-        throw std::invalid_argument("robust study: the data set must name engine type 13");
-    }
-    return dataSet->robust;
-}
-
 int variableCount(const std::shared_ptr<DataSet>& dataSet)
 {
     return static_cast<int>(dataSet->bounds.size());
 }
 
+// Refuses a data set that is not a robust study, or whose settings describe no
+// rule, before the study arranges its design (which is installed process-wide).
+std::shared_ptr<DataSet> checked(std::shared_ptr<DataSet> dataSet)
+{
+    if (dataSet == nullptr || dataSet->engineType != RSMManager::kRobustStudy) {
+        throw std::invalid_argument("robust study: the data set must name engine type 13");
+    }
+    static_cast<void>(RandomInputGrid(dataSet->robust, variableCount(dataSet)));
+    return dataSet;
+}
+
 } // namespace
 
 RobustOptManager::RobustOptManager(std::shared_ptr<DataSet> shared)
-    : RSMManager(shared), settings(checkedType(shared)), grid(settings, variableCount(shared))
+    : RSMManager(checked(shared)), settings(shared->robust), grid(settings, variableCount(shared))
 {
 }
 
