@@ -165,6 +165,14 @@ RSMManager::RSMManager(const std::vector<double>& start,
     normaliseStart();
 }
 
+RSMManager::RSMManager(std::shared_ptr<DataSet> shared, VariablesOnly)
+    : OptEngine(std::move(shared))
+{
+    engineType = dataSet->engineType;
+    stage = Stage::Done;
+    normaliseStart();
+}
+
 void RSMManager::normaliseStart()
 {
     for (DesignVariable& variable : designVariables) {

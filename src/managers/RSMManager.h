@@ -146,6 +146,11 @@ public:
 protected:
     enum class Stage { Sampling, Searching, Verifying, Done };
 
+    // For a manager that arranges its own designs (SAOManager): the data set's
+    // variables, normalised, and nothing else; no design, no models, Done.
+    struct VariablesOnly {};
+    RSMManager(std::shared_ptr<DataSet> dataSet, VariablesOnly);
+
     Stage stage = Stage::Sampling;
     int sampledCount = 0;
     std::FILE* progressStream() const;
