@@ -64,8 +64,10 @@ def slsqp(bench, noise, name, start, lower, upper):
 
 def main():
     bench = sys.argv[1] if len(sys.argv) > 1 else "build/bench/SaoBench"
+    # The SQP's interrupt lines share standard output; rows have seven fields.
     rows = [line.split("\t") for line in subprocess.run(
         [bench], capture_output=True, text=True, check=True).stdout.splitlines()]
+    rows = [row for row in rows if len(row) == 7]
     table = {}
     for noise, name, method, evaluations, objective, error, largest in rows:
         table[(float(noise), name, method)] = (int(evaluations), float(error), float(largest))
