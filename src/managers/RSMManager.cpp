@@ -429,7 +429,11 @@ SearchResult RSMManager::runInnerSearch(const SearchTask& task)
 std::vector<double> RSMManager::evaluateModels(const std::vector<double>& x) const
 {
     const bool normalised = design == nullptr || design->pointSet->normalised;
-    const std::vector<double> point = normalised ? toSurrogateCoordinates(x, designVariables) : x;
+    return predictAt(normalised ? toSurrogateCoordinates(x, designVariables) : x);
+}
+
+std::vector<double> RSMManager::predictAt(const std::vector<double>& point) const
+{
     std::vector<double> predictions;
     predictions.reserve(models.size());
     for (const auto& [id, model] : models) {

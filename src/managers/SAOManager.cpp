@@ -12,8 +12,6 @@
 #include "ga/GeneticAlgorithm.h"
 #include "managers/SurrogateFactory.h"
 #include "rsm/CurrentDesign.h"
-#include "rsm/EnsembleOfSurrogates.h"
-#include "rsm/NearestSampleList.h"
 #include "rsm/ParallelModelBuild.h"
 #include "rsm/RSMDataOut.h"
 
@@ -255,16 +253,7 @@ void SAOManager::fitModels()
 
 std::vector<double> SAOManager::predict(const std::vector<double>& x) const
 {
-    const std::vector<double> point = toBox(x);
-    std::vector<double> predictions;
-    for (const auto& [id, model] : models) {
-        if (const auto* ensemble = dynamic_cast<const EnsembleOfSurrogates*>(model.get())) {
-            NearestSampleList::resize(ensemble->neighbourCount);
-            NearestSampleList::fill(point, model->samplePoints());
-        }
-        predictions.push_back(model->predict(point));
-    }
-    return predictions;
+    return predictAt(toBox(x));
 }
 
 StepCode SAOManager::computeStep(double*, double*, double**)
