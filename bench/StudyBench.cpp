@@ -473,12 +473,16 @@ void benchQuality()
     const std::string python = pythonWith("openturns");
     std::printf("Study quality: the true objective at the design returned, median of %d seeds\n"
                 "(true evaluations used, largest over the seeds); * violates a constraint by more\n"
-                "than 1e-6. study = runRSMOPT (LHS of N - 1 + 1 verification, kriging, the GA with\n"
-                "feasibility-first ranking on the models); best seen = best of the study's own N evaluations; DIRECT = ours on the\n"
-                "true function, one run with an evaluation limit of N: the best of its first N\n"
-                "evaluations, and its final design (it may take more); EGO = OpenTURNS, LHS of N/2 + N/2 by expected improvement;\n"
-                "EGO same = OpenTURNS from the study's N - 1 points + 1 by expected improvement.\n"
-                "(inner DIRECT): the study searches the models by DIRECT (searchSettings[0] = 0).\n",
+                "than 1e-6.\n"
+                "study          runRSMOPT: LHS of N - 1, kriging, the feasibility-first GA on the\n"
+                "               models, 1 verification\n"
+                "best seen      the best of the study's own N evaluations\n"
+                "DIRECT         ours on the true function, one run with an evaluation limit of N:\n"
+                "               the best of its first N evaluations, and its final design (as run;\n"
+                "               it may take more)\n"
+                "EGO            OpenTURNS: LHS of N/2, N/2 by expected improvement\n"
+                "EGO same       OpenTURNS from the study's N - 1 points, 1 by expected improvement\n"
+                "(inner DIRECT) the study searches the models by DIRECT (searchSettings[0] = 0)\n",
                 kSeeds);
     const char* blasThreads = std::getenv("OPENBLAS_NUM_THREADS");
     std::printf("OPENBLAS_NUM_THREADS=%s (the peer runs as a child process with the same setting)\n",
@@ -486,7 +490,7 @@ void benchQuality()
     if (python.empty()) {
         std::printf("(OpenTURNS not found: the EGO columns are left out)\n");
     }
-    std::printf("%-26s %4s %10s %17s %17s %17s %17s %17s %17s  %s\n", "function", "N", "minimum",
+    std::printf("%-30s %4s %10s %17s %17s %17s %17s %17s %17s  %s\n", "function", "N", "minimum",
                 "study", "best seen", "DIRECT first N", "DIRECT as run", "EGO", "EGO same",
                 "study vs DIRECT");
     std::vector<unsigned> seeds;
@@ -519,11 +523,11 @@ void benchQuality()
         const char* verdict = better(ours, direct) ? "study better" : "DIRECT better or equal";
         const std::string label =
             c.innerSearch == kDirectSearch ? c.problem.name + " (inner DIRECT)" : c.problem.name;
-        std::printf("%-26s %4d %10.5g %17s %17s %17s %17s %17s %17s  %s\n", label.c_str(),
+        std::printf("%-30s %4d %10.5g %17s %17s %17s %17s %17s %17s  %s\n", label.c_str(),
                     c.budget, c.problem.bestKnown, cell(ours).c_str(), cell(median(best)).c_str(),
                     cell(direct).c_str(), cell(directRun).c_str(), python.empty() ? "-" : cell(ego).c_str(),
                     python.empty() ? "-" : cell(median(egoSame)).c_str(), verdict);
-        std::printf("%-26s %4s %10s", "  study by seed", "", "");
+        std::printf("%-30s %4s %10s", "  study by seed", "", "");
         for (const Outcome& o : study) {
             std::printf(" %.5g%s", o.objective, o.feasible ? "" : "*");
         }
