@@ -439,7 +439,8 @@ extern "C" ZELKOR_API int evaluate_validate_RSMall(const char* modelFile, int n,
             for (std::size_t k = 0; k < in.ids.size(); ++k) {
                 if (!std::isfinite(values[p][k])) {
                     refuse("observed[" + std::to_string(p * in.ids.size() + k) + "] is " +
-                           std::to_string(values[p][k]) + " (a failed evaluation validates nothing)");
+                           std::to_string(values[p][k]) +
+                           " (a failed evaluation validates nothing)");
                 }
             }
         }

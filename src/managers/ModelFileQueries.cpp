@@ -184,7 +184,8 @@ std::vector<ModelFileQueries::Validation> ModelFileQueries::validate(
             measures[k].largestError = std::max(measures[k].largestError, error);
         }
         measures[k].rSquared = RSMBase::coefficientOfDetermination(values, predictions);
-        measures[k].rootMeanSquareError = std::sqrt(squares / static_cast<double>(std::max<std::size_t>(points.size(), 1)));
+        const auto count = static_cast<double>(std::max<std::size_t>(points.size(), 1));
+        measures[k].rootMeanSquareError = std::sqrt(squares / count);
     }
     return measures;
 }

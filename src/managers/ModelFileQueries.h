@@ -51,9 +51,10 @@ public:
 
     // The quality of one model against observed values, per response id.
     struct Validation {
-        double rSquared = 0.0;       // 1 - SSres / SStot, not clamped; 1 when the values are constant
+        // 1 - SSres / SStot, not clamped; 1 when the values are constant.
+        double rSquared = 0.0;
         double rootMeanSquareError = 0.0;
-        double largestError = 0.0;   // largest |observed - predicted|
+        double largestError = 0.0; // largest |observed - predicted|
     };
     static constexpr int kValidationMeasures = 3;
 

@@ -109,7 +109,8 @@ protected:
         const int models[] = {1, 4, 2, -1};
         double x[] = {0.0, 0.0};
         double f[2] = {};
-        runRSMOPT(evaluate, 2, 2, x, f, kFlatBox, nullptr, design, models, nullptr, base.c_str(), 0);
+        runRSMOPT(evaluate, 2, 2, x, f, kFlatBox, nullptr, design, models, nullptr, base.c_str(),
+                  0);
     }
     static void TearDownTestSuite() { std::remove((base + ".rsm").c_str()); }
 
@@ -150,13 +151,15 @@ struct BadInput {
 
 TEST_F(ModelFileServicesOnAStudy, BadInputIsRefusedWithAStatusAndOneLine)
 {
-    const std::string truncated = testing::TempDir() + "truncated", text = testing::TempDir() + "text";
+    const std::string truncated = testing::TempDir() + "truncated";
+    const std::string text = testing::TempDir() + "text";
     std::ifstream whole(base + ".rsm", std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
     std::ofstream(truncated + ".rsm", std::ios::binary) << bytes.substr(0, bytes.size() / 2);
     std::ofstream(text + ".rsm") << "response 0: 1.5 x^2\n";
 
     const std::string file = base;
+    const char* f = file.c_str();
     const double x[] = {0.0, 0.0}, outside[] = {3.0, 0.0}, nan[] = {NAN, 0.0};
     const int both[] = {0, 1}, missing[] = {7};
     double out[24];
@@ -175,20 +178,47 @@ TEST_F(ModelFileServicesOnAStudy, BadInputIsRefusedWithAStatusAndOneLine)
         {"truncated file", all(truncated, 2, x, both + 1), 0, "truncated.rsm'"},
         {"not a model file", all(text, 2, x, both), 0, "text.rsm'"},
         {"id not in file", all(file, 2, x, missing), 0, "response 7 is not in the directory"},
-        {"file of 2 variables read with 3", all(file, 3, x3.data(), both + 1), 0, "bowl_study.rsm'"},
+        {"2-variable file read with 3", all(file, 3, x3.data(), both + 1), 0, "bowl_study.rsm'"},
         {"null file", all("", 2, x, both), -1, "modelFile is null or empty"},
         {"no variables", all(file, 0, x, both), -1, "n = 0"},
         {"design outside", all(file, 2, outside, both), -1, "x[0] = 3 lies outside"},
         {"design not finite", all(file, 2, nan, both), -1, "x[0] = nan"},
         {"null design", all(file, 2, nullptr, both), -1, "x is null"},
         {"null ids", all(file, 2, x, nullptr), -1, "responseIds is null"},
-        {"null success", [&](unsigned char* s) { *s = 0; return evaluateRSMallC(file.c_str(), 2, x, kFlatBox, nullptr, 1, both, out, nullptr); }, -1, "success is null"},
-        {"design of the wrong length", [&](unsigned char* s) { return evaluateRSMall(file.c_str(), &x3, &kBox, &ids, &values, s); }, -1, "x holds 3 values for 2 design variables"},
-        {"grid on one variable", [&](unsigned char* s) { return evaluateRSM3DC(file.c_str(), 2, x, kFlatBox, nullptr, 1, both, 1, 1, 2, 2, out, s); }, -1, "first and second both name variable 1"},
-        {"grid of one line", [&](unsigned char* s) { return evaluateRSM3D_(file.c_str(), 2, x, kFlatBox, nullptr, 1, both, 0, 1, 1, 2, out, s); }, -1, "firstCount = 1"},
-        {"no points", [&](unsigned char* s) { return evaluate_approxvals_(file.c_str(), 2, 0, x, kFlatBox, nullptr, 1, both, out, s); }, -1, "nPoints = 0"},
-        {"failed observation", [&](unsigned char* s) { return evaluate_validate_RSMall(file.c_str(), 2, 1, x, nan, kFlatBox, nullptr, 1, both, out, s); }, -1, "observed[0] is nan"},
-        {"validation of a missing id", [&](unsigned char* s) { return evaluate_validate_RSMall(file.c_str(), 2, 1, x, x, kFlatBox, nullptr, 1, missing, out, s); }, 0, "response 7"},
+        {"null success",
+         [&](unsigned char* s) {
+             *s = 0;
+             return evaluateRSMallC(f, 2, x, kFlatBox, nullptr, 1, both, out, nullptr);
+         },
+         -1, "success is null"},
+        {"design of the wrong length",
+         [&](unsigned char* s) { return evaluateRSMall(f, &x3, &kBox, &ids, &values, s); }, -1,
+         "x holds 3 values for 2 design variables"},
+        {"grid on one variable",
+         [&](unsigned char* s) {
+             return evaluateRSM3DC(f, 2, x, kFlatBox, nullptr, 1, both, 1, 1, 2, 2, out, s);
+         },
+         -1, "first and second both name variable 1"},
+        {"grid of one line",
+         [&](unsigned char* s) {
+             return evaluateRSM3D_(f, 2, x, kFlatBox, nullptr, 1, both, 0, 1, 1, 2, out, s);
+         },
+         -1, "firstCount = 1"},
+        {"no points",
+         [&](unsigned char* s) {
+             return evaluate_approxvals_(f, 2, 0, x, kFlatBox, nullptr, 1, both, out, s);
+         },
+         -1, "nPoints = 0"},
+        {"failed observation",
+         [&](unsigned char* s) {
+             return evaluate_validate_RSMall(f, 2, 1, x, nan, kFlatBox, nullptr, 1, both, out, s);
+         },
+         -1, "observed[0] is nan"},
+        {"validation of a missing id",
+         [&](unsigned char* s) {
+             return evaluate_validate_RSMall(f, 2, 1, x, x, kFlatBox, nullptr, 1, missing, out, s);
+         },
+         0, "response 7"},
     };
     for (const BadInput& bad : cases) {
         unsigned char success = 1;
