@@ -217,7 +217,8 @@ ZELKOR_API int Zelkor(int method, int reportLevel, ResponseCallback evaluate, in
    for types 0 and 1 the design is built on placeholder variables. A
    one-dimensional study with settings[1] = 1 whose studied variable has
    discrete levels has one point per level instead: call arrangeDOE_ with
-   maxPoints 0 to learn its size. */
+   maxPoints 0 to learn its size. get_nexp also counts the surrogate studies'
+   design type 9, the two-level fractional factorial (runRSMOPT). */
 ZELKOR_API int get_nexp(const int* settings, int nFactors);
 /* get_nexp for C hosts: -2 at the point limit. */
 ZELKOR_API int get_nexpC(const int* settings, int nFactors);
@@ -265,9 +266,12 @@ ZELKOR_API int arrangeDOEC(const int* settings, int nFactors, const double* star
  *   2, Gaussian basis, Gaussian kernel, as many neighbours as variables); null
  *   fits kriging to every response.
  * searchSettings: four ints; null takes every default.
- *   [0] the search on the surrogates: 0 DIRECT (default), 2 genetic algorithm;
- *   [1] its budget of surrogate evaluations (<= 0: the engine's default, 3000
- *       for DIRECT, 10000 for the genetic algorithm);
+ *   [0] the search on the surrogates: 2 the genetic algorithm with
+ *       feasibility-first ranking (default; scale-free), 0 DIRECT (its
+ *       constraint penalty, 5 per unit of violation, assumes constraints
+ *       scaled to the objective);
+ *   [1] its budget of surrogate evaluations (<= 0: the engine's default,
+ *       10000 for the genetic algorithm, 3000 for DIRECT);
  *   [2] models fitted at once on OpenMP threads (<= 0: 1);
  *   [3] 1 (default) seeds a Latin hypercube with 0 so that the study repeats
  *       exactly, 0 seeds it from the clock.
