@@ -4,9 +4,10 @@
 // reader is asked for the first two response ids of the directory (as the bytes
 // stand) and, whenever it returns a model, that model must predict: corrupt input
 // may be refused, never read out of bounds. The same bytes, written to a file in
-// the current directory (one fuzzing process per directory), then go through the
-// exported model-file services as a host would call them: one design, a grid and
-// a validation, each of which must answer 0 or a count, never crash.
+// the current directory (fuzz-model-file.sh runs the target in its build folder;
+// one fuzzing process per directory), then go through the exported model-file
+// services as a host would call them: one design, a grid and a validation, each
+// of which must answer 0 or a count, never crash.
 //
 // Compiled with ZELKOR_FUZZ_SEEDS instead, main() writes the seed corpus: valid
 // files of every model type for 1 to 3 variables.
