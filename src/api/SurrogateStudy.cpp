@@ -195,11 +195,7 @@ extern "C" ZELKOR_API int runRSMOPT(ResponseCallback evaluate, int n, int m, dou
             if (m < 1) {
                 return rejectArgument(kName, "m = " + std::to_string(m) + " (the objective is needed)");
             }
-            FlatInput::checkFactorCount(n);
-            auto bounds = FlatInput::listsFromFlat(n, boundLists, listLengths);
-            for (std::size_t i = 0; i < bounds.size(); ++i) {
-                FlatInput::checkBoundList(i, bounds[i].data(), bounds[i].size());
-            }
+            auto bounds = FlatInput::checkedListsFromFlat(n, boundLists, listLengths);
             if (rejectProblem(kName, n, m, std::vector<double>(x, x + n), bounds)) {
                 return 0;
             }
