@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "api/zelkor.h"
@@ -22,6 +24,15 @@ constexpr double kSameModel = 1e-12;  // a model read back is the model fitted
 constexpr double kExactFit = 1e-9;    // a full quadratic fitted to a quadratic
 const Rows kBox = {{-2.0, 2.0}, {-2.0, 2.0}};
 const double kFlatBox[] = {-2.0, 2.0, -2.0, 2.0};
+
+// A model file's base path of its own for the running test and process: tests
+// run in parallel, here and in other build trees, never share a file.
+std::string scratch(const std::string& tag)
+{
+    return testing::TempDir() + "zelkor_" + tag + "_" +
+           testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+           std::to_string(static_cast<long>(getpid()));
+}
 
 double mixedResponse(int id, const std::vector<double>& x)
 {
@@ -63,7 +74,7 @@ std::shared_ptr<Opt::DataSet> runMixedStudy(const std::string& file)
 
 TEST(ModelFileServices, AFileReadsBackTheStudysPredictions)
 {
-    const std::string file = testing::TempDir() + "mixed_study";
+    const std::string file = scratch("mixed_study");
     const auto study = runMixedStudy(file);
     ASSERT_EQ(study->searchResults.size(), 2u);
     const std::vector<int> ids = {0, 1, 2, 3, 4, 5};
@@ -98,7 +109,7 @@ double bowl(const double* x)
 // exactly, response 1 (x0 + x1) by kriging.
 class ModelFileServicesOnAStudy : public testing::Test {
 protected:
-    static void SetUpTestSuite()
+    void SetUp() override
     {
         auto evaluate = [](double* x, int, double* f, int) {
             f[0] = bowl(x);
@@ -112,9 +123,9 @@ protected:
         runRSMOPT(evaluate, 2, 2, x, f, kFlatBox, nullptr, design, models, nullptr, base.c_str(),
                   0);
     }
-    static void TearDownTestSuite() { std::remove((base + ".rsm").c_str()); }
+    void TearDown() override { std::remove((base + ".rsm").c_str()); }
 
-    static inline const std::string base = testing::TempDir() + "bowl_study";
+    const std::string base = scratch("bowl_study");
 };
 
 TEST_F(ModelFileServicesOnAStudy, GridRowsAndValidationMeasuresFollowTheirLayout)
@@ -151,8 +162,8 @@ struct BadInput {
 
 TEST_F(ModelFileServicesOnAStudy, BadInputIsRefusedWithAStatusAndOneLine)
 {
-    const std::string truncated = testing::TempDir() + "truncated";
-    const std::string text = testing::TempDir() + "text";
+    const std::string truncated = scratch("truncated");
+    const std::string text = scratch("text");
     std::ifstream whole(base + ".rsm", std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
     std::ofstream(truncated + ".rsm", std::ios::binary) << bytes.substr(0, bytes.size() / 2);
@@ -175,10 +186,10 @@ TEST_F(ModelFileServicesOnAStudy, BadInputIsRefusedWithAStatusAndOneLine)
     };
     const std::vector<BadInput> cases = {
         {"missing file", all(base + "_none", 2, x, both), 0, "cannot be opened for reading"},
-        {"truncated file", all(truncated, 2, x, both + 1), 0, "truncated.rsm'"},
-        {"not a model file", all(text, 2, x, both), 0, "text.rsm'"},
+        {"truncated file", all(truncated, 2, x, both + 1), 0, truncated.c_str()},
+        {"not a model file", all(text, 2, x, both), 0, text.c_str()},
         {"id not in file", all(file, 2, x, missing), 0, "response 7 is not in the directory"},
-        {"2-variable file read with 3", all(file, 3, x3.data(), both + 1), 0, "bowl_study.rsm'"},
+        {"2-variable file read with 3", all(file, 3, x3.data(), both + 1), 0, f},
         {"null file", all("", 2, x, both), -1, "modelFile is null or empty"},
         {"no variables", all(file, 0, x, both), -1, "n = 0"},
         {"design outside", all(file, 2, outside, both), -1, "x[0] = 3 lies outside"},
