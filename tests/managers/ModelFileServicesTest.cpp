@@ -63,9 +63,8 @@ std::shared_ptr<Opt::DataSet> runMixedStudy(const std::string& file)
     do {
         code = session.runOptEngine(nullptr, nullptr, nullptr);
         for (auto& [id, definition] : study->responses) {
-            if (code == 1) {
-                definition->value = mixedResponse(id, study->designValues);
-            }
+            definition->value = code == 1 ? mixedResponse(id, study->designValues)
+                                          : definition->value;
         }
     } while (code >= 1 && code <= 3);
     EXPECT_EQ(code, 0);
@@ -141,10 +140,8 @@ TEST_F(ModelFileServicesOnAStudy, GridRowsAndValidationMeasuresFollowTheirLayout
     EXPECT_NEAR(grid[3], bowl(edge), kExactFit);
 
     const double points[] = {0.0, 0.0, 1.0, -0.5, 2.0, 2.0, -1.0, 1.0};
-    double observed[4];
-    for (int p = 0; p < 4; ++p) {
-        observed[p] = bowl(points + 2 * p) + (p == 2 ? 1.0 : 0.0);
-    }
+    const double observed[] = {bowl(points), bowl(points + 2), bowl(points + 4) + 1.0,
+                               bowl(points + 6)};
     double measures[3] = {};
     ASSERT_EQ(evaluate_validate_RSMall(base.c_str(), 2, 4, points, observed, kFlatBox, nullptr, 1,
                                        ids, measures, &success), 3);
@@ -184,6 +181,17 @@ TEST_F(ModelFileServicesOnAStudy, BadInputIsRefusedWithAStatusAndOneLine)
                                    out, s);
         };
     };
+    const auto grid = [&](int first, int second, int firstCount) {
+        return [=, &out](unsigned char* s) {
+            return evaluateRSM3DC(f, 2, x, kFlatBox, nullptr, 1, both, first, second, firstCount,
+                                  2, out, s);
+        };
+    };
+    const auto validate = [&](const double* observed, const int* id) {
+        return [=, &out](unsigned char* s) {
+            return evaluate_validate_RSMall(f, 2, 1, x, observed, kFlatBox, nullptr, 1, id, out, s);
+        };
+    };
     const std::vector<BadInput> cases = {
         {"missing file", all(base + "_none", 2, x, both), 0, "cannot be opened for reading"},
         {"truncated file", all(truncated, 2, x, both + 1), 0, truncated.c_str()},
@@ -195,41 +203,15 @@ TEST_F(ModelFileServicesOnAStudy, BadInputIsRefusedWithAStatusAndOneLine)
         {"design outside", all(file, 2, outside, both), -1, "x[0] = 3 lies outside"},
         {"design not finite", all(file, 2, nan, both), -1, "x[0] = nan"},
         {"null design", all(file, 2, nullptr, both), -1, "x is null"},
-        {"null ids", all(file, 2, x, nullptr), -1, "responseIds is null"},
-        {"null success",
-         [&](unsigned char* s) {
-             *s = 0;
-             return evaluateRSMallC(f, 2, x, kFlatBox, nullptr, 1, both, out, nullptr);
-         },
+        {"null success", [&](unsigned char* s) { return *s = 0, all(file, 2, x, both)(nullptr); },
          -1, "success is null"},
         {"design of the wrong length",
          [&](unsigned char* s) { return evaluateRSMall(f, &x3, &kBox, &ids, &values, s); }, -1,
          "x holds 3 values for 2 design variables"},
-        {"grid on one variable",
-         [&](unsigned char* s) {
-             return evaluateRSM3DC(f, 2, x, kFlatBox, nullptr, 1, both, 1, 1, 2, 2, out, s);
-         },
-         -1, "first and second both name variable 1"},
-        {"grid of one line",
-         [&](unsigned char* s) {
-             return evaluateRSM3D_(f, 2, x, kFlatBox, nullptr, 1, both, 0, 1, 1, 2, out, s);
-         },
-         -1, "firstCount = 1"},
-        {"no points",
-         [&](unsigned char* s) {
-             return evaluate_approxvals_(f, 2, 0, x, kFlatBox, nullptr, 1, both, out, s);
-         },
-         -1, "nPoints = 0"},
-        {"failed observation",
-         [&](unsigned char* s) {
-             return evaluate_validate_RSMall(f, 2, 1, x, nan, kFlatBox, nullptr, 1, both, out, s);
-         },
-         -1, "observed[0] is nan"},
-        {"validation of a missing id",
-         [&](unsigned char* s) {
-             return evaluate_validate_RSMall(f, 2, 1, x, x, kFlatBox, nullptr, 1, missing, out, s);
-         },
-         0, "response 7"},
+        {"grid on one variable", grid(1, 1, 2), -1, "first and second both name variable 1"},
+        {"grid of one line", grid(0, 1, 1), -1, "firstCount = 1"},
+        {"failed observation", validate(nan, both), -1, "observed[0] is nan"},
+        {"validation of a missing id", validate(x, missing), 0, "response 7"},
     };
     for (const BadInput& bad : cases) {
         unsigned char success = 1;
