@@ -118,10 +118,10 @@ public:
     // The number of points of the study's design (0 without one).
     int experimentCount() const;
     // The model-file services, computed by ModelFileQueries (which says what
-    // each gives) on the design held by the design variables (caller units, set
-    // before the call). *success is cleared, and every result is 0, when the
-    // file cannot serve; the reason goes to *problem when given, else one line
-    // on standard error.
+    // each gives) at the design the design variables hold (for the type-9
+    // session of the services, the start it was built with). *success is
+    // cleared, and every result is 0, when the file cannot serve; the reason
+    // goes to *problem when given, else one line on standard error.
     std::vector<double> evaluateFromModelFile(const std::string& fileName,
                                               const std::vector<int>& ids, bool* success,
                                               std::string* problem = nullptr);
