@@ -262,7 +262,10 @@ ZELKOR_API int arrangeDOEC(const int* settings, int nFactors, const double* star
  * n, m: design variables and responses (m >= 1).
  * x (in/out): n starting values within their bounds (the base point of a
  *   one-dimensional study and the inner search's start); on return the
- *   verified design.
+ *   verified surrogate optimum or, when a sampled design is better (feasible
+ *   where the optimum is not, or feasible with a lower objective), that design
+ *   (ours: an optimum on a constraint can land just outside it, by the
+ *   models' error there).
  * f (out): on return the host's m responses at the returned x.
  * boundLists, listLengths: the variables' bound lists as for arrangeDOE_.
  * designSettings: four ints as for arrangeDOE_, with one more design type,
@@ -288,7 +291,7 @@ ZELKOR_API int arrangeDOEC(const int* settings, int nFactors, const double* star
  *   null or empty writes no file.
  * reportLevel: 0 silent; 1 or more shows the study's progress lines.
  *
- * Returns 1 when the verified design satisfies every constraint, else 0;
+ * Returns 1 when the returned design satisfies every constraint, else 0;
  * zelkorLastStatus says why. Inconsistent arguments (null arrays, counts below
  * 1, bad bound lists, a start outside its bounds, settings that select no
  * design, a model type outside 1..6, an unknown search) print one line on
