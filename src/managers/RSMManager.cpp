@@ -4,7 +4,6 @@
 #include <functional>
 #include <cmath>
 #include <fstream>
-#include <iostream>
 #include <stdexcept>
 #include <utility>
 
