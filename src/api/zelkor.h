@@ -304,6 +304,92 @@ ZELKOR_API int runRSMOPT(ResponseCallback evaluate, int n, int m, double* x, dou
                          const int* searchSettings, const char* modelFile, int reportLevel);
 
 /*
+ * The model-file services (ours: their argument lists and what the grid,
+ * approximate-value and validation services compute). They read the models a
+ * surrogate study wrote with runRSMOPT (or in data-set mode, engine types 9,
+ * 14 and 15) and predict with them; the host is never called. Each builds a
+ * temporary session of the study engine (type 9) from the design and the bound
+ * lists, asks it and releases it; nothing is kept between calls.
+ *
+ * Arguments every service shares:
+ * modelFile: the path the study was given, without extension (".rsm" is
+ *   added).
+ * n: design variables (>= 1); boundLists, listLengths: their bound lists as
+ *   for arrangeDOE_. They must be the bounds the study ran with: the file keeps
+ *   its sample in coordinates scaled to those bounds, not the bounds.
+ * x and points: designs in caller units, n values each, inside the bounds.
+ *   A discrete variable is not snapped to its levels: a surrogate is smooth.
+ * nIds, responseIds: the responses asked for (ids 0..m-1 of runRSMOPT, the
+ *   data set's ids in data-set mode), in the order the results follow.
+ * success (out): 1 when the file served every request, else 0.
+ *
+ * Predictions are in the units the models were fitted in (response units
+ * unless a data-set study gave its responses a scale).
+ *
+ * Results: the number of doubles written; 0 when the model file cannot serve
+ * (missing, truncated or corrupt, not a model file, a response id it does not
+ * hold, models of another number of variables where the file shows it: every
+ * model type but polynomial regression stores its sample), the outputs then
+ * holding zeros; -1 for inconsistent arguments (a null array, a count below
+ * its least, a bad bound list, a design outside its bounds or of the wrong
+ * length, a bad grid), nothing written. Either failure writes one line on
+ * standard error and records ZELKOR_STATUS_INVALID_INPUT with that line
+ * (zelkorLastMessage); nothing is thrown. The services share the process-wide
+ * sample list of ensemble predictions: call them from one thread at a time.
+ *
+ * The _ forms take flat arrays; each C form is the same service under the name
+ * C hosts use for the C-safe forms of this header (none of these services
+ * throws, so the two behave alike).
+ */
+
+/* The predictions of the models of responseIds at x: values (out) receives
+   nIds doubles, in the order of responseIds. */
+ZELKOR_API int evaluateRSMall_(const char* modelFile, int n, const double* x,
+                               const double* boundLists, const int* listLengths, int nIds,
+                               const int* responseIds, double* values, unsigned char* success);
+ZELKOR_API int evaluateRSMallC(const char* modelFile, int n, const double* x,
+                               const double* boundLists, const int* listLengths, int nIds,
+                               const int* responseIds, double* values, unsigned char* success);
+
+/* The responses over a grid of two variables for a surface plot: variable
+   `first` takes firstCount values and variable `second` secondCount values
+   (each >= 2), evenly spaced from its lower to its upper bound; every other
+   variable keeps its value in x. values (out) receives firstCount * secondCount
+   rows of nIds doubles: the row of grid point (a, b), variable first at its
+   a-th value and second at its b-th, is a * secondCount + b. */
+ZELKOR_API int evaluateRSM3D_(const char* modelFile, int n, const double* x,
+                              const double* boundLists, const int* listLengths, int nIds,
+                              const int* responseIds, int first, int second, int firstCount,
+                              int secondCount, double* values, unsigned char* success);
+ZELKOR_API int evaluateRSM3DC(const char* modelFile, int n, const double* x,
+                              const double* boundLists, const int* listLengths, int nIds,
+                              const int* responseIds, int first, int second, int firstCount,
+                              int secondCount, double* values, unsigned char* success);
+
+/* Approximate values: the predictions at nPoints points (row by row, n values
+   each) at once, the file read once. values (out) receives nPoints rows of
+   nIds doubles. */
+ZELKOR_API int evaluate_approxvals_(const char* modelFile, int n, int nPoints,
+                                    const double* points, const double* boundLists,
+                                    const int* listLengths, int nIds, const int* responseIds,
+                                    double* values, unsigned char* success);
+
+/* Validation: how well the file's models reproduce values the host computed.
+   points: nPoints designs (row by row), best not those the study sampled;
+   observed: nPoints rows of nIds finite values, the host's response
+   responseIds[k] at point p in observed[p * nIds + k]. measures (out) receives
+   three doubles per response id, in order: the coefficient of determination
+   R^2 = 1 - sum (observed - predicted)^2 / sum (observed - mean)^2 (not
+   clamped: below 0 the model is worse than the mean; 1 when the observed
+   values are constant), the root-mean-square error and the largest absolute
+   error. Returns 3 nIds when served. */
+ZELKOR_API int evaluate_validate_RSMall(const char* modelFile, int n, int nPoints,
+                                        const double* points, const double* observed,
+                                        const double* boundLists, const int* listLengths,
+                                        int nIds, const int* responseIds, double* measures,
+                                        unsigned char* success);
+
+/*
  * Reliability and statistics services.
  *
  * Random inputs are described by rows of six doubles: [0] the type code,
@@ -648,6 +734,30 @@ ZELKOR_API int arrangeDOE(const int* settings, const std::vector<double>* start,
                           const std::vector<std::vector<double>>* bounds,
                           std::vector<std::vector<double>>* points);
 
+
+/* The model-file services with the library's vector forms (see the services
+   above): bounds holds one bound list per variable and its size is the
+   number of variables; x must hold as many values; the outputs are replaced
+   (zeros when the file cannot serve, untouched on inconsistent arguments).
+   evaluateRSMall: values receives one prediction per response id. */
+ZELKOR_API int evaluateRSMall(const char* modelFile, const std::vector<double>* x,
+                              const std::vector<std::vector<double>>* bounds,
+                              const std::vector<int>* responseIds, std::vector<double>* values,
+                              unsigned char* success);
+/* values receives one row of predictions per grid point, in the grid order of
+   evaluateRSM3D_. */
+ZELKOR_API int evaluateRSM3D(const char* modelFile, const std::vector<double>* x,
+                             const std::vector<std::vector<double>>* bounds,
+                             const std::vector<int>* responseIds, int first, int second,
+                             int firstCount, int secondCount,
+                             std::vector<std::vector<double>>* values, unsigned char* success);
+/* values receives one row of predictions per point. */
+ZELKOR_API int evaluate_approxvals(const char* modelFile,
+                                   const std::vector<std::vector<double>>* points,
+                                   const std::vector<std::vector<double>>* bounds,
+                                   const std::vector<int>* responseIds,
+                                   std::vector<std::vector<double>>* values,
+                                   unsigned char* success);
 
 } /* extern "C" */
 
