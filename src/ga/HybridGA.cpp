@@ -114,6 +114,7 @@ StepCode HybridGA::startTask()
                                                   kInnerEngineType, kInnerReportLevel);
     task.started = true;
     publishStart = true;
+    taskStartOut = true;
     return StepCode::Evaluate;
 }
 
@@ -122,6 +123,7 @@ StepCode HybridGA::continueTask(double* x, double* f, double** g)
     double* designs = isDataSetMode() ? innerX.data() : x;
     double* responses = isDataSetMode() ? innerF.data() : f;
     double** gradients = isDataSetMode() ? innerG.data() : g;
+    taskStartOut = false;
     int code = static_cast<int>(StepCode::Continue);
     do {
         code = innerEngine->runOptEngine(designs, responses, gradients);
@@ -134,9 +136,11 @@ StepCode HybridGA::continueTask(double* x, double* f, double** g)
         awaitingGradients = true;
         return StepCode::Gradients;
     case StepCode::Finished:
+        endInnerRun();
         finishTask(designs, responses);
         return computeStep(x, f, g);
     default:
+        endInnerRun();
         if (!rules.innerErrorEndsTask) {
             return StepCode::Error;
         }
@@ -145,6 +149,53 @@ StepCode HybridGA::continueTask(double* x, double* f, double** g)
         ++currentTask;
         return computeStep(x, f, g);
     }
+}
+
+void HybridGA::endInnerRun()
+{
+    innerRunWithdrew = innerEngine->engine != nullptr &&
+                       innerEngine->engine->lookAheadRole() != LookAheadRole::Announced;
+}
+
+void HybridGA::announceDesigns(int limit, std::vector<double>& designs) const
+{
+    if (!inLocalSearch()) {
+        MicroGA::announceDesigns(limit, designs);
+    } else if (taskStartOut) {
+        announceTaskStarts(limit, designs);
+    } else if (innerEngine != nullptr && innerEngine->engine != nullptr) {
+        innerEngine->engine->announcedDesigns(limit, designs);
+    }
+}
+
+// The starts of the tasks after the current one, skipping those from failed
+// individuals as the searches will (the searches change no other individual).
+void HybridGA::announceTaskStarts(int limit, std::vector<double>& designs) const
+{
+    std::vector<double> start(designVariables.size(), 0.0);
+    int announced = 0;
+    for (std::size_t k = static_cast<std::size_t>(currentTask) + 1;
+         k < localSearchTasks.size() && announced < limit; ++k) {
+        const int individual = localSearchTasks[k].individual;
+        if (isFailedFitness(fitness[static_cast<std::size_t>(individual)])) {
+            continue;
+        }
+        genomes->decodeIndividual(individual, start);
+        announce(start.data(), designs);
+        ++announced;
+    }
+}
+
+LookAheadRole HybridGA::lookAheadRole() const
+{
+    if (innerRunWithdrew) {
+        return LookAheadRole::Withdrawn;
+    }
+    if (!inLocalSearch()) {
+        return MicroGA::lookAheadRole();
+    }
+    // An inner design comes ahead of the other tasks' starts.
+    return taskStartOut ? LookAheadRole::Announced : LookAheadRole::Inserted;
 }
 
 void HybridGA::finishTask(const double* x, const double* f)
@@ -233,6 +284,7 @@ void HybridGA::publishDesign(double* x)
 
 StepCode HybridGA::receiveResponses(const double* f, double** g)
 {
+    innerRunWithdrew = false;
     if (!inLocalSearch()) {
         return MicroGA::receiveResponses(f, g);
     }
