@@ -39,7 +39,7 @@ void BatchedEvaluation::serve(const OptEngine& engine, const double* x, double* 
         reportDefect("the engine published a design other than the one it announced");
         ++tally.defects;
         while (!announcements.empty()) {
-            dropLatestAnnouncement(tally.withdrawn);
+            dropLatestAnnouncement(tally.defects);
         }
         evaluate(engine, x, f, false);
         return;
