@@ -20,8 +20,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/DesignVariable.h"
 #include "doe/LatinHypercube.h"
-#include "engine/DesignVariable.h"
 
 namespace {
 

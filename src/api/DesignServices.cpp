@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "api/FlatInput.h"
 #include "api/LastStatus.h"
 #include "common/ErrorMessages.h"
 #include "doe/DesignSettings.h"
@@ -21,17 +22,12 @@
 namespace {
 
 using Opt::DesignVariable;
+using Opt::FlatInput::InconsistentInput;
+using Opt::FlatInput::checkBoundList;
+using Opt::FlatInput::checkFactorCount;
+using Opt::FlatInput::listsFromFlat;
+using Opt::FlatInput::reject;
 using Opt::DOE::DesignSettings;
-
-// Thrown by the input checks below and turned into result -1 at the boundary.
-struct InconsistentInput {
-    std::string message;
-};
-
-[[noreturn]] void reject(const std::ostringstream& text)
-{
-    throw InconsistentInput{text.str()};
-}
 
 void checkSettings(const int* settings)
 {
@@ -39,44 +35,6 @@ void checkSettings(const int* settings)
         std::ostringstream text;
         text << "settings is null (four integers are needed)";
         reject(text);
-    }
-}
-
-void checkFactorCount(int nFactors)
-{
-    if (nFactors < 1) {
-        std::ostringstream text;
-        text << "nFactors = " << nFactors << " (at least one design variable is needed)";
-        reject(text);
-    }
-}
-
-void checkBoundList(std::size_t i, const double* list, std::size_t length)
-{
-    std::ostringstream text;
-    if (length < 2) {
-        text << "the bound list of design variable " << i << " holds " << length
-             << " values (a lower and an upper bound are needed)";
-        reject(text);
-    }
-    for (std::size_t k = 0; k < length; ++k) {
-        if (!std::isfinite(list[k])) {
-            text << "entry " << k << " of the bound list of design variable " << i << " is "
-                 << list[k];
-            reject(text);
-        }
-    }
-    if (list[0] > list[length - 1]) {
-        text << "design variable " << i << " has lower bound " << list[0]
-             << " above its upper bound " << list[length - 1];
-        reject(text);
-    }
-    for (std::size_t k = 2; k + 1 < length; ++k) {
-        if (list[k] < list[k - 1]) {
-            text << "the levels of design variable " << i << " are not ascending (entry " << k
-                 << " is " << list[k] << " after " << list[k - 1] << ")";
-            reject(text);
-        }
     }
 }
 
@@ -103,31 +61,6 @@ std::vector<DesignVariable> variablesFromLists(const std::vector<std::vector<dou
         variables.emplace_back(lists[i], startValue(start, i, lists[i]));
     }
     return variables;
-}
-
-std::vector<std::vector<double>> listsFromFlat(int nFactors, const double* boundLists,
-                                               const int* listLengths)
-{
-    if (boundLists == nullptr) {
-        std::ostringstream text;
-        text << "boundLists is null";
-        reject(text);
-    }
-    constexpr int kContinuousListLength = 2;
-    std::vector<std::vector<double>> lists;
-    const double* next = boundLists;
-    for (int i = 0; i < nFactors; ++i) {
-        const int length = listLengths == nullptr ? kContinuousListLength : listLengths[i];
-        if (length < kContinuousListLength) {
-            std::ostringstream text;
-            text << "listLengths[" << i << "] = " << length
-                 << " (a lower and an upper bound are needed)";
-            reject(text);
-        }
-        lists.emplace_back(next, next + length);
-        next += length;
-    }
-    return lists;
 }
 
 constexpr int kPointLimitResult = -2;
@@ -184,7 +117,7 @@ int pointCount(const int* settings, int nFactors)
 {
     checkSettings(settings);
     checkFactorCount(nFactors);
-    return DesignSettings::fromFlat(settings).pointCount(nFactors);
+    return DesignSettings::fromStudyFlat(settings).pointCount(nFactors);
 }
 
 int arrangeFlat(const int* settings, int nFactors, const double* start,

@@ -1,11 +1,7 @@
 #include "api/LastStatus.h"
 
-#include <algorithm>
-
 #include "api/zelkor.h"
-#include "direct/DIRECT.h"
-#include "ga/GeneticAlgorithm.h"
-#include "gradient/SequentialQuadraticProgramming.h"
+#include "engine/OptEngine.h"
 
 namespace Opt {
 
@@ -20,26 +16,6 @@ thread_local Record last;
 
 constexpr int kErrorStep = -1;
 constexpr int kGradientRequest = 4;
-
-// The engines that stop on a budget say so each in their own way; an engine not
-// listed here never reports budget reached.
-bool stoppedOnBudget(const OptEngine& engine)
-{
-    if (const auto* sqp = dynamic_cast<const SequentialQuadraticProgramming*>(&engine)) {
-        const auto& messages = sqp->messages();
-        return std::find(messages.begin(), messages.end(), " MAXIMUM ITERATION REACHED.") !=
-               messages.end();
-    }
-    if (const auto* direct = dynamic_cast<const DIRECT*>(&engine)) {
-        return direct->stopReason() == DIRECT::StopReason::Budget ||
-               direct->stopReason() == DIRECT::StopReason::Iterations;
-    }
-    if (const auto* ga = dynamic_cast<const GeneticAlgorithm*>(&engine)) {
-        return ga->stopReason() == GeneticAlgorithm::StopReason::Generations ||
-               ga->stopReason() == GeneticAlgorithm::StopReason::Evaluations;
-    }
-    return false;
-}
 
 } // namespace
 
@@ -69,7 +45,7 @@ int LastStatus::recordRun(const char* entryPoint, const OptEngine& engine, int e
             name + ": the engine asked for gradients but no gradient callback was given");
     } else if (!engine.feasible) {
         set(ZELKOR_STATUS_INFEASIBLE, name + ": the final design violates a constraint");
-    } else if (stoppedOnBudget(engine)) {
+    } else if (engine.stoppedOnBudget()) {
         set(ZELKOR_STATUS_BUDGET_REACHED,
             name + ": the engine stopped on its iteration or evaluation limit");
     } else {

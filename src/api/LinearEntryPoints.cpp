@@ -15,6 +15,7 @@
 #include "api/LastStatus.h"
 #include "common/ErrorMessages.h"
 #include "engine/LinearProgram.h"
+#include "engine/OptEngine.h"
 #include "lp/LinearProgramming.h"
 #include "platform/Platform.h"
 
@@ -65,24 +66,24 @@ int solve(const LinearProgram& program, double* reals, int* ints, double* soluti
 {
     try {
         OptEngineMain session(0, 0, {}, {}, reals, ints, LinearProgramming::kEngineType, 0);
-        auto* engine = dynamic_cast<LinearProgramming*>(session.engine.get());
-        if (engine == nullptr) {
+        if (session.engine == nullptr) {
             throwError(ErrorCode::SimplexFailed);
         }
-        engine->setLinearProgram(program);
+        session.engine->setLinearProgram(program);
         int status = 3;
         while (status == 3) {
             status = session.runOptEngine(nullptr, nullptr, nullptr);
         }
-        if (status != 0 || !engine->solved()) {
+        std::vector<double> x;
+        double value = 0.0;
+        if (status != 0 || !session.engine->linearSolution(x, value)) {
             throwError(ErrorCode::SimplexFailed);
         }
-        const std::vector<double> x = engine->solution();
         if (solution != nullptr) {
             std::copy(x.begin(), x.end(), solution);
         }
         if (objectiveValue != nullptr) {
-            *objectiveValue = engine->objectiveValue();
+            *objectiveValue = value;
         }
         return kSolved;
     } catch (const std::string& message) {

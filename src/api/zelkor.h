@@ -299,6 +299,52 @@ ZELKOR_API int arrangeDOEC(const int* settings, int nFactors, const double* star
                            int maxPoints);
 
 /*
+ * A whole surrogate study (ours: an entry point of this library beyond the
+ * classic ones). Samples the design space with a design of experiments, has
+ * `evaluate` compute every sampled design, fits one surrogate model per
+ * response, searches the optimum on the surrogates, evaluates that optimum
+ * once with `evaluate` to verify it and returns it.
+ *
+ * evaluate: the responses at x (objective first, then constraints g <= 0).
+ * n, m: design variables and responses (m >= 1).
+ * x (in/out): n starting values within their bounds (the base point of a
+ *   one-dimensional study and the inner search's start); on return the
+ *   verified design.
+ * f (out): on return the host's m responses at the returned x.
+ * boundLists, listLengths: the variables' bound lists as for arrangeDOE_.
+ * designSettings: four ints as for arrangeDOE_, with one more design type,
+ *   9 the two-level fractional factorial.
+ * modelSettings: 2 m ints, for response j the model type [2j] (1 polynomial
+ *   regression, 2 kriging, 3 radial basis functions, 4 support vector
+ *   regression, 5 ensemble, 6 ordinary kriging) and its option [2j + 1]
+ *   (-1 for the default: polynomial kind 4 (full quadratic), correlation kind
+ *   2, Gaussian basis, Gaussian kernel, as many neighbours as variables); null
+ *   fits kriging to every response.
+ * searchSettings: four ints; null takes every default.
+ *   [0] the search on the surrogates: 0 DIRECT (default), 2 genetic algorithm;
+ *   [1] its budget of surrogate evaluations (<= 0: the engine's default, 3000
+ *       for DIRECT, 10000 for the genetic algorithm);
+ *   [2] models fitted at once on OpenMP threads (<= 0: 1);
+ *   [3] 1 (default) seeds a Latin hypercube with 0 so that the study repeats
+ *       exactly, 0 seeds it from the clock.
+ * modelFile: the model file's path without extension (".rsm" is added) to keep
+ *   the fitted models for evaluateRSMall and the other model-file services;
+ *   null or empty writes no file.
+ * reportLevel: 0 silent; 1 or more shows the study's progress lines.
+ *
+ * Returns 1 when the verified design satisfies every constraint, else 0;
+ * zelkorLastStatus says why. Inconsistent arguments (null arrays, counts below
+ * 1, bad bound lists, a start outside its bounds, settings that select no
+ * design, a model type outside 1..6, an unknown search) print one line on
+ * standard error and return 0 without calling the host. A fit that fails is a
+ * fatal surrogate error (zelkorSetFatalHandler).
+ */
+ZELKOR_API int runRSMOPT(ResponseCallback evaluate, int n, int m, double* x, double* f,
+                         const double* boundLists, const int* listLengths,
+                         const int* designSettings, const int* modelSettings,
+                         const int* searchSettings, const char* modelFile, int reportLevel);
+
+/*
  * Linear programming: minimise objective . x subject to
  *   rowLower[i] <= rows[i] . x <= rowUpper[i]      (nRows rows)
  *   variableLower[j] <= x[j] <= variableUpper[j]   (nVariables variables)
@@ -358,6 +404,8 @@ ZELKOR_API int LinearProbOPT(int m, int n, double* x, const double* const* rows,
 
 #include <memory>
 #include <vector>
+
+#include "zelkor_dataset.h"
 
 /* Responses at *x written into *f; the vectors are the caller's own. */
 typedef int (*VectorCallback)(std::vector<double>* x, std::vector<double>* f);
@@ -495,7 +543,6 @@ ZELKOR_API int arrangeDOE(const int* settings, const std::vector<double>* start,
 namespace Opt {
 
 class OptEngine;
-struct DataSet;
 
 /*
  * The session through which every engine is created and stepped.

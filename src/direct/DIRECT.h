@@ -114,6 +114,10 @@ public:
     double bestValue() const { return best; }
     int bestPoint() const { return bestIndex; }
     StopReason stopReason() const { return reason; }
+    bool stoppedOnBudget() const override
+    {
+        return reason == StopReason::Budget || reason == StopReason::Iterations;
+    }
 
 private:
     void loadSettings(const std::vector<double>& reals, const std::vector<int>& ints);

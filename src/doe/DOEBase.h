@@ -3,8 +3,8 @@
 #include <memory>
 #include <vector>
 
+#include "common/DesignVariable.h"
 #include "doe/DOESamplingPointSet.h"
-#include "engine/DesignVariable.h"
 
 namespace Opt::DOE {
 

@@ -1,6 +1,7 @@
 #include "doe/DesignSettings.h"
 
 #include "doe/CentralComposite.h"
+#include "doe/FractionalFactorial.h"
 #include "doe/FullFactorial.h"
 #include "doe/LatinHypercube.h"
 #include "doe/OneDParameterStudy.h"
@@ -11,6 +12,7 @@ namespace Opt::DOE {
 namespace {
 
 constexpr int kSeededFromClock = 1;
+constexpr int kSeededWithZero = 0;
 
 std::vector<DesignVariable> placeholderVariables(int factorCount)
 {
@@ -30,6 +32,13 @@ DesignSettings DesignSettings::fromFlat(const int* settings)
     return result;
 }
 
+DesignSettings DesignSettings::fromStudyFlat(const int* settings)
+{
+    DesignSettings result = fromFlat(settings);
+    result.studyCodes = true;
+    return result;
+}
+
 bool DesignSettings::selectsDesign(int factorCount) const
 {
     if (factorCount < 1) {
@@ -41,6 +50,7 @@ bool DesignSettings::selectsDesign(int factorCount) const
     case kLatinHypercube: return count >= 0;
     case kOneDParameterStudy: return count >= 0 && option >= 0 && option < factorCount;
     case kOrthogonalArray: return count >= 0;
+    case kFractionalFactorial: return studyCodes;
     default: return false;
     }
 }
@@ -56,11 +66,15 @@ std::shared_ptr<DOEBase> DesignSettings::arrange(const std::vector<DesignVariabl
     case kCentralComposite:
         return std::make_shared<CentralComposite>(variables, option, snapAll);
     case kLatinHypercube:
-        return std::make_shared<LatinHypercube>(variables, count, option, kSeededFromClock, snapAll);
+        return std::make_shared<LatinHypercube>(variables, count, option,
+                                                seededFromClock ? kSeededFromClock : kSeededWithZero,
+                                                snapAll);
     case kOneDParameterStudy:
         return std::make_shared<OneDParameterStudy>(variables, option, count, snapAll);
     case kOrthogonalArray:
         return std::make_shared<OrthogonalArray>(variables, option, count, snapAll);
+    case kFractionalFactorial:
+        return std::make_shared<FractionalFactorial>(variables, snapAll);
     default:
         return nullptr;
     }
@@ -71,7 +85,7 @@ int DesignSettings::pointCount(int factorCount) const
     if (!selectsDesign(factorCount)) {
         return 0;
     }
-    if (type == kFullFactorial || type == kCentralComposite) {
+    if (type == kFullFactorial || type == kCentralComposite || type == kFractionalFactorial) {
         return arrange(placeholderVariables(factorCount))->pointCount;
     }
     return count;

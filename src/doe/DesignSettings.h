@@ -3,8 +3,8 @@
 #include <memory>
 #include <vector>
 
+#include "common/DesignVariable.h"
 #include "doe/DOEBase.h"
-#include "engine/DesignVariable.h"
 
 namespace Opt::DOE {
 
@@ -17,6 +17,9 @@ namespace Opt::DOE {
 //       array: levels;
 //   [3] Latin hypercube: samples; one-dimensional study: points; orthogonal
 //       array: runs.
+// A surrogate study reads the same four integers with one more type, 9 the
+// two-level fractional factorial (fromStudyFlat), and may seed its Latin
+// hypercube with 0 instead of the clock, so that a study can be repeated.
 // Settings that select no design build nothing: another type, a full factorial
 // with fewer than one or more than three levels, an axial type other than 0-2,
 // a negative count, a studied factor outside the variables. Latin hypercubes
@@ -27,10 +30,13 @@ struct DesignSettings {
     static constexpr int kLatinHypercube = 2;
     static constexpr int kOneDParameterStudy = 3;
     static constexpr int kOrthogonalArray = 4;
+    static constexpr int kFractionalFactorial = 9;
     static constexpr int kLargestFactorialLevels = 3;
 
     // settings must hold four integers.
     static DesignSettings fromFlat(const int* settings);
+    // The study's reading of the four integers: type 9 selects a design too.
+    static DesignSettings fromStudyFlat(const int* settings);
 
     // The design for these variables, or null when the settings select none.
     // Throws what the design's construction throws: the point-limit message, and
@@ -47,6 +53,8 @@ struct DesignSettings {
     bool snapAll = false;
     int option = 0; // entry 2
     int count = 0;  // entry 3
+    bool studyCodes = false;
+    bool seededFromClock = true;
 
 private:
     bool selectsDesign(int factorCount) const;

@@ -359,5 +359,7 @@ void OptEngine::finish(double*) {}
 void OptEngine::setParameterOption(int) {}
 int OptEngine::parameterOption() const { return 0; }
 void OptEngine::setLinearProgram(const LinearProgram&) {}
+bool OptEngine::linearSolution(std::vector<double>&, double&) const { return false; }
+bool OptEngine::stoppedOnBudget() const { return false; }
 
 } // namespace Opt

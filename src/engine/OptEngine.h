@@ -3,12 +3,12 @@
 #include <memory>
 #include <vector>
 
+#include "common/DesignVariable.h"
+#include "common/ResponseRow.h"
 #include "engine/DataSet.h"
-#include "engine/DesignVariable.h"
 #include "engine/LinearProgram.h"
 #include "engine/LookAheadRole.h"
 #include "engine/OptEngineParameter.h"
-#include "engine/ResponseRow.h"
 #include "engine/StepCode.h"
 #include "report/RunReport.h"
 #include "report/StatusLine.h"
@@ -131,6 +131,13 @@ public:
     // Hands a linear program to an engine that solves one, before its first step;
     // every other engine ignores it.
     virtual void setLinearProgram(const LinearProgram& program);
+    // The solution and objective value of that program once the engine has solved
+    // it; false, writing nothing, for every other engine and before then.
+    virtual bool linearSolution(std::vector<double>& x, double& objectiveValue) const;
+    // Whether the run ended on the engine's iteration or evaluation limit rather
+    // than on its own convergence test; false for an engine that has no such limit
+    // or has not stopped on it.
+    virtual bool stoppedOnBudget() const;
 
     // Look-ahead (see above): appends to designs at most limit designs, each
     // nDesignVariables values in caller units, that the engine will publish after

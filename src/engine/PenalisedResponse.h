@@ -3,7 +3,7 @@
 #include <functional>
 #include <vector>
 
-#include "engine/ResponseRow.h"
+#include "common/ResponseRow.h"
 
 namespace Opt {
 

@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "engine/ResponseRow.h"
+#include "common/ResponseRow.h"
 #include "ga/GABinaryString.h"
 #include "ga/GAGenomes.h"
 #include "ga/GARealString.h"

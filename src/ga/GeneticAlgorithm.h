@@ -138,6 +138,10 @@ public:
     int stalledGenerations() const { return stallCount; }
     int designsPerGenerationCount() const { return designsPerGeneration; }
     StopReason stopReason() const { return reason; }
+    bool stoppedOnBudget() const override
+    {
+        return reason == StopReason::Generations || reason == StopReason::Evaluations;
+    }
     const RandomSource& randomSource() const { return generator; }
 
 protected:

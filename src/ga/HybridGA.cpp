@@ -6,8 +6,9 @@
 #include <utility>
 
 #include "common/NumericConstants.h"
+#include "engine/EngineFactory.h"
+#include "engine/ParameterArrays.h"
 #include "engine/PenalisedResponse.h"
-#include "session/EngineBuilder.h"
 
 namespace Opt {
 
@@ -109,9 +110,9 @@ StepCode HybridGA::startTask()
     for (const DesignVariable& variable : designVariables) {
         start.push_back(variable.toCallerUnits(variable.value));
     }
-    innerEngine = std::make_shared<OptEngineMain>(nDesignVariables, nResponses, start, innerBounds,
-                                                  innerReals.data(), innerInts.data(),
-                                                  kInnerEngineType, kInnerReportLevel);
+    innerEngine = engineFactory().buildFromHost(nDesignVariables, nResponses, start, innerBounds,
+                                                innerReals.data(), innerInts.data(),
+                                                kInnerEngineType, kInnerReportLevel);
     task.started = true;
     publishStart = true;
     taskStartOut = true;
@@ -126,7 +127,7 @@ StepCode HybridGA::continueTask(double* x, double* f, double** g)
     taskStartOut = false;
     int code = static_cast<int>(StepCode::Continue);
     do {
-        code = innerEngine->runOptEngine(designs, responses, gradients);
+        code = stepInnerEngine(designs, responses, gradients);
     } while (code == static_cast<int>(StepCode::CallAgain) ||
              code == static_cast<int>(StepCode::Continue));
     switch (static_cast<StepCode>(code)) {
@@ -151,10 +152,19 @@ StepCode HybridGA::continueTask(double* x, double* f, double** g)
     }
 }
 
+// An inner engine the factory could not build ends its task as an inner error does.
+int HybridGA::stepInnerEngine(double* x, double* f, double** g)
+{
+    if (innerEngine == nullptr) {
+        return static_cast<int>(StepCode::Error);
+    }
+    return innerEngine->step(x, f, g);
+}
+
 void HybridGA::endInnerRun()
 {
-    innerRunWithdrew = innerEngine->engine != nullptr &&
-                       innerEngine->engine->lookAheadRole() != LookAheadRole::Announced;
+    innerRunWithdrew = innerEngine != nullptr &&
+                       innerEngine->lookAheadRole() != LookAheadRole::Announced;
 }
 
 void HybridGA::announceDesigns(int limit, std::vector<double>& designs) const
@@ -163,8 +173,8 @@ void HybridGA::announceDesigns(int limit, std::vector<double>& designs) const
         MicroGA::announceDesigns(limit, designs);
     } else if (taskStartOut) {
         announceTaskStarts(limit, designs);
-    } else if (innerEngine != nullptr && innerEngine->engine != nullptr) {
-        innerEngine->engine->announcedDesigns(limit, designs);
+    } else if (innerEngine != nullptr) {
+        innerEngine->announcedDesigns(limit, designs);
     }
 }
 

@@ -3,7 +3,6 @@
 #include <memory>
 #include <vector>
 
-#include "api/zelkor.h"
 #include "ga/HybridGAParameter.h"
 #include "ga/MicroGA.h"
 
@@ -13,7 +12,7 @@ namespace Opt {
 // every generation by gradient-based local searches. After the population has
 // been evaluated, the K = floor(N / 2) individuals of lowest fitness, in
 // ascending order, each start a sequential quadratic programming run (engine
-// type 0, built through an inner OptEngineMain from the settings at positions 20
+// type 0, built through the engine factory from the settings at positions 20
 // to 31 of the host arrays, on the variables' [lower, upper] boxes). The inner
 // engine's designs pass through the same driver and host callback as the GA's;
 // its optimum replaces the individual's real string, and the responses the inner
@@ -121,11 +120,12 @@ private:
     void skipFailedIndividuals();
     StepCode startTask();
     StepCode continueTask(double* x, double* f, double** g);
+    int stepInnerEngine(double* x, double* f, double** g);
     void finishTask(const double* x, const double* f);
     StepCode finishLocalSearch();
     void locallyImprovedFitness(int individual, const std::vector<double>& responses);
 
-    std::shared_ptr<OptEngineMain> innerEngine;
+    std::shared_ptr<OptEngine> innerEngine;
     std::vector<int> innerInts;
     std::vector<double> innerReals;
     std::vector<std::vector<double>> innerBounds;

@@ -15,6 +15,7 @@ namespace Opt {
 namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
+constexpr const char* kIterationLimitMessage = " MAXIMUM ITERATION REACHED.";
 // Powell's damping threshold: sᵀy below this fraction of sᵀBs is damped.
 constexpr double kDampingThreshold = 0.2;
 constexpr double kDampedCurvature = 0.8;
@@ -307,10 +308,16 @@ StepCode SequentialQuadraticProgramming::judgeBasePoint()
         return endRun();
     }
     if (iterationCount >= p.maxIterations) {
-        messageList.emplace_back(" MAXIMUM ITERATION REACHED.");
+        messageList.emplace_back(kIterationLimitMessage);
         return endRun();
     }
     return checkIterationLimit();
+}
+
+bool SequentialQuadraticProgramming::stoppedOnBudget() const
+{
+    return std::find(messageList.begin(), messageList.end(), kIterationLimitMessage) !=
+           messageList.end();
 }
 
 StepCode SequentialQuadraticProgramming::endRun()

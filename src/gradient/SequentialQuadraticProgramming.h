@@ -207,6 +207,8 @@ public:
     const std::vector<double>& penalties() const { return r; }
     const IterationRecord& lastRecord() const { return record; }
     const std::vector<std::string>& messages() const { return messageList; }
+    // True once the iteration limit has ended the run.
+    bool stoppedOnBudget() const override;
     // The move limit of each QP solve of the last direction finding, in order.
     const std::vector<double>& moveLimitsTried() const { return solveMoveLimits; }
     bool skipsLineSearch() const { return skipLineSearch; }

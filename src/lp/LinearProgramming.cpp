@@ -141,6 +141,16 @@ double LinearProgramming::objectiveValue() const
     return simplex != nullptr ? simplex->objectiveValue() : 0.0;
 }
 
+bool LinearProgramming::linearSolution(std::vector<double>& x, double& value) const
+{
+    if (!finished) {
+        return false;
+    }
+    x = solution();
+    value = objectiveValue();
+    return true;
+}
+
 std::vector<double> LinearProgramming::rowDuals() const
 {
     return simplex != nullptr ? simplex->rowDuals() : std::vector<double>();

@@ -34,6 +34,7 @@ public:
     LinearProgramming(const std::vector<double>& reals, const std::vector<int>& ints);
 
     void setLinearProgram(const LinearProgram& program) override;
+    bool linearSolution(std::vector<double>& x, double& value) const override;
     StepCode beginIteration(double* x, double* f, double** g) override;
     StepCode computeStep(double* x, double* f, double** g) override;
     StepCode updateStep() override;

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/DesignVariable.h"
-#include "engine/ResponseRow.h"
+#include "common/DesignVariable.h"
+#include "common/ResponseRow.h"
 
 namespace Opt {
 

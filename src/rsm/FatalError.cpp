@@ -26,6 +26,8 @@ const char* fatalMessage(FatalCause cause)
         return "ERROR : TOO SMALL DOE DATA FOR SURROGATES MODEL.";
     case FatalCause::BuildFailed:
         return "ERROR : BUILDING SURROGATE MODEL IS FAILED.";
+    case FatalCause::InadequateModelFile:
+        return "ERROR : INADEQUATE RSM DATA.";
     }
     return "ERROR : BUILDING SURROGATE MODEL IS FAILED.";
 }

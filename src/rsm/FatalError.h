@@ -5,9 +5,10 @@
 
 namespace Opt::RSM {
 
-// The two conditions under which a surrogate cannot go on: a model asked for on
-// fewer than two sample points, and a fit that raised an exception.
-enum class FatalCause { TooFewPoints, BuildFailed };
+// The conditions under which a surrogate cannot go on: a model asked for on
+// fewer than two sample points, a fit that raised an exception, and a model
+// file that a study checks but that cannot serve its responses.
+enum class FatalCause { TooFewPoints, BuildFailed, InadequateModelFile };
 
 // The line each cause reports, without its line end.
 const char* fatalMessage(FatalCause cause);

@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "common/DesignVariable.h"
 #include "doe/DOEBase.h"
-#include "engine/DesignVariable.h"
 
 namespace Opt::RSM {
 

@@ -6,8 +6,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "api/zelkor.h"
 #include "common/NumericConstants.h"
+#include "engine/EngineFactory.h"
+#include "engine/OptEngine.h"
 #include "linalg/LinearAlgebra.h"
 #include "linalg/VectorMath.h"
 #include "rsm/ModelFileError.h"
@@ -314,8 +315,8 @@ std::vector<double> Kriging::searchHyperParameters()
     auto objective = std::make_shared<ResponseDefinition>();
     dataSet->responses[0] = objective;
 
-    OptEngineMain session(dataSet);
-    if (session.engine == nullptr) {
+    const std::shared_ptr<OptEngine> search = engineFactory().buildFromDataSet(dataSet);
+    if (search == nullptr) {
         throw std::runtime_error("kriging: no engine of type " + std::to_string(plan.engineType) +
                                  " for the hyper-parameter search");
     }
@@ -337,7 +338,7 @@ std::vector<double> Kriging::searchHyperParameters()
         }
         objective->value = f;
         do {
-            code = session.runOptEngine(nullptr, nullptr, nullptr);
+            code = search->step(nullptr, nullptr, nullptr);
         } while (code == 3);
     }
     return best;

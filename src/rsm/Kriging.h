@@ -38,7 +38,7 @@ struct KrigingSearchOptions {
 // Fit: the hyper-parameters minimise the negated concentrated log-likelihood
 //   0.5 (N ln sigma^2 + ln det R),  sigma^2 = (y - F beta)^T R^-1 (y - F beta) / N,
 //   beta = (F^T R^-1 F)^+ F^T R^-1 y (pseudo-inverse, singular values <= 0.001 dropped),
-// searched by an inner engine session in data-set mode: DIRECT with integer
+// searched by an inner engine (EngineFactory) in data-set mode: DIRECT with integer
 // settings 2 and 3 set to min(300 n, 1000) and min(10 n, 40) unless search
 // options say otherwise. One evaluation factorises R = L L^T (dpotrf), solves
 // L^-1 [F y] (dtrsm) and takes beta and sigma^2 from the transformed system: one

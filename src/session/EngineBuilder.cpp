@@ -9,6 +9,7 @@
 #include "ga/MicroGA.h"
 #include "gradient/SequentialQuadraticProgramming.h"
 #include "lp/LinearProgramming.h"
+#include "managers/RSMManager.h"
 
 namespace Opt {
 
@@ -101,6 +102,31 @@ EngineBuilder linearProgrammingBuilder()
     return builder;
 }
 
+// The surrogate studies: every type builds from a data set; in host-array mode
+// type 7 arranges its design from five ints (the four design settings, then 1
+// for a Latin hypercube seeded with 0) and type 9 is built from the variables
+// alone, for the model-file services.
+EngineBuilder surrogateStudyBuilder(int engineType)
+{
+    EngineBuilder builder;
+    builder.engineType = engineType;
+    builder.needsResponses = false;
+    builder.buildFromDataSet = [](const DataSetEngineInput& in) {
+        return std::make_shared<RSM::RSMManager>(in.dataSet);
+    };
+    if (engineType == RSM::RSMManager::kArrangeOnly) {
+        builder.intCount = RSM::RSMManager::kArrangeIntCount;
+        builder.buildFromHost = [](const HostEngineInput& in) {
+            return std::make_shared<RSM::RSMManager>(in.start, in.bounds, in.ints);
+        };
+    } else if (engineType == RSM::RSMManager::kStoredStudy) {
+        builder.buildFromHost = [](const HostEngineInput& in) {
+            return std::make_shared<RSM::RSMManager>(in.start, in.bounds);
+        };
+    }
+    return builder;
+}
+
 // The library's engines, one row per engine type. Each engine adds its row here.
 std::vector<EngineBuilder> libraryBuilders()
 {
@@ -112,7 +138,12 @@ std::vector<EngineBuilder> libraryBuilders()
             geneticBuilder<MicroGA>(MicroGA::kMethodCode, GAParameter::kRealCount,
                                     GAParameter::kIntCount),
             geneticBuilder<HybridGA>(HybridGA::kMethodCode, HybridGA::kRealCount,
-                                     HybridGA::kIntCount)};
+                                     HybridGA::kIntCount),
+            surrogateStudyBuilder(RSM::RSMManager::kArrangeOnly),
+            surrogateStudyBuilder(RSM::RSMManager::kStudy),
+            surrogateStudyBuilder(RSM::RSMManager::kStoredStudy),
+            surrogateStudyBuilder(RSM::RSMManager::kCheckedStudy),
+            surrogateStudyBuilder(RSM::RSMManager::kFitOnly)};
 }
 
 struct BuilderTable {

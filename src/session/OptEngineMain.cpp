@@ -1,87 +1,27 @@
 // The session class: creates the engine of an engine type from the host's values
-// (host-array mode) or from a data set (data-set mode), and steps it.
+// (host-array mode) or from a data set (data-set mode), and steps it. Building is
+// the engine factory's, which inner searches share.
 #include "api/zelkor.h"
 
-#include <cstdio>
-#include <iostream>
+#include <utility>
 
+#include "engine/EngineFactory.h"
 #include "engine/OptEngine.h"
-#include "platform/Platform.h"
-#include "session/EngineBuilder.h"
-#include "session/SessionInputCheck.h"
 
 namespace Opt {
-
-namespace {
-
-void fixReproducibility()
-{
-    if (!Platform::fixReproducibilityBranch()) {
-        std::fputs("Error in setting MKL_CBWR_BRANCH\n", stdout);
-    }
-}
-
-bool reportInconsistency(const std::string& message)
-{
-    if (message.empty()) {
-        return false;
-    }
-    std::cerr << message << std::endl;
-    return true;
-}
-
-} // namespace
 
 OptEngineMain::OptEngineMain(int nDesignVariables, int nResponses,
                              const std::vector<double>& start,
                              const std::vector<std::vector<double>>& bounds, double* reals,
                              int* ints, int engineType, int reportLevel)
+    : engine(engineFactory().buildFromHost(nDesignVariables, nResponses, start, bounds, reals,
+                                           ints, engineType, reportLevel))
 {
-    fixReproducibility();
-    const EngineBuilder* builder = findEngineBuilder(engineType);
-    if (builder == nullptr || !builder->buildFromHost) {
-        return;
-    }
-    HostEngineInput input;
-    input.nDesignVariables = nDesignVariables;
-    input.nResponses = nResponses;
-    if (builder->checksProblem) {
-        if (reportInconsistency(checkSessionInput(nDesignVariables, nResponses,
-                                                  builder->needsResponses, start, bounds))) {
-            return;
-        }
-        input.start.assign(start.begin(), start.begin() + nDesignVariables);
-        input.bounds.assign(bounds.begin(), bounds.begin() + nDesignVariables);
-    }
-    input.reals = copyParameters<double>(reals, builder->realCount, builder->realFill);
-    input.ints = copyParameters<int>(ints, builder->intCount, builder->intFill);
-    input.reportLevel = reportLevel;
-    engine = builder->buildFromHost(input);
 }
 
 OptEngineMain::OptEngineMain(std::shared_ptr<DataSet> dataSet)
+    : engine(engineFactory().buildFromDataSet(std::move(dataSet)))
 {
-    fixReproducibility();
-    if (dataSet == nullptr) {
-        reportInconsistency("OptEngineMain: no data set given; no engine built");
-        return;
-    }
-    const EngineBuilder* builder = findEngineBuilder(dataSet->engineType);
-    if (builder == nullptr || !builder->buildFromDataSet) {
-        return;
-    }
-    const int nDesignVariables = static_cast<int>(dataSet->bounds.size());
-    if (reportInconsistency(checkSessionInput(nDesignVariables, 0, false, dataSet->designValues,
-                                              dataSet->bounds))) {
-        return;
-    }
-    DataSetEngineInput input;
-    input.reals = copyParameters<double>(dataSet->currentSearchSettings.reals,
-                                         builder->realCount, builder->realFill);
-    input.ints = copyParameters<int>(dataSet->currentSearchSettings.ints, builder->intCount,
-                                     builder->intFill);
-    input.dataSet = std::move(dataSet);
-    engine = builder->buildFromDataSet(input);
 }
 
 OptEngineMain::~OptEngineMain() = default;

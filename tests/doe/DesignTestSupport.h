@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/DesignVariable.h"
 #include "common/ErrorMessages.h"
-#include "engine/DesignVariable.h"
 
 namespace Opt::DOE::Testing {
 

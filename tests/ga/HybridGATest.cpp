@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "GATestSupport.h"
+#include "api/zelkor.h"
 #include "session/EngineBuilder.h"
 
 namespace Opt {

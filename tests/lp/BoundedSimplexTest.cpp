@@ -21,9 +21,9 @@ struct Solved {
     std::vector<double> duals;
 };
 
-Solved solve(const LinearProgram& program)
+Solved solve(const LinearProgram& program, const BoundedSimplex::Settings& settings = {})
 {
-    BoundedSimplex simplex(program, BoundedSimplex::Settings());
+    BoundedSimplex simplex(program, settings);
     simplex.iterate(1000000);
     return {simplex.status(), simplex.solution(), simplex.objectiveValue(), simplex.rowDuals()};
 }
@@ -256,6 +256,56 @@ TEST(BoundedSimplex, RandomProgramsInAnyUnitsAreSolvedToAZeroDualityGap)
                 << " decades): primal " << s.objective << ", dual " << bound;
         }
     }
+}
+
+// Both programs below are taken as given (no scaling), found by a search over
+// small random programs; each is certified like the random ones: feasible and a
+// zero duality gap, at the optimum worked out by hand.
+void expectCertifiedOptimum(const LinearProgram& p, const Solved& s, double optimum)
+{
+    ASSERT_EQ(s.status, BoundedSimplex::Status::Optimal);
+    EXPECT_NEAR(s.objective, optimum, kTolerance);
+    EXPECT_LE(worstViolation(p, s.x), kTolerance);
+    EXPECT_NEAR(dualBound(p, s.duals), s.objective, kTolerance);
+}
+
+BoundedSimplex::Settings unscaled()
+{
+    BoundedSimplex::Settings settings;
+    settings.scaleMatrix = false;
+    return settings;
+}
+
+// x2's entry in row 1 is 4e-11 of its column's largest, above the absolute pivot
+// floor. Rows 1 and 2 squeeze x1 into a window of about 1e-10, x2 = -0.49 by row 0,
+// so the optimum is x1 at row 1's lower side. Pivoting on that entry inflates the
+// inverse by 1e10 and the method then calls the program infeasible; the relative
+// tolerance never lets it into the basis.
+TEST(BoundedSimplex, RelativePivotToleranceKeepsATinyEntryOutOfTheBasis)
+{
+    const LinearProgram p{{0.4, 0.8},
+                          {{0, -1}, {0.8855225991, -4e-11}, {0.3602118765, 0}},
+                          {{0.49, 0.49}, {-1.1578799198, -1}, {-0.5, -0.471001078}},
+                          {{-3, 0.08}, {-2, 2}}};
+    const double x1 = (-1.1578799198 + 4e-11 * -0.49) / 0.8855225991;
+    expectCertifiedOptimum(p, solve(p, unscaled()), 0.4 * x1 - 0.8 * 0.49);
+}
+
+// Row 2 forces x1 = x5 = 0 through x5's entry -3e-9, relatively small but above
+// the pivot tolerance. Pivoting on it leaves the updated inverse inaccurate enough
+// that a later pivot makes the basis singular and the next refactor fails; from
+// the slack basis the method reaches the optimum
+// (0, 1, -1, 0.40819 / 0.2, 0). Without the fallback the run ends in
+// NumericalFailure.
+TEST(BoundedSimplex, SlackBasisRestartRecoversFromASingularBasis)
+{
+    const LinearProgram p{{-0.8, -0.4, 0.3, 0.04, -0.3},
+                          {{0.9889601755586, -0.6, 0.407597, -1, 0.9},
+                           {-0.1599296, 0, -0.40819, -0.2, 0},
+                           {-0.3338820448037708, 0, 0, 0, -3e-9}},
+                          {{-kOpen, 0}, {-kOpen, 0}, {0, 0}},
+                          {{0, 1}, {0, 1}, {-1, 1}, {0, kOpen}, {0, kOpen}}};
+    expectCertifiedOptimum(p, solve(p, unscaled()), -0.4 - 0.3 + 0.04 * 0.40819 / 0.2);
 }
 
 } // namespace

@@ -10,6 +10,9 @@ namespace Opt {
 // One row of an engine's response table: row 0 is the objective, the others are
 // constraints. A constraint row is satisfied when its signed value is not above
 // its limit.
+//
+// It lives in common, with DesignVariable, because the run report prints these
+// rows and the report sits below the engine core that fills them.
 struct ResponseRow {
     int sign = 1;                 // objective: +1 minimise, -1 maximise; constraint: +1 upper, -1 lower bound
     std::vector<int> ids;         // objective row, data-set mode: the responses that make up the objective

@@ -11,6 +11,10 @@ namespace Opt {
 // published. A zero-range variable (upper == lower within the numeric zero) is
 // fixed: it normalises to 0.5, the middle of its degenerate box, and publishes
 // as its bound.
+//
+// It lives in common rather than with the engine core because the run report,
+// the designs of experiments and the surrogates read it too, and the report sits
+// below the engine core (the engine writes the report, never the reverse).
 struct DesignVariable {
     // boundList is [lower, upper] for a continuous variable and
     // [lower, level..., upper] for a discrete one; it must hold at least two

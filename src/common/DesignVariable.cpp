@@ -1,4 +1,4 @@
-#include "engine/DesignVariable.h"
+#include "common/DesignVariable.h"
 
 #include <cassert>
 #include <cmath>

@@ -1,0 +1,210 @@
+// runRSMOPT: a whole surrogate study for a C host (ours). It builds a data set
+// from plain arrays, runs the study engine in data-set mode (sampling through
+// the host's callback, fitting, the search on the surrogates, one host
+// evaluation of the surrogate optimum) and hands back the verified design.
+#include "api/zelkor.h"
+
+#include <cmath>
+#include <exception>
+#include <stdexcept>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "api/EntryPointGuard.h"
+#include "api/FlatInput.h"
+#include "api/LastStatus.h"
+
+namespace Opt {
+
+namespace {
+
+constexpr const char* kName = "runRSMOPT";
+constexpr int kStudyType = 8;
+constexpr int kStoredStudyType = 9;
+constexpr int kGeneticSearch = 2;
+constexpr int kDirectSearch = 0;
+constexpr int kDirectIterationsIndex = 3;
+constexpr int kDirectEvaluationsIndex = 4;
+constexpr int kDirectIterationCap = 100;
+constexpr int kDirectIntCount = 11;
+constexpr int kGeneticEvaluationsIndex = 6;
+constexpr int kGeneticIntCount = 20;
+constexpr int kUnset = -999;
+
+struct StudyArguments {
+    ResponseCallback evaluate;
+    int n;
+    int m;
+    double* x;
+    double* f;
+    std::vector<std::vector<double>> bounds;
+    const int* designSettings;
+    const int* modelSettings;
+    const int* searchSettings;
+    const char* modelFile;
+    int reportLevel;
+};
+
+std::shared_ptr<ResponseDefinition> definitionOf(int id, const int* modelSettings)
+{
+    auto definition = std::make_shared<ResponseDefinition>();
+    if (id > 0) {
+        definition->kind = 1;
+        definition->upper = 0.0;
+    }
+    if (modelSettings != nullptr) {
+        definition->surrogate.modelType = modelSettings[2 * id];
+        definition->surrogate.option = modelSettings[2 * id + 1];
+    }
+    return definition;
+}
+
+// The inner search's settings: DIRECT (the default) or the genetic algorithm,
+// with the budget of surrogate evaluations when one is given.
+void setSearch(DataSet& dataSet, const int* searchSettings)
+{
+    const int method = searchSettings == nullptr ? kDirectSearch : searchSettings[0];
+    const int budget = searchSettings == nullptr ? 0 : searchSettings[1];
+    SearchSettings settings;
+    if (method == kGeneticSearch) {
+        settings.ints.assign(kGeneticIntCount, kUnset);
+        if (budget > 0) {
+            settings.ints[kGeneticEvaluationsIndex] = budget;
+        }
+        dataSet.gaSearchSettings.push_back(settings);
+        return;
+    }
+    if (method != kDirectSearch) {
+        std::ostringstream text;
+        text << "searchSettings[0] = " << method << " (0 DIRECT or 2 genetic algorithm)";
+        FlatInput::reject(text);
+    }
+    settings.ints.assign(kDirectIntCount, 0);
+    settings.ints[kDirectIterationsIndex] = kDirectIterationCap;
+    if (budget > 0) {
+        settings.ints[kDirectEvaluationsIndex] = budget;
+    }
+    dataSet.directSearchSettings.push_back(settings);
+}
+
+std::shared_ptr<DataSet> studyDataSet(const StudyArguments& in)
+{
+    auto dataSet = std::make_shared<DataSet>();
+    for (int id = 0; id < in.m; ++id) {
+        dataSet->responses[id] = definitionOf(id, in.modelSettings);
+    }
+    dataSet->designValues.assign(in.x, in.x + in.n);
+    dataSet->bounds = in.bounds;
+    dataSet->engineType = in.modelFile != nullptr && *in.modelFile != '\0' ? kStoredStudyType
+                                                                            : kStudyType;
+    if (in.modelFile != nullptr) {
+        dataSet->modelFile = in.modelFile;
+    }
+    for (int k = 0; k < 4; ++k) {
+        dataSet->designSettings[static_cast<std::size_t>(k)] = in.designSettings[k];
+    }
+    const int* search = in.searchSettings;
+    dataSet->threadCount = search != nullptr && search[2] > 0 ? search[2] : 1;
+    dataSet->fixedSeed = search == nullptr || search[3] != 0;
+    dataSet->showProgress = in.reportLevel >= 1;
+    setSearch(*dataSet, search);
+    return dataSet;
+}
+
+void callHost(const StudyArguments& in, DataSet& dataSet, std::vector<double>& design)
+{
+    design = dataSet.designValues;
+    try {
+        in.evaluate(design.data(), in.n, in.f, in.m);
+    } catch (const std::exception& error) {
+        throw HostCallbackFailure{error.what()};
+    } catch (...) {
+        throw HostCallbackFailure{"the response callback threw an unknown exception"};
+    }
+    for (int id = 0; id < in.m; ++id) {
+        dataSet.responses[id]->value = in.f[id];
+    }
+}
+
+bool feasible(const double* f, int m)
+{
+    for (int j = 1; j < m; ++j) {
+        if (!(f[j] <= 0.0)) {
+            return false;
+        }
+    }
+    return std::isfinite(f[0]);
+}
+
+int runStudy(const StudyArguments& in)
+{
+    const auto dataSet = studyDataSet(in);
+    std::unique_ptr<OptEngineMain> built;
+    try {
+        built = std::make_unique<OptEngineMain>(dataSet);
+    } catch (const std::invalid_argument& settings) {
+        return rejectArgument(kName, settings.what());
+    }
+    OptEngineMain& session = *built;
+    if (session.engine == nullptr) {
+        return rejectArgument(kName, "the study could not be built from these settings");
+    }
+    std::vector<double> evaluated;
+    int code = 0;
+    do {
+        code = session.runOptEngine(nullptr, nullptr, nullptr);
+        if (code == 1) {
+            callHost(in, *dataSet, evaluated);
+        }
+    } while (code == 1 || code == 2 || code == 3);
+    if (code != 0) {
+        LastStatus::set(ZELKOR_STATUS_ENGINE_ERROR, std::string(kName) + ": the study stopped on an error");
+        return 0;
+    }
+    // The last evaluation is the host's at the surrogate optimum, which the
+    // finished study publishes as its design.
+    std::copy(evaluated.begin(), evaluated.end(), in.x);
+    const bool ok = feasible(in.f, in.m);
+    LastStatus::set(ok ? ZELKOR_STATUS_OK : ZELKOR_STATUS_INFEASIBLE,
+                    ok ? std::string() : std::string(kName) + ": the verified design violates a constraint");
+    return ok ? 1 : 0;
+}
+
+} // namespace
+
+} // namespace Opt
+
+extern "C" ZELKOR_API int runRSMOPT(ResponseCallback evaluate, int n, int m, double* x, double* f,
+                                    const double* boundLists, const int* listLengths,
+                                    const int* designSettings, const int* modelSettings,
+                                    const int* searchSettings, const char* modelFile,
+                                    int reportLevel)
+{
+    using namespace Opt;
+    return guardEntryPoint(kName, 0, [&] {
+        try {
+            if (evaluate == nullptr || x == nullptr || f == nullptr || designSettings == nullptr) {
+                return rejectArgument(kName, "evaluate, x, f and designSettings must not be null");
+            }
+            if (m < 1) {
+                return rejectArgument(kName, "m = " + std::to_string(m) + " (the objective is needed)");
+            }
+            FlatInput::checkFactorCount(n);
+            auto bounds = FlatInput::listsFromFlat(n, boundLists, listLengths);
+            for (std::size_t i = 0; i < bounds.size(); ++i) {
+                FlatInput::checkBoundList(i, bounds[i].data(), bounds[i].size());
+            }
+            if (rejectProblem(kName, n, m, std::vector<double>(x, x + n), bounds)) {
+                return 0;
+            }
+            StudyArguments in{evaluate,       n,          m,         x,
+                              f,              std::move(bounds), designSettings, modelSettings,
+                              searchSettings, modelFile,  reportLevel};
+            return runStudy(in);
+        } catch (const FlatInput::InconsistentInput& input) {
+            return rejectArgument(kName, input.message);
+        }
+    });
+}
