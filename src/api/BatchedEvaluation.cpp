@@ -20,49 +20,44 @@ BatchedEvaluation::BatchedEvaluation(int designCount, int responseCount, int bat
 
 void BatchedEvaluation::serve(const OptEngine& engine, const double* x, double* f)
 {
-    bool withdrawn = false;
-    while (!announcements.empty()) {
+    const int depth = engine.lookAheadDepth();
+    if (!announcements.empty() && announcements.back().depth > depth) {
+        dropAnnouncements(engine, depth); // the nested search that made them has ended
+    }
+    if (!announcements.empty() && announcements.back().depth == depth) {
         if (isNextAnnounced(x)) {
             takeNextAnnounced(f);
             return;
         }
-        const LookAheadRole role = engine.lookAheadRole();
-        if (role == LookAheadRole::Inserted) {
-            evaluate(engine, x, f, true);
+        if (engine.lookAheadRole() != LookAheadRole::Inserted) {
+            reportDefect("the engine published a design other than the one it announced");
+            ++tally.defects;
+            while (!announcements.empty()) {
+                dropLatestAnnouncement(tally.defects);
+            }
+            evaluate(engine, x, f, depth, false);
             return;
         }
-        if (role == LookAheadRole::Withdrawn && !withdrawn) {
-            withdrawn = true; // once per design: the announcement before may not go too
-            dropLatestAnnouncement(tally.withdrawn);
-            continue;
-        }
-        reportDefect("the engine published a design other than the one it announced");
-        ++tally.defects;
-        while (!announcements.empty()) {
-            dropLatestAnnouncement(tally.defects);
-        }
-        evaluate(engine, x, f, false);
-        return;
     }
-    evaluate(engine, x, f, true);
+    evaluate(engine, x, f, depth, true);
 }
 
 void BatchedEvaluation::finish(const OptEngine& engine)
 {
-    if (announcements.empty()) {
-        return;
-    }
-    const bool withdrawn = engine.lookAheadRole() != LookAheadRole::Announced;
+    dropAnnouncements(engine, -1);
+}
+
+void BatchedEvaluation::dropAnnouncements(const OptEngine& engine, int depth)
+{
     int left = 0;
-    while (!announcements.empty()) {
+    while (!announcements.empty() && announcements.back().depth > depth) {
         dropLatestAnnouncement(left);
     }
-    if (withdrawn) {
+    if (left == 0 || engine.lookAheadRole() != LookAheadRole::Announced) {
         tally.withdrawn += left;
         return;
     }
-    reportDefect("the run ended with " + std::to_string(left) +
-                 " announced designs never published");
+    reportDefect(std::to_string(left) + " announced designs were never published");
     tally.defects += left;
 }
 
@@ -96,10 +91,11 @@ void BatchedEvaluation::reportDefect(const std::string& what)
     }
 }
 
-void BatchedEvaluation::evaluate(const OptEngine& engine, const double* x, double* f,
+void BatchedEvaluation::evaluate(const OptEngine& engine, const double* x, double* f, int depth,
                                  bool withLookAhead)
 {
     Announcement batch;
+    batch.depth = depth;
     batch.designs.assign(x, x + n);
     if (withLookAhead) {
         engine.announcedDesigns(limit - 1, batch.designs);

@@ -26,11 +26,13 @@ public:
 // as in a sequential run and receives every response in its own order, so the
 // run is the sequential one; the host merely evaluates designs earlier.
 //
-// Announcements nest: a design the engine inserts ahead of the announced ones
-// (LookAheadRole::Inserted) starts a batch whose own look-ahead comes before
-// theirs. Every published design is compared bit for bit with the next announced
-// one. A difference, or announced designs left unpublished at the end without the
-// engine withdrawing them, is a defect: in strict mode (debug builds, and tests
+// Announcements nest: the designs of a search nested in the engine
+// (OptEngine::lookAheadDepth) and a design the engine inserts ahead of the
+// announced ones (LookAheadRole::Inserted) start batches whose own look-ahead
+// comes first; a nested search's look-ahead ends with it. Every published design
+// is compared bit for bit with the next design announced at its depth. A
+// difference, or announced designs left unpublished without the engine
+// withdrawing them (LookAheadRole::Withdrawn), is a defect: in strict mode (debug builds, and tests
 // that ask for it) LookAheadDefect is thrown; otherwise the defect is counted,
 // the published design is evaluated on its own and the remaining announcements
 // are dropped, so that no response ever reaches a design it does not belong to.
@@ -69,14 +71,19 @@ private:
         std::vector<double> designs;
         std::vector<double> responses;
         std::size_t next = 0;
+        int depth = 0; // of the search that announced them
         std::size_t left(std::size_t n) const { return designs.size() / n - next; }
     };
 
     bool isNextAnnounced(const double* x) const;
     void takeNextAnnounced(double* f);
     void dropLatestAnnouncement(int& counter);
+    // Drops the announcements deeper than depth; what is left of them is withdrawn
+    // when the engine says so, else a defect.
+    void dropAnnouncements(const OptEngine& engine, int depth);
     void reportDefect(const std::string& what);
-    void evaluate(const OptEngine& engine, const double* x, double* f, bool withLookAhead);
+    void evaluate(const OptEngine& engine, const double* x, double* f, int depth,
+                  bool withLookAhead);
 
     std::size_t n;
     std::size_t m;

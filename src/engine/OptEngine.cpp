@@ -343,6 +343,8 @@ void OptEngine::announceDesigns(int, std::vector<double>&) const {}
 
 LookAheadRole OptEngine::lookAheadRole() const { return LookAheadRole::Announced; }
 
+int OptEngine::lookAheadDepth() const { return 0; }
+
 void OptEngine::announce(const double* normalised, std::vector<double>& designs) const
 {
     for (std::size_t i = 0; i < designVariables.size(); ++i) {

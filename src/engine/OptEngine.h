@@ -72,7 +72,11 @@ namespace Opt {
 //   one (or the run ends with announced designs left), and the engine answers
 //   Inserted or Withdrawn there (see LookAheadRole). The default, Announced,
 //   makes any difference a defect.
-// Neither is called by step(): a sequential run pays nothing for them.
+// - An engine that runs other engines inside (the hybrid GA's local searches)
+//   also overrides lookAheadDepth, so that the inner engines' announcements are
+//   kept apart from its own and end with the inner run, and forwards the other
+//   two to the inner engine while its designs are out.
+// None is called by step(): a sequential run pays nothing for them.
 //
 // Engine state lives in plain members and containers (no pointers into other
 // objects, generators by value) so that it can be saved and restored exactly.
@@ -149,8 +153,11 @@ public:
         }
     }
     // Asked about a published design that differs from the next announced one,
-    // or at the end of a run that left announced designs unpublished.
+    // or when announced designs are left unpublished.
     virtual LookAheadRole lookAheadRole() const;
+    // 0 when this engine published the design; 1 + the inner engine's depth when
+    // an engine running inside it did.
+    virtual int lookAheadDepth() const;
 
     // Writes the design the engine would return now and the host's responses at
     // it into x and f (host-array mode), as an error step hands them over, for a

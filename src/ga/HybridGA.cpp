@@ -143,6 +143,7 @@ StepCode HybridGA::continueTask(double* x, double* f, double** g)
     default:
         endInnerRun();
         if (!rules.innerErrorEndsTask) {
+            innerRunWithdrew = true; // and the other tasks' starts with it
             return StepCode::Error;
         }
         // The individual keeps its string and fitness; only this search is lost.
@@ -204,8 +205,16 @@ LookAheadRole HybridGA::lookAheadRole() const
     if (!inLocalSearch()) {
         return MicroGA::lookAheadRole();
     }
-    // An inner design comes ahead of the other tasks' starts.
-    return taskStartOut ? LookAheadRole::Announced : LookAheadRole::Inserted;
+    if (taskStartOut || innerEngine == nullptr) {
+        return LookAheadRole::Announced;
+    }
+    return innerEngine->lookAheadRole();
+}
+
+int HybridGA::lookAheadDepth() const
+{
+    const bool innerDesignOut = inLocalSearch() && !taskStartOut && innerEngine != nullptr;
+    return innerDesignOut ? 1 + innerEngine->lookAheadDepth() : 0;
 }
 
 void HybridGA::finishTask(const double* x, const double* f)

@@ -39,10 +39,9 @@ namespace Opt {
 // - Look-ahead (ours; engine/OptEngine.h): the generation announces itself as
 //   the GA's does; the first task's start announces the other tasks' starts
 //   (every task of the generation runs, one after the other, from its own
-//   individual), and the inner engine's designs, which come between those starts,
-//   are inserted ahead of them with the inner engine's own look-ahead (its
-//   gradient's perturbations). An inner run that ended early withdraws the rest of
-//   its look-ahead.
+//   individual). The inner engine's designs, which come between those starts, sit
+//   one level deeper with the inner engine's own look-ahead (its gradient's
+//   perturbations), which an inner run that ended early withdraws.
 //
 // Deviations, each with the rule as first written behind Rules for comparison:
 // - An inner run that ends in an error (for the SQP engine, incompatible
@@ -102,6 +101,7 @@ public:
     StepCode computeStep(double* x, double* f, double** g) override;
 
     LookAheadRole lookAheadRole() const override;
+    int lookAheadDepth() const override;
 
     int localSearches() const { return localSearchCount; }
     const std::vector<LocalSearchTask>& tasks() const { return localSearchTasks; }
@@ -137,8 +137,8 @@ private:
     bool publishStart = false;      // the next publish hands out a task's start design
     bool awaitingGradients = false; // the pending exchange is a gradient request
     bool taskStartOut = false;      // the design out is a task's start
-    // The inner run that ended in the last step left designs of its look-ahead
-    // unpublished (until the next responses arrive).
+    // The inner run that ended in the last step may have left designs of its
+    // look-ahead unpublished (until the next responses arrive).
     bool innerRunWithdrew = false;
     // The inner engine's arrays in data-set mode.
     std::vector<double> innerX;
