@@ -11,7 +11,7 @@ fuzz_packages=(clang libclang-rt-14-dev libomp-dev)
 for option in "$@"; do
   case "$option" in
     --fuzz) packages+=("${fuzz_packages[@]}") ;;
-    --bench) packages+=(libnlopt-dev python3-scipy python3-sklearn libglpk-dev libpagmo-dev
+    --bench) packages+=(libnlopt-dev python3-scipy python3-sklearn libglpk-dev libpagmo-dev python3-openturns
                         "${fuzz_packages[@]}") ;;
     *) echo "install-deps.sh: unknown option $option (--fuzz, --bench)" >&2; exit 2 ;;
   esac

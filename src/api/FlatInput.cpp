@@ -72,4 +72,15 @@ std::vector<std::vector<double>> listsFromFlat(int nFactors, const double* bound
     return lists;
 }
 
+std::vector<std::vector<double>> checkedListsFromFlat(int nFactors, const double* boundLists,
+                                                      const int* listLengths)
+{
+    checkFactorCount(nFactors);
+    auto bounds = listsFromFlat(nFactors, boundLists, listLengths);
+    for (std::size_t i = 0; i < bounds.size(); ++i) {
+        checkBoundList(i, bounds[i].data(), bounds[i].size());
+    }
+    return bounds;
+}
+
 } // namespace Opt::FlatInput

@@ -30,4 +30,9 @@ void checkBoundList(std::size_t i, const double* list, std::size_t length);
 std::vector<std::vector<double>> listsFromFlat(int nFactors, const double* boundLists,
                                                const int* listLengths);
 
+// checkFactorCount, listsFromFlat and checkBoundList on every list: the bound
+// lists of an entry point's flat arguments, checked.
+std::vector<std::vector<double>> checkedListsFromFlat(int nFactors, const double* boundLists,
+                                                      const int* listLengths);
+
 } // namespace Opt::FlatInput

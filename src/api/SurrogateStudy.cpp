@@ -32,6 +32,7 @@ constexpr int kDirectIntCount = 11;
 constexpr int kGeneticEvaluationsIndex = 6;
 constexpr int kGeneticIntCount = 20;
 constexpr int kUnset = -999;
+constexpr double kFeasibilityFirst = -1.0;
 
 struct StudyArguments {
     ResponseCallback evaluate;
@@ -61,15 +62,18 @@ std::shared_ptr<ResponseDefinition> definitionOf(int id, const int* modelSetting
     return definition;
 }
 
-// The inner search's settings: DIRECT (the default) or the genetic algorithm,
-// with the budget of surrogate evaluations when one is given.
+// The inner search's settings: the genetic algorithm with feasibility-first
+// ranking (the default: it needs no penalty factor matched to the scale of the
+// constraints) or DIRECT, with the budget of surrogate evaluations when one is
+// given.
 void setSearch(DataSet& dataSet, const int* searchSettings)
 {
-    const int method = searchSettings == nullptr ? kDirectSearch : searchSettings[0];
+    const int method = searchSettings == nullptr ? kGeneticSearch : searchSettings[0];
     const int budget = searchSettings == nullptr ? 0 : searchSettings[1];
     SearchSettings settings;
     if (method == kGeneticSearch) {
         settings.ints.assign(kGeneticIntCount, kUnset);
+        settings.reals = {kFeasibilityFirst};
         if (budget > 0) {
             settings.ints[kGeneticEvaluationsIndex] = budget;
         }
@@ -191,11 +195,7 @@ extern "C" ZELKOR_API int runRSMOPT(ResponseCallback evaluate, int n, int m, dou
             if (m < 1) {
                 return rejectArgument(kName, "m = " + std::to_string(m) + " (the objective is needed)");
             }
-            FlatInput::checkFactorCount(n);
-            auto bounds = FlatInput::listsFromFlat(n, boundLists, listLengths);
-            for (std::size_t i = 0; i < bounds.size(); ++i) {
-                FlatInput::checkBoundList(i, bounds[i].data(), bounds[i].size());
-            }
+            auto bounds = FlatInput::checkedListsFromFlat(n, boundLists, listLengths);
             if (rejectProblem(kName, n, m, std::vector<double>(x, x + n), bounds)) {
                 return 0;
             }

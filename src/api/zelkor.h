@@ -273,7 +273,8 @@ typedef struct ZelkorBatchCounts {
    for types 0 and 1 the design is built on placeholder variables. A
    one-dimensional study with settings[1] = 1 whose studied variable has
    discrete levels has one point per level instead: call arrangeDOE_ with
-   maxPoints 0 to learn its size. */
+   maxPoints 0 to learn its size. get_nexp also counts the surrogate studies'
+   design type 9, the two-level fractional factorial (runRSMOPT). */
 ZELKOR_API int get_nexp(const int* settings, int nFactors);
 /* get_nexp for C hosts: -2 at the point limit. */
 ZELKOR_API int get_nexpC(const int* settings, int nFactors);
@@ -321,9 +322,12 @@ ZELKOR_API int arrangeDOEC(const int* settings, int nFactors, const double* star
  *   2, Gaussian basis, Gaussian kernel, as many neighbours as variables); null
  *   fits kriging to every response.
  * searchSettings: four ints; null takes every default.
- *   [0] the search on the surrogates: 0 DIRECT (default), 2 genetic algorithm;
- *   [1] its budget of surrogate evaluations (<= 0: the engine's default, 3000
- *       for DIRECT, 10000 for the genetic algorithm);
+ *   [0] the search on the surrogates: 2 the genetic algorithm with
+ *       feasibility-first ranking (default; scale-free), 0 DIRECT (its
+ *       constraint penalty, 5 per unit of violation, assumes constraints
+ *       scaled to the objective);
+ *   [1] its budget of surrogate evaluations (<= 0: the engine's default,
+ *       10000 for the genetic algorithm, 3000 for DIRECT);
  *   [2] models fitted at once on OpenMP threads (<= 0: 1);
  *   [3] 1 (default) seeds a Latin hypercube with 0 so that the study repeats
  *       exactly, 0 seeds it from the clock.
@@ -343,6 +347,147 @@ ZELKOR_API int runRSMOPT(ResponseCallback evaluate, int n, int m, double* x, dou
                          const double* boundLists, const int* listLengths,
                          const int* designSettings, const int* modelSettings,
                          const int* searchSettings, const char* modelFile, int reportLevel);
+
+/*
+ * Reliability and statistics services.
+ *
+ * Random inputs are described by rows of six doubles: [0] the type code,
+ * then the family's values:
+ *   0 normal       [1] mean, [2] standard deviation
+ *   1 lognormal    [1] mean, [2] standard deviation (of X itself)
+ *   2 exponential  [1] rate lambda, [3] shift
+ *   3 uniform      [4] lower, [5] upper
+ *   4 Rayleigh     [1] sigma, [3] shift
+ *   5 gamma        [1] shape, [2] scale, [3] shift
+ *   6 Weibull      [1] shape, [2] scale, [3] shift
+ *   7 beta         [1] alpha, [2] beta, [4] lower, [5] upper
+ *   8 triangle     [1] mode, [4] lower, [5] upper
+ * A code of 9 or above marks a variable that is not random.
+ *
+ * Statistics of one response or sample vector, ZELKOR_STATISTICS_LENGTH
+ * doubles: [0..98] the 1 % ... 99 % quantiles (sorted sample at positions
+ * ceil(jN/100) - 1), [99] mean, [100] standard deviation (divisor N - 1),
+ * [101] skewness, [102] excess kurtosis, [103..105] the probability-weighted
+ * sums s_0 + sum_k (1 - k/N)^p (s_k - s_{k-1}), p = 1, 2, 4, [106..125] the
+ * fitted parameters [normal mean, sd | lognormal m, s of ln X | exponential
+ * shift, lambda | uniform lower, upper | Rayleigh shift, sigma | gamma shift,
+ * shape, scale | Weibull shift, shape, scale | beta lower, upper, alpha, beta]
+ * (NaN for a family that could not be fitted), [126..134] the Kolmogorov-
+ * Smirnov distance of each type code 0..8 (the triangle is not fitted: 1),
+ * [135] the best-fitting type code. The best family is chosen by parsimony
+ * (ours): among the families within 1/sqrt(N) of the smallest distance, the
+ * one with the fewest parameters, then the smallest distance. A reliability
+ * study adds [136] the failure probability and [137] its Monte Carlo standard
+ * error (ZELKOR_RELIABILITY_LENGTH doubles). Statistics need at least 4
+ * samples (the kurtosis) and a sample that is not constant.
+ *
+ * Every service but switch_cdf_fos takes a success flag (one byte, may be
+ * null) as its last argument: set to 1 on entry, cleared when the call fails.
+ * A failed call returns NaN (0 for the int results), writes one line on
+ * standard error and sets zelkorLastStatus/zelkorLastMessage; no exception
+ * escapes.
+ */
+#define ZELKOR_STATISTICS_LENGTH 136
+#define ZELKOR_RELIABILITY_LENGTH 138
+
+/* The empirical distribution of count samples (copied and sorted, s_0 <= ...
+   <= s_{N-1}). mode 0, probability to value: the first i with (i + 1)/N > v
+   gives s_{i-1} + (v - i/N) N (s_i - s_{i-1}); none gives s_{N-1}. mode 1,
+   value to probability: the first i with s_i > v gives
+   (i + (v - s_{i-1})/(s_i - s_{i-1}))/N; none gives 1. s_{-1} is
+   min(0, s_0), and (ours, so that both modes are monotone for negative
+   samples) mode 1 gives 0 below it and mode 0 reads v < 0 as 0. Any other
+   mode: 0. NaN for a null or empty sample or a non-finite v. */
+ZELKOR_API double switch_cdf_fos(double v, const double* samples, int count, int mode);
+
+/* The density at x of the distribution of one input row (six doubles), in
+   the variable's units (ours: the beta density is divided by upper - lower,
+   so that it integrates to 1). */
+ZELKOR_API double evaluate_pdfval(double x, const double* row, unsigned char* success);
+
+/* Statistics and family fits of nQuantities sample vectors of nSamples values
+   each, one after another in samples. statistics receives
+   ZELKOR_STATISTICS_LENGTH doubles per quantity, correlations the
+   nQuantities (nQuantities - 1)/2 Pearson correlations of the pairs i < j in
+   row order ((0,1), (0,2), ..., (1,2), ...); either may be null. Returns 1,
+   or 0 on failure (fewer than 4 samples, a non-finite or constant vector). */
+ZELKOR_API int evaluate_distribute_model(const double* samples, int nQuantities, int nSamples,
+                                         double* statistics, double* correlations,
+                                         unsigned char* success);
+
+/* Post-processing of a reliability result file fileName (the base path: ".rel"
+   is added) written by runRELSTUDY or a data-set reliability analysis. It
+   rebuilds the distributions the file holds and returns, for quantity:
+     0, 1, 2  the density, distribution function or quantile at value of the
+              best-fitting family of response `index`;
+     3, 4, 5  the same for the distribution of input variable `index`;
+     6        the failure probability of response `index` (value unused).
+   The density is in the variable's units. */
+#define ZELKOR_RELPOST_RESPONSE_PDF 0
+#define ZELKOR_RELPOST_INPUT_PDF 3
+#define ZELKOR_RELPOST_INPUT_QUANTILE 5
+#define ZELKOR_RELPOST_FAILURE 6
+ZELKOR_API double evaluate_relpost(int quantity, int index, double value, const char* fileName,
+                                   unsigned char* success);
+
+/* Local sensitivities of response responseId of the model file modelFile (the
+   full file name, e.g. "study.rsm") at x: for every variable whose type
+   keyword is "CONT" or "RAND", (f(x + h e_k) - f(x))/h with
+   h = delta (upper - lower) of the variable (ours: a step in proportion to the
+   variable's range, so variables of any units and sign get the same relative
+   step); the other variables get 0. delta <= 0 takes 1e-3. x, boundLists and
+   listLengths as for runRSMOPT; sensitivities receives n values. Returns the
+   prediction f(x). The C form takes n keyword strings; the _ form one string of
+   blank-separated keywords ("CONT DISC RAND"). */
+ZELKOR_API double evaluate_local_sensitivityC(const char* modelFile, int responseId, int n,
+                                              const double* x, const double* boundLists,
+                                              const int* listLengths,
+                                              const char* const* variableTypes, double delta,
+                                              double* sensitivities, unsigned char* success);
+ZELKOR_API double evaluate_local_sensitivity_(const char* modelFile, int responseId, int n,
+                                              const double* x, const double* boundLists,
+                                              const int* listLengths, const char* variableTypes,
+                                              double delta, double* sensitivities,
+                                              unsigned char* success);
+
+/*
+ * A whole reliability study (ours). Samples the design space with a design of
+ * experiments around the random inputs' ranges, has `evaluate` compute every
+ * sampled design, fits one surrogate per response, runs a Monte Carlo of
+ * 100000 samples of the random inputs on the surrogates and returns the
+ * statistics of every response and the failure probability of every
+ * constraint (responses 1..m-1, g <= 0).
+ *
+ * n, m: design variables and responses. x: n values within their bounds; the
+ *   values of the variables that are not random. boundLists, listLengths: as
+ *   for runRSMOPT; they span the design of experiments, so they should cover
+ *   the random inputs' likely range (the surrogates extrapolate beyond).
+ * inputRows: n rows of six doubles (above). randomFlags: n ints, 0 marks a
+ *   variable as not random whatever its row; null: the rows decide.
+ * correlation: r x r doubles, row-major, the correlation of the r random
+ *   inputs in standard-normal space (sampling method 1, the Nataf
+ *   transform); null: independent.
+ * designSettings: four ints as for runRSMOPT (a Latin hypercube is seeded
+ *   with 0). modelType: 1..6 as for runRSMOPT, with its default option.
+ * reliabilitySettings: five ints, null for the defaults: [1] threads of the
+ *   Monte Carlo (results do not depend on it), [2] sampling method (0
+ *   independent, 1 correlated); [0], [3], [4] have no role.
+ * resultFile: base path of the ".rel" file (models and statistics, read back
+ *   by evaluate_relpost); null or empty writes none.
+ * statistics: m x ZELKOR_RELIABILITY_LENGTH doubles; correlations
+ *   m(m - 1)/2; failureProbability and standardError m each (NaN for the
+ *   objective, response 0). Any may be null.
+ *
+ * Returns 1 on success, 0 on failure (one line on standard error,
+ * zelkorLastStatus). The study repeats exactly: the generator is seeded with 0.
+ */
+ZELKOR_API int runRELSTUDY(ResponseCallback evaluate, int n, int m, const double* x,
+                           const double* boundLists, const int* listLengths,
+                           const double* inputRows, const int* randomFlags,
+                           const double* correlation, const int* designSettings, int modelType,
+                           const int* reliabilitySettings, const char* resultFile,
+                           double* statistics, double* correlations, double* failureProbability,
+                           double* standardError);
 
 /*
  * Linear programming: minimise objective . x subject to
@@ -403,6 +548,7 @@ ZELKOR_API int LinearProbOPT(int m, int n, double* x, const double* const* rows,
 } /* extern "C" */
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "zelkor_dataset.h"
@@ -527,6 +673,16 @@ ZELKOR_API int ZelkorBatchVector(int method, int reportLevel, VectorBatchCallbac
                                  const std::vector<std::vector<double>>* bounds,
                                  std::vector<double>* f, int* ints, double* reals,
                                  GradientCallback gradients, ZelkorBatchCounts* counts);
+
+/* evaluate_local_sensitivityC with the library's vector forms: x->size()
+   variables, one bound list and one keyword per variable; sensitivities is
+   resized to x->size(). */
+ZELKOR_API double evaluate_local_sensitivity(const std::string* modelFile, int responseId,
+                                             const std::vector<double>* x,
+                                             const std::vector<std::vector<double>>* bounds,
+                                             const std::vector<std::string>* variableTypes,
+                                             double delta, std::vector<double>* sensitivities,
+                                             unsigned char* success);
 
 /* As arrangeDOE_ with the library's vector forms: bounds holds one bound list per
    variable, laid out as above, and its size is the number of variables; start is

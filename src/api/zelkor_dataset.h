@@ -182,6 +182,16 @@ struct DataSet {
     std::vector<SearchTask> tasks;
     InnerSearchRecord innerSearch;
 
+    /* Reliability analyses (engine type 10). One six-double row per design
+       variable: column 0 the distribution's type code (0 normal, 1 lognormal,
+       2 exponential, 3 uniform, 4 Rayleigh, 5 gamma, 6 Weibull, 7 beta,
+       8 triangle; 9 or above: the variable is not random), then its values as
+       in the C interface's input rows. Missing rows are not random. */
+    std::vector<std::array<double, 6>> randomInputs;
+    /* r x r correlation of the r random inputs in standard-normal space,
+       row-major, for sampling method 1; empty: independent. */
+    std::vector<double> inputCorrelation;
+
     /* Results of a surrogate study. */
     std::map<int, SurrogateSummary> surrogateSummaries; /* per response id */
     std::map<int, ResidualTable> residuals;              /* per response id */

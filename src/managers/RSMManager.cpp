@@ -243,9 +243,6 @@ void RSMManager::publishDesign(double* x)
     if (stage == Stage::Sampling && sampledCount > 0) {
         values = callerPoints[static_cast<std::size_t>(sampledCount - 1)];
     }
-    for (std::size_t i = 0; i < designVariables.size(); ++i) {
-        designVariables[i].value = values[i];
-    }
     if (x != nullptr) {
         std::copy(values.begin(), values.end(), x);
     } else if (dataSet != nullptr) {
@@ -253,6 +250,8 @@ void RSMManager::publishDesign(double* x)
     }
     evaluationPending = stage == Stage::Sampling || stage == Stage::Verifying;
 }
+
+void RSMManager::normaliseDesign(const double*) {}
 
 StepCode RSMManager::beginIteration(double*, double*, double**)
 {

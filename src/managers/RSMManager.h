@@ -104,6 +104,9 @@ public:
 
     StepCode receiveResponses(const double* f, double** g) override;
     void publishDesign(double* x) override;
+    // The study keeps its design variables normalised throughout and never
+    // reads a design back from the host: nothing to do.
+    void normaliseDesign(const double* x) override;
     StepCode beginIteration(double* x, double* f, double** g) override;
     void prepareStep() override;
     StepCode computeStep(double* x, double* f, double** g) override;

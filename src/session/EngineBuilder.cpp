@@ -10,6 +10,7 @@
 #include "gradient/SequentialQuadraticProgramming.h"
 #include "lp/LinearProgramming.h"
 #include "managers/RSMManager.h"
+#include "reliability/ReliabilityAnalysis.h"
 
 namespace Opt {
 
@@ -127,6 +128,24 @@ EngineBuilder surrogateStudyBuilder(int engineType)
     return builder;
 }
 
+// The reliability analysis: host-array mode reads its own settings and the
+// study's from ints (ReliabilityAnalysis documents the eleven entries; -1
+// takes a default); the random inputs come through setRandomInputs.
+EngineBuilder reliabilityBuilder()
+{
+    EngineBuilder builder;
+    builder.engineType = ReliabilityAnalysis::kEngineType;
+    builder.intCount = ReliabilityAnalysis::kHostIntCount;
+    builder.intFill = -1;
+    builder.buildFromHost = [](const HostEngineInput& in) {
+        return std::make_shared<ReliabilityAnalysis>(in.start, in.bounds, in.nResponses, in.ints);
+    };
+    builder.buildFromDataSet = [](const DataSetEngineInput& in) {
+        return std::make_shared<ReliabilityAnalysis>(in.dataSet, in.ints);
+    };
+    return builder;
+}
+
 // The library's engines, one row per engine type. Each engine adds its row here.
 std::vector<EngineBuilder> libraryBuilders()
 {
@@ -143,7 +162,8 @@ std::vector<EngineBuilder> libraryBuilders()
             surrogateStudyBuilder(RSM::RSMManager::kStudy),
             surrogateStudyBuilder(RSM::RSMManager::kStoredStudy),
             surrogateStudyBuilder(RSM::RSMManager::kCheckedStudy),
-            surrogateStudyBuilder(RSM::RSMManager::kFitOnly)};
+            surrogateStudyBuilder(RSM::RSMManager::kFitOnly),
+            reliabilityBuilder()};
 }
 
 struct BuilderTable {
