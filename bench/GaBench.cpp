@@ -3,10 +3,10 @@
 // evaluation budget, and the time per design of ours and sga on a trivial problem.
 //
 // Problems: the 10-D Rastrigin and Ackley functions, and three constrained
-// engineering designs of the GA literature: the pressure vessel (Sandgren 1990,
-// continuous form as in Kannan and Kramer 1994), the welded beam (Deb 1991, in
-// the form of Coello 2000) and the tension/compression spring (Belegundu 1982,
-// Arora 1989). Constraints are written g <= 0, scaled to order one.
+// engineering designs of the GA literature: the pressure vessel and the welded
+// beam (bench/EngineeringProblems.h) and the tension/compression spring
+// (Belegundu 1982, Arora 1989). Constraints are written g <= 0, scaled to order
+// one.
 //
 // A run that ends in an error counts as n/a.
 //
@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "api/zelkor.h"
+#include "bench/EngineeringProblems.h"
 #include "ga/HybridGA.h"
 #include "session/EngineBuilder.h"
 #include "tests/ga/GATestSupport.h"
@@ -45,14 +46,7 @@ constexpr int kSeeds = 5;
 constexpr double kFeasibilityTolerance = 1e-6;
 constexpr double kReachedTolerance = 1e-4; // relative, absolute for a best known 0
 
-struct Problem {
-    std::string name;
-    std::vector<double> lower;
-    std::vector<double> upper;
-    int constraints;
-    double bestKnown;
-    std::function<void(const double*, double*)> evaluate; // f[0] objective, then g <= 0
-};
+using Problem = Bench::ConstrainedProblem;
 
 double rastrigin(const double* x, int n)
 {
@@ -74,41 +68,6 @@ double ackley(const double* x, int n)
     return -20.0 * std::exp(-0.2 * std::sqrt(squares / n)) - std::exp(cosines / n) + 20.0 + std::exp(1.0);
 }
 
-void pressureVessel(const double* x, double* f)
-{
-    const double ts = x[0], th = x[1], r = x[2], l = x[3];
-    f[0] = 0.6224 * ts * r * l + 1.7781 * th * r * r + 3.1661 * ts * ts * l + 19.84 * ts * ts * r;
-    f[1] = (-ts + 0.0193 * r) / 0.0193;
-    f[2] = (-th + 0.00954 * r) / 0.00954;
-    f[3] = (-kPi * r * r * l - 4.0 / 3.0 * kPi * r * r * r + 1296000.0) / 1296000.0;
-    f[4] = (l - 240.0) / 240.0;
-}
-
-void weldedBeam(const double* x, double* f)
-{
-    const double h = x[0], l = x[1], t = x[2], b = x[3];
-    const double load = 6000.0, length = 14.0, e = 30e6, g = 12e6;
-    const double tauPrime = load / (std::sqrt(2.0) * h * l);
-    const double moment = load * (length + l / 2.0);
-    const double radius = std::sqrt(l * l / 4.0 + std::pow((h + t) / 2.0, 2));
-    const double inertia = 2.0 * (std::sqrt(2.0) * h * l * (l * l / 12.0 + std::pow((h + t) / 2.0, 2)));
-    const double tauSecond = moment * radius / inertia;
-    const double tau = std::sqrt(tauPrime * tauPrime + 2.0 * tauPrime * tauSecond * l / (2.0 * radius) +
-                                 tauSecond * tauSecond);
-    const double sigma = 6.0 * load * length / (b * t * t);
-    const double delta = 4.0 * load * std::pow(length, 3) / (e * t * t * t * b);
-    const double critical = 4.013 * e * std::sqrt(t * t * std::pow(b, 6) / 36.0) / (length * length) *
-                            (1.0 - t / (2.0 * length) * std::sqrt(e / (4.0 * g)));
-    f[0] = 1.10471 * h * h * l + 0.04811 * t * b * (14.0 + l);
-    f[1] = tau / 13600.0 - 1.0;
-    f[2] = sigma / 30000.0 - 1.0;
-    f[3] = h - b;
-    f[4] = (0.10471 * h * h + 0.04811 * t * b * (14.0 + l) - 5.0) / 5.0;
-    f[5] = (0.125 - h) / 0.125;
-    f[6] = delta / 0.25 - 1.0;
-    f[7] = 1.0 - critical / load;
-}
-
 std::vector<Problem> problems()
 {
     return {
@@ -116,9 +75,8 @@ std::vector<Problem> problems()
          [](const double* x, double* f) { f[0] = rastrigin(x, 10); }},
         {"Ackley-10", std::vector<double>(10, -32.768), std::vector<double>(10, 32.768), 0, 0.0,
          [](const double* x, double* f) { f[0] = ackley(x, 10); }},
-        {"pressure vessel", {0.0625, 0.0625, 10.0, 10.0}, {6.1875, 6.1875, 200.0, 200.0}, 4,
-         5885.3328, pressureVessel},
-        {"welded beam", {0.1, 0.1, 0.1, 0.1}, {2.0, 10.0, 10.0, 2.0}, 7, 1.724852, weldedBeam},
+        Bench::pressureVesselProblem(),
+        Bench::weldedBeamProblem(),
         {"spring", {0.05, 0.25, 2.0}, {2.0, 1.3, 15.0}, 4, 0.012665, Opt::GATesting::springDesign},
     };
 }

@@ -6,11 +6,9 @@
 // kriging: the fit time with leave-one-out data, Q^2 and the hold-out R^2, beside
 // scikit-learn's GaussianProcessRegressor (constant times anisotropic RBF
 // kernel, normalize_y) fitted on the same points (in the function's own units)
-// in the same run by bench/rsm_peers.py. Then likelihood evaluations per second for N = 100, 200,
-// 500 and the share of this machine's dpotrf rate they reach. Last, the parallel fit of a
-// study's models (ParallelModelBuild): M = 1, 4, 16 kriging responses on one Hartmann 6
-// sample of N = 200 points, on 1 and 2 threads, wall time and speed-up (goal: 1.8 on two
-// threads from M = 4). `KrigingBench parallel` runs that table alone.
+// in the same run by bench/rsm_peers.py. Last, likelihood evaluations per second for N = 100, 200,
+// 500 and the share of this machine's dpotrf rate they reach. (The parallel fit of a study's
+// models is timed by bench/StudyBench.cpp.)
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -26,7 +24,6 @@
 #include "rsm/Kriging.h"
 #include "rsm/NearestSampleList.h"
 #include "rsm/OrdinaryKrigingGeo.h"
-#include "rsm/ParallelModelBuild.h"
 
 namespace {
 
@@ -180,82 +177,10 @@ void benchLikelihoodRate()
     }
 }
 
-// Response r of the parallel table: Hartmann 6 with its coordinates turned
-// cyclically by r, mirrored in every other group of six, and from r = 12 on
-// plus half the plain function: sixteen distinct responses of one cost.
-double hartmannVariant(const Bench::TestFunction& f, const std::vector<double>& unitPoint, int r)
-{
-    const std::size_t n = unitPoint.size();
-    std::vector<double> x(n);
-    std::vector<double> plain(n);
-    for (std::size_t j = 0; j < n; ++j) {
-        const double u = 0.5 * (unitPoint[(j + static_cast<std::size_t>(r)) % n] + 1.0);
-        x[j] = f.lower[j] + ((r / 6) % 2 == 1 ? 1.0 - u : u) * (f.upper[j] - f.lower[j]);
-        plain[j] = f.lower[j] + 0.5 * (unitPoint[j] + 1.0) * (f.upper[j] - f.lower[j]);
-    }
-    return f.value(x.data()) + (r >= 12 ? 0.5 * f.value(plain.data()) : 0.0);
-}
-
-void installResponses(const Sample& sample, const Bench::TestFunction& f, int responses)
-{
-    auto design = std::make_shared<GivenPointsDesign>(sample.points);
-    for (const auto& point : sample.points) {
-        std::vector<double> row;
-        for (int r = 0; r < responses; ++r) {
-            row.push_back(hartmannVariant(f, point, r));
-        }
-        design->pointSet->responses.push_back(row);
-    }
-    for (int r = 0; r < responses; ++r) {
-        design->pointSet->responseColumns[r] = r;
-    }
-    setCurrentDesign(design);
-}
-
-// Seconds to load and fit `responses` fresh kriging models on `threads` threads.
-double parallelFitSeconds(int responses, int threads, int count)
-{
-    ModelMap models;
-    for (int r = 0; r < responses; ++r) {
-        models[r] = std::make_shared<Kriging>(0, 0, Kriging::kCholeskySolve, count, 6, r);
-    }
-    const auto start = Clock::now();
-    ParallelModelBuild(nullptr).run(models, threads);
-    return seconds(start);
-}
-
-void benchParallelFit()
-{
-    constexpr int kCount = 200;
-    constexpr int kRepeats = 5;
-    const auto& f = testFunction("Hartman-6");
-    const Sample sample = makeSample(f, kCount, 1000u + kCount);
-    std::printf("\nParallel fit (ParallelModelBuild): M kriging responses (exp(-theta d), constant trend,\n"
-                "leave-one-out data) on one Hartmann 6 sample of N = %d, best of %d runs\n",
-                kCount, kRepeats);
-    std::printf("%4s %14s %14s %9s\n", "M", "1 thread [s]", "2 threads [s]", "speed-up");
-    for (const int responses : {1, 4, 16}) {
-        installResponses(sample, f, responses);
-        double best[2] = {1e300, 1e300};
-        for (int repeat = 0; repeat < kRepeats; ++repeat) {
-            for (const int threads : {1, 2}) {
-                const double s = parallelFitSeconds(responses, threads, kCount);
-                best[threads - 1] = std::min(best[threads - 1], s);
-            }
-        }
-        std::printf("%4d %14.2f %14.2f %9.2f\n", responses, best[0], best[1], best[0] / best[1]);
-        std::fflush(stdout);
-    }
-}
-
 } // namespace
 
-int main(int argc, char** argv)
+int main()
 {
-    if (argc > 1 && std::string(argv[1]) == "parallel") {
-        benchParallelFit();
-        return 0;
-    }
     const std::string python = pythonWithPeers();
     std::printf("Kriging on random Latin-hypercube samples (MT19937, seed 1000 + N, as the surrogate\n"
                 "bench), R^2 on %d uniform hold-out points; fit with leave-one-out data (peer: fit only)\n",
@@ -276,6 +201,5 @@ int main(int argc, char** argv)
         benchPeers(python, c.label, inFunctionUnits(sample, f), 0.0, 0.0, "gp-units");
     }
     benchLikelihoodRate();
-    benchParallelFit();
     return 0;
 }

@@ -155,24 +155,31 @@ inline double timedFit(const std::function<std::shared_ptr<RSMBase>()>& create,
     return 1e3 * std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-inline std::string peerScript()
+// The path of a script beside this header in bench/.
+inline std::string benchScript(const char* name)
 {
     std::string path = __FILE__;
     const auto slash = path.find_last_of('/');
-    return (slash == std::string::npos ? std::string(".") : path.substr(0, slash)) + "/rsm_peers.py";
+    return (slash == std::string::npos ? std::string(".") : path.substr(0, slash)) + "/" + name;
 }
 
-inline std::string pythonWithPeers()
+inline std::string peerScript() { return benchScript("rsm_peers.py"); }
+
+// A Python interpreter that imports `modules` (a comma-separated list), or ""
+// when there is none.
+inline std::string pythonWith(const char* modules)
 {
     for (const char* candidate : {"/usr/bin/python3", "python3"}) {
-        const std::string check = std::string(candidate) +
-                                  " -c 'import scipy, sklearn' > /dev/null 2>&1";
+        const std::string check = std::string(candidate) + " -c 'import " + modules +
+                                  "' > /dev/null 2>&1";
         if (std::system(check.c_str()) == 0) {
             return candidate;
         }
     }
     return "";
 }
+
+inline std::string pythonWithPeers() { return pythonWith("scipy, sklearn"); }
 
 inline void writeSample(const std::string& path, const Sample& sample, double svrEpsilon, double svrBox)
 {

@@ -133,3 +133,11 @@ extern "C" ZELKOR_API int runMicroGA_ptr(ArrayCallback evaluate, double* x, doub
     static const Opt::ArrayEntryPoint entry{"runMicroGA_ptr", 4, 3, Opt::GradientRequest::EndLoop};
     return Opt::guarded(entry, evaluate, x, f, bounds, n, m, reals, ints);
 }
+
+extern "C" ZELKOR_API int runSAOOPT_Soil(ArrayCallback evaluate, double* x, double* f,
+                                         const std::vector<std::vector<double>>* bounds, int n,
+                                         int m, double* reals, int* ints)
+{
+    static const Opt::ArrayEntryPoint entry{"runSAOOPT_Soil", 11, 1, Opt::GradientRequest::EndLoop};
+    return Opt::guarded(entry, evaluate, x, f, bounds, n, m, reals, ints);
+}

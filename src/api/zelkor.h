@@ -139,8 +139,16 @@ ZELKOR_API ZelkorFatalHandler zelkorSetFatalHandler(ZelkorFatalHandler handler);
  *     ints[6] generations without improvement before stopping (50); no reals.
  *   method 4, hybrid GA: the GA's ints of method 2 and, for its local SQP
  *     search, the ints and reals of method 1 at the same positions.
- *   method 5, SAO: ints[0], ints[1], ints[8] (1 when negative), reals[3] (0.1
- *     when negative), reals[4], reals[5]; not in this build.
+ *   method 5, SAO (sequential approximate optimisation: a trust region on
+ *     local surrogates; the start is evaluated first):
+ *     ints[0] accepted cycles (100), ints[1] host evaluations (4000, counting
+ *     every evaluation; never exceeded), ints[8] surrogate type (1 polynomial
+ *     regression, full quadratic; 2 kriging, 3 radial basis functions, 4 support
+ *     vector regression, 5 ensemble, 6 ordinary kriging); reals[3] initial move
+ *     limit, fraction of each range (0.1), reals[4] constraint tolerance
+ *     (0.003), reals[5] objective tolerance, relative change (0.001). The
+ *     result is 1 when the run ended on its own stopping tests, whether or not
+ *     the returned design (the last accepted one) is feasible: check f.
  *   Every other position is not read and every other engine setting keeps its
  *   default.
  * Gradient mode (SQP and the hybrid's local search), a deviation of ours: 1
@@ -604,6 +612,24 @@ ZELKOR_API int runDIRECT(ArrayCallback evaluate, double* x, double* f,
 ZELKOR_API int runSQP_Soil(ArrayCallback evaluate, double* x, double* f,
                            const std::vector<std::vector<double>>* bounds, int n, int m,
                            double* reals, int* ints);
+
+/*
+ * Sequential approximate optimisation with the engine's own parameter arrays,
+ * 6 ints and 6 reals (either may be null: defaults; a negative entry takes the
+ * default). Arguments as runDIRECT; the start design is evaluated first.
+ *   ints: [0] goal (1), [1] objective form (1), [2] accepted cycles (100),
+ *         [3] host evaluations (4000, every evaluation counted, never
+ *         exceeded), [4] not read, [5] surrogate type as for Zelkor method 5 (1);
+ *   reals: [0] constraint tolerance (0.003), [1] objective tolerance, relative
+ *         change (0.001), [2] not read (0.01), [3] initial move limit, fraction
+ *         of each range (0.1), [4] expand ratio (0.9), [5] accept ratio (0.1).
+ * Discrete variables and a surrogate type outside 1..6 are refused. Returns 1
+ * when the run ended on its stopping tests (see Zelkor method 5); x and f hold
+ * the last accepted design and the host's responses there.
+ */
+ZELKOR_API int runSAOOPT_Soil(ArrayCallback evaluate, double* x, double* f,
+                              const std::vector<std::vector<double>>* bounds, int n, int m,
+                              double* reals, int* ints);
 
 /*
  * Genetic algorithm with the engine's own parameter arrays (20 reals and 20 ints;

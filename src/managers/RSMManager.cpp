@@ -165,6 +165,14 @@ RSMManager::RSMManager(const std::vector<double>& start,
     normaliseStart();
 }
 
+RSMManager::RSMManager(std::shared_ptr<DataSet> shared, VariablesOnly)
+    : OptEngine(std::move(shared))
+{
+    engineType = dataSet->engineType;
+    stage = Stage::Done;
+    normaliseStart();
+}
+
 void RSMManager::normaliseStart()
 {
     for (DesignVariable& variable : designVariables) {
@@ -421,7 +429,11 @@ SearchResult RSMManager::runInnerSearch(const SearchTask& task)
 std::vector<double> RSMManager::evaluateModels(const std::vector<double>& x) const
 {
     const bool normalised = design == nullptr || design->pointSet->normalised;
-    const std::vector<double> point = normalised ? toSurrogateCoordinates(x, designVariables) : x;
+    return predictAt(normalised ? toSurrogateCoordinates(x, designVariables) : x);
+}
+
+std::vector<double> RSMManager::predictAt(const std::vector<double>& point) const
+{
     std::vector<double> predictions;
     predictions.reserve(models.size());
     for (const auto& [id, model] : models) {

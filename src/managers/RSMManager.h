@@ -146,6 +146,14 @@ public:
 protected:
     enum class Stage { Sampling, Searching, Verifying, Done };
 
+    // For a manager that arranges its own designs (SAOManager): the data set's
+    // variables, normalised, and nothing else; no design, no models, Done.
+    struct VariablesOnly {};
+    RSMManager(std::shared_ptr<DataSet> dataSet, VariablesOnly);
+    // The predictions of every model (id order) at a point in the models' own
+    // coordinates (their sample's), for a manager that maps designs itself.
+    std::vector<double> predictAt(const std::vector<double>& point) const;
+
     Stage stage = Stage::Sampling;
     int sampledCount = 0;
     std::FILE* progressStream() const;

@@ -1,5 +1,7 @@
 #include "session/EngineBuilder.h"
 
+#include <algorithm>
+#include <iostream>
 #include <map>
 #include <mutex>
 
@@ -10,6 +12,7 @@
 #include "gradient/SequentialQuadraticProgramming.h"
 #include "lp/LinearProgramming.h"
 #include "managers/RSMManager.h"
+#include "managers/SAOManager.h"
 #include "reliability/ReliabilityAnalysis.h"
 
 namespace Opt {
@@ -146,6 +149,51 @@ EngineBuilder reliabilityBuilder()
     return builder;
 }
 
+// The sequential approximate optimisation runs on continuous boxes with one of
+// the six surrogate types; other settings get one line on standard error and no
+// engine.
+bool acceptedBySao(const std::vector<std::vector<double>>& bounds, const std::vector<int>& ints)
+{
+    RSM::SAOParameter settings;
+    settings.load(nullptr, ints.data());
+    const bool anyDiscrete = std::any_of(bounds.begin(), bounds.end(),
+                                         [](const std::vector<double>& list) { return list.size() > 2; });
+    if (anyDiscrete) {
+        std::cerr << "SAO: discrete variables are not supported (the design and the search "
+                     "run on continuous boxes); no engine built"
+                  << std::endl;
+        return false;
+    }
+    if (settings.surrogateType < 1 || settings.surrogateType > 6) {
+        std::cerr << "SAO: surrogate type ints[5] = " << settings.surrogateType
+                  << " (1 to 6 exist); no engine built" << std::endl;
+        return false;
+    }
+    return true;
+}
+
+EngineBuilder saoBuilder()
+{
+    EngineBuilder builder;
+    builder.engineType = RSM::SAOManager::kEngineType;
+    builder.realCount = RSM::SAOParameter::kRealCount;
+    builder.intCount = RSM::SAOParameter::kIntCount;
+    builder.buildFromHost = [](const HostEngineInput& in) -> std::shared_ptr<OptEngine> {
+        if (!acceptedBySao(in.bounds, in.ints)) {
+            return nullptr;
+        }
+        return std::make_shared<RSM::SAOManager>(in.start, in.bounds, in.nResponses, in.reals,
+                                                 in.ints, in.reportLevel);
+    };
+    builder.buildFromDataSet = [](const DataSetEngineInput& in) -> std::shared_ptr<OptEngine> {
+        if (!acceptedBySao(in.dataSet->bounds, in.ints)) {
+            return nullptr;
+        }
+        return std::make_shared<RSM::SAOManager>(in.dataSet, in.reals, in.ints);
+    };
+    return builder;
+}
+
 // The library's engines, one row per engine type. Each engine adds its row here.
 std::vector<EngineBuilder> libraryBuilders()
 {
@@ -163,7 +211,8 @@ std::vector<EngineBuilder> libraryBuilders()
             surrogateStudyBuilder(RSM::RSMManager::kStoredStudy),
             surrogateStudyBuilder(RSM::RSMManager::kCheckedStudy),
             surrogateStudyBuilder(RSM::RSMManager::kFitOnly),
-            reliabilityBuilder()};
+            reliabilityBuilder(),
+            saoBuilder()};
 }
 
 struct BuilderTable {

@@ -27,8 +27,10 @@ inline ForwardDual operator*(ForwardDual a, ForwardDual b) { return {a.value * b
 inline ForwardDual operator/(ForwardDual a, ForwardDual b) { return {a.value / b.value, (a.derivative * b.value - a.value * b.derivative) / (b.value * b.value)}; }
 inline ForwardDual exp(ForwardDual a) { return {std::exp(a.value), std::exp(a.value) * a.derivative}; }
 inline ForwardDual sin(ForwardDual a) { return {std::sin(a.value), std::cos(a.value) * a.derivative}; }
+inline ForwardDual sqrt(ForwardDual a) { return {std::sqrt(a.value), 0.5 * a.derivative / std::sqrt(a.value)}; }
 using std::exp;
 using std::sin;
+using std::sqrt;
 
 template <typename T> T square(T a) { return a * a; }
 
