@@ -190,7 +190,8 @@ ZELKOR_API int Zelkor(int method, int reportLevel, ResponseCallback evaluate, in
  * gives exactly the run of Zelkor with the same arguments: the engine receives
  * every response in its own order, and returns the same x, f, result and
  * console report. Designs that depend on earlier responses (SQP line-search
- * trials, the start design, the first point of DIRECT) come in batches of one.
+ * trials, the start design, the first point of DIRECT) come in batches of one, and
+ * so, for now, does every design of the SAO (method 5), which announces none.
  *
  * The batch callback: count designs, row-major in designs (count * n values in
  * caller units; valid during the call only), and room for count rows of m
