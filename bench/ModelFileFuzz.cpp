@@ -3,7 +3,11 @@
 // choosing the number of variables (1 to 4), then the bytes of a model file. The
 // reader is asked for the first two response ids of the directory (as the bytes
 // stand) and, whenever it returns a model, that model must predict: corrupt input
-// may be refused, never read out of bounds.
+// may be refused, never read out of bounds. The same bytes, written to a file in
+// the current directory (fuzz-model-file.sh runs the target in its build folder;
+// one fuzzing process per directory), then go through the exported model-file
+// services as a host would call them: one design, a grid and a validation, each
+// of which must answer 0 or a count, never crash.
 //
 // Compiled with ZELKOR_FUZZ_SEEDS instead, main() writes the seed corpus: valid
 // files of every model type for 1 to 3 variables.
@@ -11,11 +15,13 @@
 #include <cstdio>
 #include <exception>
 #include <fstream>
+#include <iostream>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "api/zelkor.h"
 #include "rsm/CurrentDesign.h"
 #include "rsm/DataOutBase.h"
 #include "rsm/GivenPointsDesign.h"
@@ -55,7 +61,49 @@ void readAndPredict(const std::string& file, int responseId, int variableCount)
     }
 }
 
+constexpr const char* kServiceFile = "model_file_fuzz_input";
+
+// The exported services on the bytes as a model file, asked for ids: every
+// answer is a count of values or a refusal, with the success byte to match.
+void askServices(const std::string& file, const std::vector<int>& ids, int variableCount)
+{
+    std::ofstream(std::string(kServiceFile) + ".rsm", std::ios::binary | std::ios::trunc) << file;
+    const int n = variableCount;
+    const int nIds = static_cast<int>(ids.size());
+    std::vector<double> bounds, x(static_cast<std::size_t>(n), 0.25);
+    for (int i = 0; i < n; ++i) {
+        bounds.insert(bounds.end(), {-1.0, 1.0});
+    }
+    std::vector<double> out(static_cast<std::size_t>(4 * 3 * nIds));
+    unsigned char success = 0;
+    const auto check = [&](int result, int served) {
+        if (result != (success ? served : 0)) {
+            __builtin_trap();
+        }
+    };
+    check(evaluateRSMallC(kServiceFile, n, x.data(), bounds.data(), nullptr, nIds, ids.data(),
+                          out.data(), &success),
+          nIds);
+    if (n >= 2) {
+        check(evaluateRSM3DC(kServiceFile, n, x.data(), bounds.data(), nullptr, nIds, ids.data(),
+                             0, n - 1, 2, 2, out.data(), &success),
+              4 * nIds);
+    }
+    const std::vector<double> observed(static_cast<std::size_t>(nIds), 1.0);
+    check(evaluate_validate_RSMall(kServiceFile, n, 1, x.data(), observed.data(), bounds.data(),
+                                   nullptr, nIds, ids.data(), out.data(), &success),
+          3 * nIds);
+}
+
 } // namespace
+
+// The services' refusals each write a line on std::cerr; sanitizer reports go
+// to the standard-error descriptor directly and stay visible.
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    std::cerr.rdbuf(nullptr);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -64,10 +112,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const int variableCount = 1 + data[0] % 4;
     const std::string file(reinterpret_cast<const char*>(data + 1), size - 1);
+    std::vector<int> ids;
     for (const std::size_t at : {std::size_t{0}, std::size_t{8}}) {
         if (file.size() >= at + 4) {
-            readAndPredict(file, int32At(file, at), variableCount);
+            ids.push_back(int32At(file, at));
+            readAndPredict(file, ids.back(), variableCount);
         }
+    }
+    if (!ids.empty()) {
+        askServices(file, ids, variableCount);
     }
     return 0;
 }

@@ -32,5 +32,7 @@ else
   limit=(-runs="${RUNS:-1000000}")
   echo "seed corpus: $(ls "$build/corpus" | wc -l) files; fuzzing ${RUNS:-1000000} inputs"
 fi
+# From the build folder: the target writes its model-file input there.
+cd "$build"
 "$build/bench/model_file_fuzz" "${limit[@]}" -max_len=4096 -print_final_stats=1 \
   -artifact_prefix="$build/" "$build/corpus"

@@ -192,7 +192,8 @@ Outcome solveWithPlateLists()
 
 // A surrogate study of the three-bar truss: a Latin hypercube of 30 designs
 // evaluated by the host, kriging fitted to every response, the optimum found on
-// the models by the genetic algorithm and verified by one more evaluation; the
+// the models by the genetic algorithm and verified by one more evaluation (or
+// the best sampled design, when that is better); the
 // models are kept in QUORAL_result/three_bar_truss.rsm for the model-file
 // services.
 Outcome surrogateStudy(const DemoProblem& truss)
@@ -206,7 +207,7 @@ Outcome surrogateStudy(const DemoProblem& truss)
     const int feasible = runRSMOPT(respond, 2, 4, x.data(), f.data(), boundLists, nullptr,
                                    latinHypercube, nullptr, nullptr,
                                    "QUORAL_result/three_bar_truss", 1);
-    std::printf("surrogate optimum: areas %.4f %.4f, volume %.4f, largest stress limit %.2e\n",
+    std::printf("returned design: areas %.4f %.4f, volume %.4f, largest stress limit %.2e\n",
                 x[0], x[1], f[0], std::max({f[1], f[2], f[3]}));
     return {f[0], feasible == 1, evaluations};
 }
@@ -255,7 +256,8 @@ int main()
     std::printf("%-16s %-8s %14.6f %14.6f %11d %9s\n", "three-bar truss", "RSM", study.objective,
                 problems.front().knownOptimum, study.evaluations, study.feasible ? "yes" : "no");
     std::printf("\nEach run rewrites QUORAL_result/OPT_RESULT.txt; it holds the last one.\n"
-                "A surrogate study's verified optimum is as good as its models where the\n"
-                "optimum lies: on a constraint, their error shows as a small violation.\n");
+                "A surrogate study's optimum is as good as its models where it lies: on a\n"
+                "constraint their error can put it just outside, and runRSMOPT then returns\n"
+                "the best feasible design it sampled instead.\n");
     return 0;
 }

@@ -215,10 +215,11 @@ std::vector<double> predictAt(const std::string& file, int responseId, const std
 {
     RSM::RSMManager evaluator(x, bounds);
     bool ok = true;
-    const std::vector<double> values = evaluator.evaluateFromModelFile(file, {responseId}, &ok);
+    std::string problem;
+    const std::vector<double> values =
+        evaluator.evaluateFromModelFile(file, {responseId}, &ok, &problem);
     if (!ok) {
-        throw std::invalid_argument("model file '" + file + "' cannot serve response " +
-                                    std::to_string(responseId));
+        throw std::invalid_argument(problem);
     }
     return values;
 }

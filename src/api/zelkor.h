@@ -319,7 +319,10 @@ ZELKOR_API int arrangeDOEC(const int* settings, int nFactors, const double* star
  * n, m: design variables and responses (m >= 1).
  * x (in/out): n starting values within their bounds (the base point of a
  *   one-dimensional study and the inner search's start); on return the
- *   verified design.
+ *   verified surrogate optimum or, when a sampled design is better (feasible
+ *   where the optimum is not, or feasible with a lower objective), that design
+ *   (ours: an optimum on a constraint can land just outside it, by the
+ *   models' error there).
  * f (out): on return the host's m responses at the returned x.
  * boundLists, listLengths: the variables' bound lists as for arrangeDOE_.
  * designSettings: four ints as for arrangeDOE_, with one more design type,
@@ -345,7 +348,7 @@ ZELKOR_API int arrangeDOEC(const int* settings, int nFactors, const double* star
  *   null or empty writes no file.
  * reportLevel: 0 silent; 1 or more shows the study's progress lines.
  *
- * Returns 1 when the verified design satisfies every constraint, else 0;
+ * Returns 1 when the returned design satisfies every constraint, else 0;
  * zelkorLastStatus says why. Inconsistent arguments (null arrays, counts below
  * 1, bad bound lists, a start outside its bounds, settings that select no
  * design, a model type outside 1..6, an unknown search) print one line on
@@ -356,6 +359,210 @@ ZELKOR_API int runRSMOPT(ResponseCallback evaluate, int n, int m, double* x, dou
                          const double* boundLists, const int* listLengths,
                          const int* designSettings, const int* modelSettings,
                          const int* searchSettings, const char* modelFile, int reportLevel);
+
+/*
+ * Restartable SQP (runSQP_CFD_, and runSQP_CFD below for C++ hosts): the SQP
+ * of runSQP_Soil for responses that each take one external job (a flow
+ * simulation, say). Each call does at most one step of the host's work: it
+ * returns 1 with a design in x to evaluate, and the host evaluates it (in this
+ * process or another), writes the m responses into f and calls again with the
+ * same state block, until a call returns something else. The library never
+ * calls the host and keeps nothing between calls: the whole iteration state
+ * lives in the caller's block, so the host may end and restart its process
+ * between evaluations as long as it keeps the block (and x, f).
+ *
+ * x (in/out): n values; on the first call the start (within its bounds); on a
+ *   return of 1 the design to evaluate, on 0 the final design. Between calls
+ *   the host leaves x as it was handed out (the design is also in the block).
+ * f (in/out): m responses (objective first, then constraints g <= 0) of the
+ *   design last handed out; on a return of 0 the host's responses at the final
+ *   design.
+ * boundLists, listLengths: the variables' bound lists as for arrangeDOE_.
+ * state (in/out): zelkorSQPStateSize(n, m) doubles, all 0 to start a run; the
+ *   library writes the iteration state into it on every return of 1. Its
+ *   layout, in order (c = m - 1; optional lists carry a count slot, 0 or their
+ *   length, before their room): a header (tag 1401, n, m, stage 0 new, 1 start
+ *   handed out, 2 state saved, 3 run ended); the current, trial and previous
+ *   designs and the step d (normalised to [0, 1], n each) and, optional, the
+ *   last good design, the host's latest and returned designs; the latest,
+ *   current and previous normalised responses and their scales (m each) and,
+ *   optional, the host's latest and returned responses; the gradients G and
+ *   their previous copy (m x n each, row by row); B and its previous copy (n x
+ *   n each, row by row); per constraint the penalties, previous penalties, QP
+ *   multipliers and multiplier estimates, then a count and up to c indices of
+ *   the constraints selected for the QP; the line-search record and scalars
+ *   (difference-step scale, merit at the search's start, step length, last
+ *   step length, move limit, best trial's step length and merit, relative
+ *   change, step norm); the integers (phase, sub-evaluation index, line-search
+ *   trials, iteration count, evaluation count, back-offs, reported line-search
+ *   trials); eight flags (gradient requested, evaluation pending, feasible,
+ *   skip line search, accepted trial evaluated, snap pending, snap evaluated,
+ *   return last good design); the engine's messages as a count and 256
+ *   character codes. A host needs none of this to drive a run: it is given so
+ *   that the block can be stored, inspected or moved between machines (every
+ *   value is a double; integers and flags are exact).
+ * stateSize: the number of doubles in state; it must equal
+ *   zelkorSQPStateSize(n, m).
+ * reals, ints: the SQP's 12 reals and 12 ints as for runSQP_Soil (either may
+ *   be null: defaults; the same arrays on every call). Gradient modes 0 and 2
+ *   become 1 (forward differences: one call per perturbed design); mode 3 is
+ *   refused, as there is no gradient callback.
+ *
+ * Returns 1: evaluate x, then call again; 0: the run has finished (x, f hold
+ * the final design and its responses; zelkorLastStatus is OK, INFEASIBLE or
+ * BUDGET_REACHED) and the block is marked ended; -1: an error, with one line on
+ * standard error and zelkorLastStatus INVALID_INPUT (null arrays, counts below
+ * 1, a block of the wrong size, a block written for another n and m or not by
+ * this function, a block whose run has ended, a start outside its bounds) or
+ * ENGINE_ERROR (the engine stopped on an error; the block is then marked
+ * ended). The run's designs, and its result, are exactly those of an unbroken
+ * run with the same engine settings (Zelkor method 1 fills them from its user
+ * parameters).
+ */
+ZELKOR_API int runSQP_CFD_(double* x, int n, double* f, int m, const double* boundLists,
+                           const int* listLengths, double* state, int stateSize, double* reals,
+                           int* ints);
+/* The doubles of runSQP_CFD's state block for n design variables and m
+   responses; 0 when n or m is below 1. */
+ZELKOR_API int zelkorSQPStateSize(int n, int m);
+
+/*
+ * Reinforcement design, layer by layer (runGA_ReinforcementDesign): chooses for
+ * each of nLayers layers of bars a bar diameter from a catalogue and a
+ * centre-to-centre spacing from a grid of fixed steps, by a generational GA
+ * (engine type 3) that keeps the best layout of every generation and gives up
+ * after 30 generations in a row whose best layout violates a constraint (then
+ * it returns the least violating one with 0).
+ *
+ * The callback receives the layout the library decoded:
+ *   nLayers; diameters[nLayers] (mm, catalogue values exactly);
+ *   spacings[nLayers] (mm, grid values exactly); barCounts[nLayers], the bars
+ *   of each layer, floor(layerWidths[i] / spacing) + 1; steelAreas[nLayers]
+ *   (mm²), barCounts * pi d² / 4; m; and writes f[0..m-1], the objective (the
+ *   steel weight, say) and the constraints g <= 0 (a capacity check, a
+ *   clear-spacing rule). The arrays are valid during the call only.
+ * catalogue: catalogueSize (>= 2) bar diameters (mm), ascending.
+ * spacingRange: three values, the smallest spacing, the largest and the step
+ *   (mm); the grid is min, min + step, ... up to max.
+ * layerWidths: nLayers lengths (mm) between the outermost bar centres of each
+ *   layer.
+ * diameters, spacings (out): nLayers values each, the best layout found;
+ *   f (out): the m responses at it.
+ * reals, ints: the GA's 20 + 20 settings as for runGA_ptr (either may be
+ *   null); the seed ints[13] makes a run repeat exactly.
+ * The genome has two genes per layer (diameter, spacing), real-coded over the
+ * catalogue and the grid; every catalogue bar and grid spacing, the first and
+ * the last included, can be chosen. Steel areas in mm² outweigh constraint
+ * ratios of order one under the default penalty (reals[0] = 100), so that the
+ * GA would settle on light layouts that fail the capacity check: set reals[0]
+ * = -1 (feasible layouts ranked first, whatever the objective's units).
+ * Returns 1 when the best layout satisfies every
+ * constraint, else 0; bad input (null arrays, fewer than two catalogue bars,
+ * diameters not ascending, an empty spacing grid, a width not positive) prints
+ * one line on standard error and returns 0 without calling the host.
+ */
+typedef int (*ReinforcementCallback)(int nLayers, const double* diameters,
+                                     const double* spacings, const int* barCounts,
+                                     const double* steelAreas, int m, double* f);
+ZELKOR_API int runGA_ReinforcementDesign(ReinforcementCallback evaluate, int nLayers,
+                                         const double* catalogue, int catalogueSize,
+                                         const double* spacingRange, const double* layerWidths,
+                                         int m, double* diameters, double* spacings, double* f,
+                                         double* reals, int* ints);
+/* As runGA_ReinforcementDesign with one spacing for every layer (bars of all
+   layers stand one above the other, as the concrete must flow between them):
+   the genome has one diameter gene per layer and one spacing gene, and
+   spacings[] receives the same value nLayers times. */
+ZELKOR_API int runGA_ReinforcementDesign_UniSpace(
+    ReinforcementCallback evaluate, int nLayers, const double* catalogue, int catalogueSize,
+    const double* spacingRange, const double* layerWidths, int m, double* diameters,
+    double* spacings, double* f, double* reals, int* ints);
+
+/*
+ * The model-file services (ours: their argument lists and what the grid,
+ * approximate-value and validation services compute). They read the models a
+ * surrogate study wrote with runRSMOPT (or in data-set mode, engine types 9,
+ * 14 and 15) and predict with them; the host is never called. Each builds a
+ * temporary session of the study engine (type 9) from the design and the bound
+ * lists, asks it and releases it; nothing is kept between calls.
+ *
+ * Arguments every service shares:
+ * modelFile: the path the study was given, without extension (".rsm" is
+ *   added).
+ * n: design variables (>= 1); boundLists, listLengths: their bound lists as
+ *   for arrangeDOE_. They must be the bounds the study ran with: the file keeps
+ *   its sample in coordinates scaled to those bounds, not the bounds.
+ * x and points: designs in caller units, n values each, inside the bounds.
+ *   A discrete variable is not snapped to its levels: a surrogate is smooth.
+ * nIds, responseIds: the responses asked for (ids 0..m-1 of runRSMOPT, the
+ *   data set's ids in data-set mode), in the order the results follow.
+ * success (out): 1 when the file served every request, else 0.
+ *
+ * Predictions are in the units the models were fitted in (response units
+ * unless a data-set study gave its responses a scale).
+ *
+ * Results: the number of doubles written; 0 when the model file cannot serve
+ * (missing, truncated or corrupt, not a model file, a response id it does not
+ * hold, models of another number of variables where the file shows it: every
+ * model type but polynomial regression stores its sample), the outputs then
+ * holding zeros; -1 for inconsistent arguments (a null array, a count below
+ * its least, a bad bound list, a design outside its bounds or of the wrong
+ * length, a bad grid), nothing written. Either failure writes one line on
+ * standard error and records ZELKOR_STATUS_INVALID_INPUT with that line
+ * (zelkorLastMessage); nothing is thrown. The services share the process-wide
+ * sample list of ensemble predictions: call them from one thread at a time.
+ *
+ * The _ forms take flat arrays; each C form is the same service under the name
+ * C hosts use for the C-safe forms of this header (none of these services
+ * throws, so the two behave alike).
+ */
+
+/* The predictions of the models of responseIds at x: values (out) receives
+   nIds doubles, in the order of responseIds. */
+ZELKOR_API int evaluateRSMall_(const char* modelFile, int n, const double* x,
+                               const double* boundLists, const int* listLengths, int nIds,
+                               const int* responseIds, double* values, unsigned char* success);
+ZELKOR_API int evaluateRSMallC(const char* modelFile, int n, const double* x,
+                               const double* boundLists, const int* listLengths, int nIds,
+                               const int* responseIds, double* values, unsigned char* success);
+
+/* The responses over a grid of two variables for a surface plot: variable
+   `first` takes firstCount values and variable `second` secondCount values
+   (each >= 2), evenly spaced from its lower to its upper bound; every other
+   variable keeps its value in x. values (out) receives firstCount * secondCount
+   rows of nIds doubles: the row of grid point (a, b), variable first at its
+   a-th value and second at its b-th, is a * secondCount + b. */
+ZELKOR_API int evaluateRSM3D_(const char* modelFile, int n, const double* x,
+                              const double* boundLists, const int* listLengths, int nIds,
+                              const int* responseIds, int first, int second, int firstCount,
+                              int secondCount, double* values, unsigned char* success);
+ZELKOR_API int evaluateRSM3DC(const char* modelFile, int n, const double* x,
+                              const double* boundLists, const int* listLengths, int nIds,
+                              const int* responseIds, int first, int second, int firstCount,
+                              int secondCount, double* values, unsigned char* success);
+
+/* Approximate values: the predictions at nPoints points (row by row, n values
+   each) at once, the file read once. values (out) receives nPoints rows of
+   nIds doubles. */
+ZELKOR_API int evaluate_approxvals_(const char* modelFile, int n, int nPoints,
+                                    const double* points, const double* boundLists,
+                                    const int* listLengths, int nIds, const int* responseIds,
+                                    double* values, unsigned char* success);
+
+/* Validation: how well the file's models reproduce values the host computed.
+   points: nPoints designs (row by row), best not those the study sampled;
+   observed: nPoints rows of nIds finite values, the host's response
+   responseIds[k] at point p in observed[p * nIds + k]. measures (out) receives
+   three doubles per response id, in order: the coefficient of determination
+   R^2 = 1 - sum (observed - predicted)^2 / sum (observed - mean)^2 (not
+   clamped: below 0 the model is worse than the mean; 1 when the observed
+   values are constant), the root-mean-square error and the largest absolute
+   error. Returns 3 nIds when served. */
+ZELKOR_API int evaluate_validate_RSMall(const char* modelFile, int n, int nPoints,
+                                        const double* points, const double* observed,
+                                        const double* boundLists, const int* listLengths,
+                                        int nIds, const int* responseIds, double* measures,
+                                        unsigned char* success);
 
 /*
  * Reliability and statistics services.
@@ -701,6 +908,49 @@ ZELKOR_API int ZelkorBatchVector(int method, int reportLevel, VectorBatchCallbac
                                  std::vector<double>* f, int* ints, double* reals,
                                  GradientCallback gradients, ZelkorBatchCounts* counts);
 
+/*
+ * The layout micro-GA (engine type 2): one layer of bars designed by x[0], the
+ * bar diameter (mm), whose bound list is the catalogue itself (two or more
+ * ascending diameters, every one of them a choice, the first and the last
+ * included), and x[1], the spacing (mm), [lower, upper] taken in steps of
+ * spacingStep from lower. With an objective in mm² (steel area) the default
+ * penalty (reals[0] = 100) lets the objective swamp a capacity constraint of
+ * order one: set reals[0] = -1, feasible layouts ranked first. ints[19] 1
+ * lays the bars along a rectangular section's width (floor(spreadLength /
+ * spacing) + 1 bars), any other value around a circular section (floor(pi
+ * spreadLength / spacing) bars, the circle through the bar centres of
+ * diameter spreadLength, mm). The other reals and
+ * ints are the micro-GA's, as for runMicroGA_ptr (real coding, ints[4] = 1,
+ * the default, is required). The callback receives x and f themselves:
+ * f[0] the objective, the others constraints g <= 0.
+ * layout: the run's name, the base path of its files, which must not be empty:
+ *   "<layout>.log", every design handed out (rounded to whole mm), its
+ *   objective and largest constraint, an "ITERATION NUMBER: " line per
+ *   generation and the optimum; and "<layout>_bounds.txt", the bounds report:
+ *   the number of distinct feasible layouts met and the smallest and largest
+ *   bar diameter, spacing, number of bars and steel area (mm²) among them.
+ * evaluationSeconds, engineSeconds: as for runGA.
+ * Returns 1 when the best layout satisfies every constraint, else 0; bad input
+ * (an empty layout text, x not of two values, a step or spread not positive,
+ * a log that cannot be opened) prints one line on standard error and returns
+ * 0 without calling the host.
+ */
+ZELKOR_API int runMicroGA(VectorCallback evaluate, std::vector<double>* x,
+                          std::vector<double>* f, const std::vector<std::vector<double>>* bounds,
+                          double* reals, int* ints, double* evaluationSeconds,
+                          double* engineSeconds, std::string* layout, double spacingStep,
+                          double spreadLength);
+
+/*
+ * runSQP_CFD_ with the library's vector forms: x->size() design variables,
+ * f->size() responses, one bound list per variable in bounds, and the state
+ * block in *state, whose size must be zelkorSQPStateSize(x->size(), f->size())
+ * (the library never resizes it). Results as runSQP_CFD_.
+ */
+ZELKOR_API int runSQP_CFD(std::vector<double>* x, std::vector<double>* f,
+                          const std::vector<std::vector<double>>* bounds,
+                          std::vector<double>* state, double* reals, int* ints);
+
 /* evaluate_local_sensitivityC with the library's vector forms: x->size()
    variables, one bound list and one keyword per variable; sensitivities is
    resized to x->size(). */
@@ -720,6 +970,30 @@ ZELKOR_API int arrangeDOE(const int* settings, const std::vector<double>* start,
                           const std::vector<std::vector<double>>* bounds,
                           std::vector<std::vector<double>>* points);
 
+
+/* The model-file services with the library's vector forms (see the services
+   above): bounds holds one bound list per variable and its size is the
+   number of variables; x must hold as many values; the outputs are replaced
+   (zeros when the file cannot serve, untouched on inconsistent arguments).
+   evaluateRSMall: values receives one prediction per response id. */
+ZELKOR_API int evaluateRSMall(const char* modelFile, const std::vector<double>* x,
+                              const std::vector<std::vector<double>>* bounds,
+                              const std::vector<int>* responseIds, std::vector<double>* values,
+                              unsigned char* success);
+/* values receives one row of predictions per grid point, in the grid order of
+   evaluateRSM3D_. */
+ZELKOR_API int evaluateRSM3D(const char* modelFile, const std::vector<double>* x,
+                             const std::vector<std::vector<double>>* bounds,
+                             const std::vector<int>* responseIds, int first, int second,
+                             int firstCount, int secondCount,
+                             std::vector<std::vector<double>>* values, unsigned char* success);
+/* values receives one row of predictions per point. */
+ZELKOR_API int evaluate_approxvals(const char* modelFile,
+                                   const std::vector<std::vector<double>>* points,
+                                   const std::vector<std::vector<double>>* bounds,
+                                   const std::vector<int>* responseIds,
+                                   std::vector<std::vector<double>>* values,
+                                   unsigned char* success);
 
 } /* extern "C" */
 

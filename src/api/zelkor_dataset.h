@@ -21,8 +21,8 @@ namespace Opt {
  * second OptEngineMain constructor shares a DataSet with its driver: it writes
  * each design to evaluate into designValues, and the driver writes the
  * responses at that design into the definitions' values before the next step.
- * A surrogate study (engine types 7, 8, 9, 14, 15) also keeps its settings and
- * results here. Every type below is plain data; the library keeps a copy of
+ * A surrogate study (engine types 7, 8, 9, 13, 14, 15) also keeps its settings
+ * and results here. Every type below is plain data; the library keeps a copy of
  * the shared pointer while an engine lives.
  */
 
@@ -139,6 +139,59 @@ struct ResidualTable {
     std::vector<double> quadratic;
 };
 
+/*
+ * One random input of a robust study (engine type 13): a design variable (a
+ * surrogate input) whose value scatters. designed true: a tolerance, the
+ * input scatters around the design value the search chooses (a bar diameter
+ * made to +-0.5 mm, say); false: a noise parameter (a load, a temperature)
+ * that the search does not choose: it scatters around mean, the value the
+ * search proposes for it is ignored, and the optimum reports it at mean. The
+ * study's design of experiments samples the variable over its bounds either
+ * way, so the bounds should cover the scatter; beyond them the surrogates
+ * extrapolate.
+ */
+struct RandomInput {
+    /* 1 normal, 2 uniform (on the centre +- sqrt(3) standardDeviation); any
+       other value is refused when the study is built. */
+    int distribution = 1;
+    int variable = 0;              /* index of the design variable */
+    double standardDeviation = 0.0; /* caller units, > 0 */
+    bool designed = true;
+    double mean = 0.0; /* caller units; read only when designed is false */
+};
+
+/*
+ * The robust study's settings. The search on the surrogates minimises, for
+ * each objective response, mean + k standard deviation of its prediction over
+ * the random inputs (a maximised response: mean - k sd; a response with a
+ * target: the mean moved k sd away from the target), and judges each
+ * constraint at mean + k sd against an upper bound, mean - k sd against a
+ * lower bound (with both, on the side with the smaller margin). So k = 0 is
+ * the nominal design on the mean response, k = 3 asks that a normally
+ * scattered response stays within its limit with about 99.9 % probability.
+ * Mean and standard deviation come from a tensor-product Gauss rule over the
+ * random inputs (Gauss-Hermite for normal, Gauss-Legendre for uniform inputs)
+ * with quadraturePoints nodes per input: exact for surrogates that are
+ * polynomials of degree up to quadraturePoints - 1 in the random inputs. The
+ * rule has quadraturePoints^(number of inputs) nodes, at most 4096.
+ * Settings outside these limits (no input, an unknown distribution, a variable
+ * index out of range or listed twice, a standard deviation not positive, k
+ * negative, too many nodes) make the OptEngineMain constructor throw
+ * std::invalid_argument, whose message names the setting.
+ */
+struct RobustSettings {
+    std::vector<RandomInput> inputs; /* at least one */
+    double k = 3.0;                  /* >= 0 */
+    int quadraturePoints = 5;        /* 2..20 */
+};
+
+/* The mean and standard deviation of a response's prediction over the random
+   inputs. */
+struct RobustStatistic {
+    double mean = 0.0;
+    double standardDeviation = 0.0;
+};
+
 struct DataSet {
     /* Engine type whose publishDesign leaves the design values untouched. */
     static constexpr int kEvaluationOnlyEngineType = 9;
@@ -181,6 +234,8 @@ struct DataSet {
        response. */
     std::vector<SearchTask> tasks;
     InnerSearchRecord innerSearch;
+    /* Robust studies (engine type 13): the random inputs and k. */
+    RobustSettings robust;
 
     /* Reliability analyses (engine type 10). One six-double row per design
        variable: column 0 the distribution's type code (0 normal, 1 lognormal,
@@ -196,6 +251,9 @@ struct DataSet {
     std::map<int, SurrogateSummary> surrogateSummaries; /* per response id */
     std::map<int, ResidualTable> residuals;              /* per response id */
     std::vector<SearchResult> searchResults;             /* per task */
+    /* Robust studies: per response id, the statistics at the first task's
+       optimum (searchResults hold the robust values mean +- k sd there). */
+    std::map<int, RobustStatistic> robustStatistics;
     /* The sample points of the study's design in caller units (engine type 7,
        which only arranges the design). */
     std::vector<std::vector<double>> designPoints;

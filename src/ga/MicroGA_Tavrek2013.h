@@ -33,9 +33,12 @@ public:
     StepCode beginIteration(double* x, double* f, double** g) override;
     StepCode concludeRun() override;
 
+protected:
+    // printf-style text into the log; the layout engines add their own lines.
+    void writeLine(const char* format, ...);
+
 private:
     void writeRoundedDesign(const char* twoFormat, const char* oneFormat);
-    void writeLine(const char* format, ...);
 
     std::ofstream logStream;
     bool logOpen = false;

@@ -4,7 +4,6 @@
 #include <functional>
 #include <cmath>
 #include <fstream>
-#include <iostream>
 #include <stdexcept>
 #include <utility>
 
@@ -547,42 +546,33 @@ void RSMManager::checkModelFile()
 }
 
 std::vector<double> RSMManager::evaluateFromModelFile(const std::string& fileName,
-                                                      const std::vector<int>& ids, bool* success)
+                                                      const std::vector<int>& ids, bool* success,
+                                                      std::string* problem)
 {
-    std::vector<double> values(ids.size(), 0.0);
-    std::vector<double> x(designVariables.size());
-    for (std::size_t i = 0; i < designVariables.size(); ++i) {
-        x[i] = designVariables[i].toCallerUnits(designVariables[i].value);
-    }
-    // Reading installs the file's sample as the current design; a study's own
-    // design is put back afterwards.
-    const auto installed = currentDesign();
-    setCurrentDesign(nullptr);
-    RSMDataOut file(fileName, "");
-    try {
-        for (std::size_t k = 0; k < ids.size(); ++k) {
-            const auto model = file.readModel(ids[k], nDesignVariables);
-            const bool normalised = currentDesign() == nullptr || currentDesign()->pointSet->normalised;
-            const std::vector<double> point =
-                normalised ? toSurrogateCoordinates(x, designVariables) : x;
-            if (const auto* ensemble = dynamic_cast<const EnsembleOfSurrogates*>(model.get())) {
-                NearestSampleList::resize(ensemble->neighbourCount);
-                NearestSampleList::fill(point, model->samplePoints());
-            }
-            bool ok = true;
-            values[k] = model->predictNormalised(point, &ok);
-            if (!ok) {
-                *success = false;
-            }
-        }
-    } catch (bool) {
-        *success = false;
-    } catch (const std::exception& error) {
-        std::cerr << "ERROR : " << error.what() << '\n';
-        *success = false;
-    }
-    setCurrentDesign(installed);
-    return values;
+    return ModelFileQueries(designVariables, problem).evaluateAll(fileName, ids, success);
+}
+
+std::vector<std::vector<double>> RSMManager::evaluateGridFromModelFile(
+    const std::string& fileName, const std::vector<int>& ids, const ModelFileQueries::Grid& grid,
+    bool* success, std::string* problem)
+{
+    return ModelFileQueries(designVariables, problem).evaluateGrid(fileName, ids, grid, success);
+}
+
+std::vector<std::vector<double>> RSMManager::evaluateApproximateValues(
+    const std::string& fileName, const std::vector<int>& ids,
+    const std::vector<std::vector<double>>& points, bool* success, std::string* problem)
+{
+    return ModelFileQueries(designVariables, problem).evaluateAt(fileName, ids, points, success);
+}
+
+std::vector<ModelFileQueries::Validation> RSMManager::validateModelFile(
+    const std::string& fileName, const std::vector<int>& ids,
+    const std::vector<std::vector<double>>& points,
+    const std::vector<std::vector<double>>& observed, bool* success, std::string* problem)
+{
+    return ModelFileQueries(designVariables, problem)
+        .validate(fileName, ids, points, observed, success);
 }
 
 } // namespace Opt::RSM

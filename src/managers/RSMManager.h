@@ -8,6 +8,7 @@
 #include "doe/DOEBase.h"
 #include "doe/DesignSettings.h"
 #include "engine/OptEngine.h"
+#include "managers/ModelFileQueries.h"
 #include "rsm/DataOutBase.h"
 #include "rsm/ProgressLine.h"
 #include "rsm/RSMBase.h"
@@ -116,17 +117,32 @@ public:
     void copySamplePoints(std::vector<std::vector<double>>& rows) const;
     // The number of points of the study's design (0 without one).
     int experimentCount() const;
-    // The predictions of the models of ids, in that order, read from the model
-    // file fileName at the design held by the design variables (caller units,
-    // set before the call). *success is cleared, and the remaining entries are
-    // 0, when the file cannot serve an id (the reader's line on standard error).
+    // The model-file services, computed by ModelFileQueries (which says what
+    // each gives) at the design the design variables hold (for the type-9
+    // session of the services, the start it was built with). *success is
+    // cleared, and every result is 0, when the file cannot serve; the reason
+    // goes to *problem when given, else one line on standard error.
     std::vector<double> evaluateFromModelFile(const std::string& fileName,
-                                              const std::vector<int>& ids, bool* success);
+                                              const std::vector<int>& ids, bool* success,
+                                              std::string* problem = nullptr);
+    std::vector<std::vector<double>> evaluateGridFromModelFile(
+        const std::string& fileName, const std::vector<int>& ids,
+        const ModelFileQueries::Grid& grid, bool* success, std::string* problem = nullptr);
+    std::vector<std::vector<double>> evaluateApproximateValues(
+        const std::string& fileName, const std::vector<int>& ids,
+        const std::vector<std::vector<double>>& points, bool* success,
+        std::string* problem = nullptr);
+    std::vector<ModelFileQueries::Validation> validateModelFile(
+        const std::string& fileName, const std::vector<int>& ids,
+        const std::vector<std::vector<double>>& points,
+        const std::vector<std::vector<double>>& observed, bool* success,
+        std::string* problem = nullptr);
     // Fits the models in host-array mode (no data set).
     virtual void buildHostArrayModels();
     // The predictions of every model (response units, in id order) at x in
-    // caller units.
-    std::vector<double> evaluateModels(const std::vector<double>& x) const;
+    // caller units: the values the search on the surrogates sees (virtual, so
+    // that a study may search on statistics of the predictions instead).
+    virtual std::vector<double> evaluateModels(const std::vector<double>& x) const;
     // Ends the search: the first task's optimum becomes the design.
     virtual void endInnerSearch();
     // One step of the sampling phase: the next point published (Evaluate) or

@@ -47,9 +47,13 @@ std::shared_ptr<RSMBase> createSurrogate(const SurrogateSettings& settings, int 
             responseId, optionOr(option, kGaussianKernel), kSolverSettingDefault,
             kSolverSettingDefault, kSolverSettingDefault, kSolverDefault, variableCount,
             pointCount);
-    case 5:
-        return std::make_shared<EnsembleOfSurrogates>(responseId, EnsembleMemberSettings{},
+    case 5: {
+        EnsembleMemberSettings members;
+        members.variableCount = variableCount;
+        members.pointCount = pointCount;
+        return std::make_shared<EnsembleOfSurrogates>(responseId, members,
                                                       optionOr(option, variableCount));
+    }
     case 6:
         return std::make_shared<OrdinaryKrigingGeo>(responseId, 0, variableCount, kUnitSlope,
                                                     pointCount);

@@ -9,9 +9,13 @@
 #include "ga/GeneticAlgorithm.h"
 #include "ga/HybridGA.h"
 #include "ga/MicroGA.h"
+#include "ga/MicroGARectDimension.h"
+#include "ga/MicroGARoundDimension.h"
+#include "ga/SWWGA.h"
 #include "gradient/SequentialQuadraticProgramming.h"
 #include "lp/LinearProgramming.h"
 #include "managers/RSMManager.h"
+#include "managers/RobustOptManager.h"
 #include "managers/SAOManager.h"
 #include "reliability/ReliabilityAnalysis.h"
 
@@ -90,6 +94,53 @@ EngineBuilder geneticBuilder(int engineType, int realCount, int intCount)
     return builder;
 }
 
+// The reinforcement-layout micro-GA: ints[19] 1 spreads the bars along a
+// rectangular section's width, any other value around a circular section. It
+// designs one bar diameter and one spacing; host-array mode only.
+EngineBuilder layoutMicroGABuilder()
+{
+    EngineBuilder builder;
+    builder.engineType = LayoutMicroGA::kEngineType;
+    builder.realCount = GAParameter::kRealCount;
+    builder.intCount = GAParameter::kIntCount;
+    builder.buildFromHost = [](const HostEngineInput& in) -> std::shared_ptr<OptEngine> {
+        if (in.bounds.size() != LayoutMicroGA::kVariables) {
+            std::cerr << "MicroGA layout: " << in.bounds.size()
+                      << " design variables; the layout has two (bar diameter, spacing)"
+                      << std::endl;
+            return nullptr;
+        }
+        if (!acceptedByGeneticEngine<LayoutMicroGA>(in.reals, in.ints, in.bounds)) {
+            return nullptr;
+        }
+        constexpr std::size_t kSectionChoice = 19;
+        if (in.ints[kSectionChoice] == 1) {
+            return std::make_shared<MicroGARectDimension>(in.start, in.bounds, in.nResponses,
+                                                          in.reals, in.ints, in.reportLevel);
+        }
+        return std::make_shared<MicroGARoundDimension>(in.start, in.bounds, in.nResponses, in.reals,
+                                                       in.ints, in.reportLevel);
+    };
+    return builder;
+}
+
+// The generational GA of the reinforcement-design drivers; host-array mode only.
+EngineBuilder swwgaBuilder()
+{
+    EngineBuilder builder;
+    builder.engineType = SWWGA::kMethodCode;
+    builder.realCount = GAParameter::kRealCount;
+    builder.intCount = GAParameter::kIntCount;
+    builder.buildFromHost = [](const HostEngineInput& in) -> std::shared_ptr<OptEngine> {
+        if (!acceptedByGeneticEngine<SWWGA>(in.reals, in.ints, in.bounds)) {
+            return nullptr;
+        }
+        return std::make_shared<SWWGA>(in.start, in.bounds, in.nResponses, in.reals, in.ints,
+                                       in.reportLevel);
+    };
+    return builder;
+}
+
 // Linear programming takes its program through the linear-data hook, not as
 // design variables, so the session does not check a problem for it.
 EngineBuilder linearProgrammingBuilder()
@@ -128,6 +179,18 @@ EngineBuilder surrogateStudyBuilder(int engineType)
             return std::make_shared<RSM::RSMManager>(in.start, in.bounds);
         };
     }
+    return builder;
+}
+
+// The robust study: from a data set only, whose RobustSettings it reads.
+EngineBuilder robustStudyBuilder()
+{
+    EngineBuilder builder;
+    builder.engineType = RSM::RSMManager::kRobustStudy;
+    builder.needsResponses = false;
+    builder.buildFromDataSet = [](const DataSetEngineInput& in) {
+        return std::make_shared<RSM::RobustOptManager>(in.dataSet);
+    };
     return builder;
 }
 
@@ -204,11 +267,14 @@ std::vector<EngineBuilder> libraryBuilders()
                                              GAParameter::kIntCount),
             geneticBuilder<MicroGA>(MicroGA::kMethodCode, GAParameter::kRealCount,
                                     GAParameter::kIntCount),
+            layoutMicroGABuilder(),
+            swwgaBuilder(),
             geneticBuilder<HybridGA>(HybridGA::kMethodCode, HybridGA::kRealCount,
                                      HybridGA::kIntCount),
             surrogateStudyBuilder(RSM::RSMManager::kArrangeOnly),
             surrogateStudyBuilder(RSM::RSMManager::kStudy),
             surrogateStudyBuilder(RSM::RSMManager::kStoredStudy),
+            robustStudyBuilder(),
             surrogateStudyBuilder(RSM::RSMManager::kCheckedStudy),
             surrogateStudyBuilder(RSM::RSMManager::kFitOnly),
             reliabilityBuilder(),

@@ -41,6 +41,32 @@ TEST(RSMStudy, QuadraticModelsFindTheConstrainedOptimumOfAQuadratic)
     EXPECT_EQ(zelkorLastStatus(), ZELKOR_STATUS_OK);
 }
 
+// The three-bar truss (Nowacki 1973) on [0.1, 1]^2: kriging's optimum lands
+// just outside a stress limit, so the best feasible sampled design comes back.
+int truss(double* x, int, double* f, int)
+{
+    const double root2 = std::sqrt(2.0);
+    const double denominator = root2 * x[0] * x[0] + 2.0 * x[0] * x[1];
+    f[0] = (2.0 * root2 * x[0] + x[1]) * 100.0;
+    f[1] = (root2 * x[0] + x[1]) / denominator * 2.0 - 2.0;
+    f[2] = x[1] / denominator * 2.0 - 2.0;
+    f[3] = 2.0 / (root2 * x[1] + x[0]) - 2.0;
+    return 0;
+}
+
+TEST(RSMStudy, ASampledDesignBeatsAnInfeasibleSurrogateOptimum)
+{
+    const double box[] = {0.1, 1.0, 0.1, 1.0};
+    const int design[] = {2, 0, 0, 30};
+    double x[] = {0.5, 0.5};
+    double f[4] = {};
+    EXPECT_EQ(runRSMOPT(truss, 2, 4, x, f, box, nullptr, design, nullptr, nullptr, nullptr, 0), 1);
+    double check[4] = {};
+    truss(x, 2, check, 4);
+    EXPECT_EQ(std::vector<double>(f, f + 4), std::vector<double>(check, check + 4));
+    EXPECT_LT(f[0], 263.8958434 * 1.05);
+}
+
 TEST(RSMStudy, BadSettingsAreRefusedBeforeTheHostIsCalled)
 {
     static int calls = 0;
