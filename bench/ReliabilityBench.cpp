@@ -1,5 +1,6 @@
-// Reliability benches beside OpenTURNS (bench/reliability_peers.py, run on the
-// same samples):
+// Reliability benches beside OpenTURNS (bench/reliability_peers.py, Debian's
+// python3-openturns; left out when missing), run in the same process run on
+// the same samples:
 //   fit    the eight fitted families, 1e5 samples each drawn by inverse
 //          transform: time per response and the family picked.
 //   mc     the Monte Carlo of a reliability study on kriging surrogates: 200
@@ -7,15 +8,20 @@
 //          normal inputs; the sample, the responses and the Monte Carlo
 //          inputs are written for the peer, which fits its own kriging and
 //          predicts the same points.
-// Usage: ReliabilityBench DIR [threads]; writes DIR/fit_<code>.txt,
-// DIR/mc_sample.txt, DIR/mc_inputs.bin and prints our rows.
+// Usage: ReliabilityBench [DIR [threads]]; writes DIR/fit_<code>.txt,
+// DIR/mc_sample.txt, DIR/mc_inputs.bin (DIR a fresh temporary folder when not
+// given), runs the peer on them and prints both sides in one table.
+#include <array>
 #include <chrono>
+#include <cstdlib>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <random>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "api/zelkor.h"
 #include "reliability/DistributionFactory.h"
@@ -32,14 +38,20 @@ double seconds(std::chrono::steady_clock::time_point from)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
 }
 
-void fitBench(const std::string& dir)
+struct FitRow {
+    int family;
+    int picked;
+    double seconds;
+};
+
+std::vector<FitRow> fitBench(const std::string& dir)
 {
     const std::vector<std::vector<double>> rows{
         {0, 5.0, 2.0, 0, 0, 0},    {1, 3.0, 1.0, 0, 0, 0},   {2, 2.0, 0, 1.0, 0, 0},
         {3, 0, 0, 0, -1.0, 4.0},   {4, 2.0, 0, -1.0, 0, 0},  {5, 3.0, 2.0, 1.0, 0, 0},
         {6, 1.5, 2.0, 0.5, 0, 0},  {7, 2.0, 5.0, 0, 0.0, 1.0}};
     std::mt19937 generator(2024);
-    std::printf("fit  true-family  picked  seconds\n");
+    std::vector<FitRow> result;
     for (const auto& row : rows) {
         const auto record = Opt::createDistribution(row.data(), 0);
         std::vector<double> samples(kSamples);
@@ -54,9 +66,9 @@ void fitBench(const std::string& dir)
         std::vector<double> stats(ZELKOR_STATISTICS_LENGTH);
         const auto start = std::chrono::steady_clock::now();
         evaluate_distribute_model(samples.data(), 1, kSamples, stats.data(), nullptr, nullptr);
-        std::printf("fit  %11d  %6d  %7.3f\n", static_cast<int>(row[0]), static_cast<int>(stats[135]),
-                    seconds(start));
+        result.push_back({static_cast<int>(row[0]), static_cast<int>(stats[135]), seconds(start)});
     }
+    return result;
 }
 
 int responses(double* x, int n, double* f, int m)
@@ -71,7 +83,7 @@ int responses(double* x, int n, double* f, int m)
     return 0;
 }
 
-void monteCarloBench(const std::string& dir, int threads)
+double monteCarloBench(const std::string& dir, int threads)
 {
     std::vector<double> start(kVariables, 0.0);
     std::vector<std::vector<double>> bounds(kVariables, {-3.0, 3.0});
@@ -104,17 +116,82 @@ void monteCarloBench(const std::string& dir, int threads)
     std::ofstream inputs(dir + "/mc_inputs.bin", std::ios::binary);
     inputs.write(reinterpret_cast<const char*>(analysis->sampledInputs().data()),
                  static_cast<std::streamsize>(analysis->sampledInputs().size() * sizeof(double)));
-    std::printf("mc   zelkor  threads %d  %7.3f s  %6.3f us per point per response\n", threads,
-                elapsed, elapsed / kSamples / kResponses * 1e6);
+    return elapsed;
+}
+
+// The peer's rows: "fit <family> <picked> <seconds>" and "mc <seconds>".
+struct PeerRows {
+    std::vector<FitRow> fits;
+    double monteCarlo = -1.0;
+    bool ran = false;
+};
+
+PeerRows runPeer(const std::string& dir)
+{
+    PeerRows peer;
+    if (std::system("/usr/bin/python3 -c 'import openturns' > /dev/null 2>&1") != 0) {
+        return peer;
+    }
+    std::string script = __FILE__;
+    const auto slash = script.find_last_of('/');
+    script = (slash == std::string::npos ? std::string(".") : script.substr(0, slash)) +
+             "/reliability_peers.py";
+    FILE* pipe = popen(("OPENBLAS_NUM_THREADS=1 /usr/bin/python3 " + script + " " + dir).c_str(), "r");
+    if (pipe == nullptr) {
+        return peer;
+    }
+    char line[256];
+    while (std::fgets(line, sizeof line, pipe) != nullptr) {
+        FitRow row{};
+        double mc = 0.0;
+        if (std::sscanf(line, "fit %d %d %lf", &row.family, &row.picked, &row.seconds) == 3) {
+            peer.fits.push_back(row);
+        } else if (std::sscanf(line, "mc %lf", &mc) == 1) {
+            peer.monteCarlo = mc;
+        }
+    }
+    peer.ran = pclose(pipe) == 0;
+    return peer;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const std::string dir = argc > 1 ? argv[1] : ".";
+    std::string dir;
+    if (argc > 1) {
+        dir = argv[1];
+    } else {
+        char folder[] = "/tmp/reliability_bench_XXXXXX";
+        if (mkdtemp(folder) == nullptr) {
+            std::perror("mkdtemp");
+            return 1;
+        }
+        dir = folder;
+    }
     const int threads = argc > 2 ? std::atoi(argv[2]) : 2;
-    fitBench(dir);
-    monteCarloBench(dir, threads);
+    const std::vector<FitRow> ours = fitBench(dir);
+    const double monteCarlo = monteCarloBench(dir, threads);
+    const PeerRows peer = runPeer(dir);
+    static const char* const names[] = {"normal", "lognormal", "exponential", "uniform",
+                                        "Rayleigh", "gamma", "Weibull", "beta"};
+    std::printf("samples in %s%s\n", dir.c_str(),
+                peer.ran ? "" : "  (OpenTURNS missing or failed: its columns are empty)");
+    std::printf("fit, 1e5 samples    zelkor picked  seconds   OpenTURNS picked  seconds\n");
+    for (std::size_t k = 0; k < ours.size(); ++k) {
+        std::printf("  %-12s      %13d  %7.3f", names[ours[k].family], ours[k].picked, ours[k].seconds);
+        if (k < peer.fits.size() && peer.fits[k].family == ours[k].family) {
+            std::printf("   %16d  %7.3f", peer.fits[k].picked, peer.fits[k].seconds);
+        }
+        std::printf("\n");
+    }
+    const double perPoint = 1e6 / kSamples / kResponses;
+    std::printf("mc, kriging N = 200, 6-D, 1e5 x %d responses\n", kResponses);
+    std::printf("  zelkor (%d threads)   %7.3f s  %6.3f us per point per response\n", threads,
+                monteCarlo, monteCarlo * perPoint);
+    if (peer.monteCarlo >= 0.0) {
+        std::printf("  OpenTURNS             %7.3f s  %6.3f us per point per response\n",
+                    peer.monteCarlo, peer.monteCarlo * perPoint);
+    }
     return 0;
 }

@@ -2,7 +2,9 @@
 // tests/managers/SAOReferenceProblems.h, without and with deterministic noise
 // of relative size 1e-4 on every response (a hash of the design and the
 // response index, so runs repeat). Both run through Zelkor at their defaults,
-// the SQP with forward differences.
+// the SQP with forward differences; a third row ("SAO+SQP") runs the SAO engine
+// from C++ with its refineCandidate switch on (an SQP on the surrogates after
+// the genetic search), otherwise at the same defaults.
 //
 //   SaoBench                 tab-separated rows: noise, problem, method, host
 //                            evaluations, objective, relative error, largest
@@ -21,6 +23,7 @@
 #include <vector>
 
 #include "api/zelkor.h"
+#include "managers/SAOManager.h"
 #include "tests/managers/SAOReferenceProblems.h"
 
 namespace {
@@ -63,6 +66,27 @@ int respond(double* x, int, double* f, int)
     return 0;
 }
 
+// The SAO with refineCandidate, driven as the general entry point drives
+// method 5 (the start evaluated first; unset arrays take the same defaults).
+void solveRefined(const HockSchittkowskiProblem& problem, std::vector<double>& x,
+                  std::vector<double>& f, const std::vector<std::vector<double>>& boxes)
+{
+    using Opt::RSM::SAOManager;
+    using Opt::RSM::SAOParameter;
+    SAOManager sao(problem.start, boxes, problem.nResponses,
+                   std::vector<double>(SAOParameter::kRealCount, -999.0),
+                   std::vector<int>(SAOParameter::kIntCount, -999), 0);
+    static_cast<SAOParameter&>(*sao.parameter).refineCandidate = true;
+    int code = 1;
+    while (code >= 1 && code <= 3) {
+        if (code == 1) {
+            respond(x.data(), problem.nVariables(), f.data(), problem.nResponses);
+        }
+        code = sao.step(x.data(), f.data(), nullptr);
+    }
+}
+
+// method: a Zelkor method, or -1 for the SAO with refineCandidate.
 void solve(const HockSchittkowskiProblem& problem, int method, const char* label)
 {
     active = &problem;
@@ -79,8 +103,12 @@ void solve(const HockSchittkowskiProblem& problem, int method, const char* label
         bounds.push_back(box.data());
     }
     int ints[9] = {-999, -999, -999, 1, -999, -999, -999, -999, -999}; // SQP: forward differences
-    Zelkor(method, 0, respond, n, x.data(), bounds.data(), problem.nResponses, f.data(), 0, ints, 0,
-           nullptr, nullptr);
+    if (method < 0) {
+        solveRefined(problem, x, f, boxes);
+    } else {
+        Zelkor(method, 0, respond, n, x.data(), bounds.data(), problem.nResponses, f.data(), 0,
+               ints, 0, nullptr, nullptr);
+    }
     problem.responses(x.data(), f.data());
     double largest = 0.0;
     for (int j = 1; j < problem.nResponses; ++j) {
@@ -155,6 +183,7 @@ int main(int argc, char** argv)
         noiseLevel = level;
         for (const auto& problem : Opt::Reference::saoReferenceProblems()) {
             solve(problem, 5, "SAO");
+            solve(problem, -1, "SAO+SQP");
             solve(problem, 1, "SQP");
         }
     }

@@ -3,7 +3,8 @@
 
 Runs build/bench/SaoBench, which solves each problem of
 tests/managers/SAOReferenceProblems.h by Zelkor method 5 (SAO) and method 1
-(SQP, forward differences), first noise-free and then with deterministic
+(SQP, forward differences), and the SAO engine with its C++-only refineCandidate
+switch ("SAO+SQP": an SQP on the surrogates after the genetic search), first noise-free and then with deterministic
 relative noise of 1e-4 on every response (a hash of the design, so runs
 repeat). In the same run SLSQP (SciPy, its own forward differences, default
 settings) solves the same problems, whose responses it asks of
@@ -27,6 +28,7 @@ from scipy.optimize import minimize
 
 SOLVED_ERROR = 0.01
 SOLVED_CONSTRAINT = 0.003
+METHODS = ("SAO", "SAO+SQP", "SQP", "SLSQP")
 
 
 class ServedProblem:
@@ -74,16 +76,16 @@ def main():
     problems = read_problems()
     for noise in (0.0, 1e-4):
         print(f"\nRelative noise {noise:g}")
-        print(f"{'problem':16} | {'SAO evals':>9} {'rel.err':>9} | {'SQP evals':>9} {'rel.err':>9}"
-              f" | {'SLSQP evals':>11} {'rel.err':>9}")
-        solved = {"SAO": 0, "SQP": 0, "SLSQP": 0}
-        evaluations = {"SAO": [], "SQP": [], "SLSQP": []}
+        print(f"{'problem':16} | {'SAO evals':>9} {'rel.err':>9} | {'SAO+SQP':>9} {'rel.err':>9}"
+              f" | {'SQP evals':>9} {'rel.err':>9} | {'SLSQP evals':>11} {'rel.err':>9}")
+        solved = {method: 0 for method in METHODS}
+        evaluations = {method: [] for method in METHODS}
         for name, (start, lower, upper, optimum) in problems.items():
             count, f = slsqp(bench, noise, name, start, lower, upper)
             largest = max([0.0] + f[1:])
             table[(noise, name, "SLSQP")] = (count, abs(f[0] - optimum) / abs(optimum), largest)
             cells = []
-            for method in ("SAO", "SQP", "SLSQP"):
+            for method in METHODS:
                 count, error, largest = table[(noise, name, method)]
                 ok = error <= SOLVED_ERROR and largest <= SOLVED_CONSTRAINT
                 solved[method] += ok
@@ -94,8 +96,9 @@ def main():
               ", ".join(f"{m} {solved[m]}/16" for m in solved))
         print("evaluations, total / median: " +
               ", ".join(f"{m} {sum(v)} / {statistics.median(v):g}" for m, v in evaluations.items()))
-        ratios = [a / b for a, b in zip(evaluations["SAO"], evaluations["SLSQP"]) if b > 0]
-        print(f"SAO / SLSQP evaluations, median ratio: {statistics.median(ratios):.1f}")
+        for method in ("SAO", "SAO+SQP"):
+            ratios = [a / b for a, b in zip(evaluations[method], evaluations["SLSQP"]) if b > 0]
+            print(f"{method} / SLSQP evaluations, median ratio: {statistics.median(ratios):.1f}")
 
 
 def read_problems():

@@ -10,6 +10,8 @@
 extern "C" {
 #pragma omp declare simd notinbranch
 double exp(double) noexcept;
+#pragma omp declare simd notinbranch
+double log(double) noexcept;
 }
 #endif
 
@@ -23,6 +25,17 @@ void exponentiate(const double* arguments, double factor, double* results, std::
 #pragma omp simd
     for (std::size_t i = 0; i < count; ++i) {
         results[i] = std::exp(factor * arguments[i]);
+    }
+}
+
+#ifdef ZELKOR_VECTOR_EXP
+__attribute__((target_clones("avx2", "default")))
+#endif
+void logarithm(const double* arguments, double* results, std::size_t count)
+{
+#pragma omp simd
+    for (std::size_t i = 0; i < count; ++i) {
+        results[i] = std::log(arguments[i]);
     }
 }
 

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-// Element-wise exponentials over whole arrays, for the loops whose cost is
+// Element-wise exponentials (and logarithms) over whole arrays, for the loops whose cost is
 // dominated by exp (the kriging likelihood fills N(N-1)/2 correlations, each
 // with up to n + 1 exponentials, per evaluation).
 //
@@ -23,5 +23,9 @@ inline void exponentiate(double* values, std::size_t count)
 {
     exponentiate(values, 1.0, values, count);
 }
+
+// results[i] := ln(arguments[i]) for i < count; ln(0) = -inf. Same aliasing
+// rule as exponentiate; vectorised the same way.
+void logarithm(const double* arguments, double* results, std::size_t count);
 
 } // namespace Opt::Linalg

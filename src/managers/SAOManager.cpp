@@ -10,6 +10,8 @@
 #include "engine/PenalisedResponse.h"
 #include "ga/GAParameter.h"
 #include "ga/GeneticAlgorithm.h"
+#include "gradient/SQPParameter.h"
+#include "gradient/SequentialQuadraticProgramming.h"
 #include "managers/SurrogateFactory.h"
 #include "rsm/CurrentDesign.h"
 #include "rsm/ParallelModelBuild.h"
@@ -22,6 +24,8 @@ namespace {
 // A negative penalty asks the genetic algorithm for feasibility-first ranking.
 constexpr double kFeasibilityFirst = -1.0;
 constexpr int kDefaultOption = -1;
+constexpr int kSqpGradientMode = 5; // position in the SQP's ints
+constexpr int kForwardDifferences = 1;
 constexpr const char* kModelFileExtension = ".sao";
 
 std::vector<std::pair<double, double>> rangesOf(const std::vector<DesignVariable>& variables)
@@ -271,14 +275,34 @@ void SAOManager::searchCandidate()
     }
     std::vector<double> reals(GAParameter::kRealCount, kUnsetReal);
     reals[0] = kFeasibilityFirst;
-    const std::shared_ptr<OptEngine> search =
+    std::vector<double> x = searchSurrogates(
         engineFactory().buildFromHost(nDesignVariables, nResponses, centre, box, reals.data(),
-                                      nullptr, GeneticAlgorithm::kMethodCode, 0);
-    if (search == nullptr) {
-        throw std::runtime_error("SAO: the genetic search on the surrogates could not be built");
+                                      nullptr, GeneticAlgorithm::kMethodCode, 0),
+        centre);
+    if (settings().refineCandidate) {
+        std::vector<int> ints(SQPParameter::kIntCount, kUnsetInt);
+        ints[kSqpGradientMode] = kForwardDifferences;
+        const std::vector<double> refined = searchSurrogates(
+            engineFactory().buildFromHost(nDesignVariables, nResponses, x, box, nullptr,
+                                          ints.data(),
+                                          SequentialQuadraticProgramming::kMethodCode, 0),
+            x);
+        if (ranksBetter(refined, x)) {
+            x = refined;
+        }
     }
-    std::vector<double> x = centre;
-    std::vector<double> f(static_cast<std::size_t>(nResponses));
+    candidateDesign = x;
+    candidate = Record{};
+    candidate.predicted = predict(x).front();
+}
+
+std::vector<double> SAOManager::searchSurrogates(const std::shared_ptr<OptEngine>& search,
+                                                 std::vector<double> x) const
+{
+    if (search == nullptr) {
+        throw std::runtime_error("SAO: the search on the surrogates could not be built");
+    }
+    std::vector<double> f = predict(x);
     int code = static_cast<int>(StepCode::Continue);
     do {
         code = search->step(x.data(), f.data(), nullptr);
@@ -291,9 +315,20 @@ void SAOManager::searchCandidate()
     for (std::size_t i = 0; i < x.size(); ++i) {
         x[i] = std::clamp(x[i], boxLower[i], boxUpper[i]);
     }
-    candidateDesign = x;
-    candidate = Record{};
-    candidate.predicted = predict(x).front();
+    return x;
+}
+
+bool SAOManager::ranksBetter(const std::vector<double>& x, const std::vector<double>& than) const
+{
+    const auto rank = [this](const std::vector<double>& design) {
+        const std::vector<double> values = predict(design);
+        double largest = 0.0;
+        for (std::size_t j = 1; j < values.size(); ++j) {
+            largest = std::max(largest, values[j]);
+        }
+        return std::pair{largest > constraintTolerance ? largest : 0.0, values.front()};
+    };
+    return rank(x) < rank(than);
 }
 
 StepCode SAOManager::updateStep()

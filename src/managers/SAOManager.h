@@ -35,6 +35,9 @@ namespace Opt::RSM {
 //   new cycle  EndIteration re-centres the design in the new box.
 // The run ends with Finished; x (or the design values) then holds the returned
 // design and, in host-array mode, f the host's responses there.
+// The engine's feasible flag is set whenever the run ends on its stopping
+// tests, and is what Zelkor returns for method 5: it says the run ended
+// normally, not that the design is feasible (history.back().feasible says that).
 //
 // The design: the face-centred central composite design (two-level factorial,
 // 2n axial points on the faces, the centre; 9 points for n = 2, 81 for n = 8)
@@ -45,7 +48,12 @@ namespace Opt::RSM {
 // again every cycle, one per response row: the objective row and, for each
 // constraint row, its value minus its limit (so that <= 0 is met). The nested
 // search is a genetic algorithm at its defaults on those surrogates, started
-// from the centre, inside the box; it never calls the host.
+// from the centre, inside the box; it never calls the host. With the
+// parameter's refineCandidate (C++ only, off by default) an SQP with forward
+// differences on the same surrogates then starts from the genetic search's
+// design inside the box, and its design replaces the candidate when it ranks
+// better (within constraintTolerance of feasible first, then the lower
+// predicted objective).
 //
 // A history record holds the true objective, the predicted objective (rewritten
 // with each cycle's surrogates, so the move-limit update compares predictions
@@ -73,9 +81,6 @@ namespace Opt::RSM {
 //   which is often worse or infeasible.
 //
 // Decisions where behaviour was open:
-// - The engine's feasible flag is set whenever the run ends on its stopping
-//   tests: it says the run ended normally, not that the design is feasible
-//   (history.back().feasible says that).
 // - Where the box is cut at a bound its centre is not the current design; the
 //   design's centre row is then the current design itself, so its responses
 //   are still reused.
@@ -136,6 +141,14 @@ public:
     bool mustStop();
     // The surrogates' optimum inside the box, as the candidate.
     void searchCandidate();
+    // The design a nested engine (genetic search or SQP) ends on when it runs
+    // on the surrogates from start inside the box; Finished, or an error step,
+    // ends it.
+    std::vector<double> searchSurrogates(const std::shared_ptr<OptEngine>& search,
+                                         std::vector<double> start) const;
+    // Feasibility first on the surrogates: a lower largest predicted violation
+    // above constraintTolerance, else a lower predicted objective.
+    bool ranksBetter(const std::vector<double>& x, const std::vector<double>& than) const;
 
     const SAOParameter& settings() const;
 

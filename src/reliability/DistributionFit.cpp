@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <limits>
 
 #include <boost/math/quadrature/gauss_kronrod.hpp>
 #include <boost/math/special_functions/erf.hpp>
 #include <boost/math/special_functions/gamma.hpp>
+#include <boost/math/tools/toms748_solve.hpp>
 
 #include "reliability/DBETA_Parameter.h"
 #include "reliability/DEXP_Parameter.h"
@@ -30,6 +32,8 @@ constexpr int kFittedTypes = 8;
 constexpr std::array<int, kFittedFamilyCount> kParameterCounts{2, 2, 2, 2, 2, 3, 3, 4, 3};
 constexpr std::array<int, kFittedTypes> kFirstSlot{0, 2, 4, 6, 8, 10, 13, 16};
 const double kHalfPiRoot = std::sqrt(std::acos(-1.0) / 2.0);
+constexpr double kShapeLow = 0.02;   // the gamma shape is sought in [0.02, 2000]
+constexpr double kShapeHigh = 2000.0;
 
 struct Sample {
     const std::vector<double>& s;
@@ -58,23 +62,56 @@ double gammaMinimumMean(double k, int p)
                       survival, from, k + spread + 40.0, 15, 1e-10);
 }
 
-// The root of an increasing function of ln k on [ln lo, ln hi] by bisection,
-// clamped to the interval's ends.
-double solveShape(const std::function<double(double)>& f, double target)
+// The root of an increasing function of ln k on [ln 0.02, ln 2000], clamped to
+// the interval's ends, found to 1e-10 in ln k by Alefeld, Potra and Shi's
+// bracketing method (TOMS 748), which keeps the bracket as bisection does and
+// needs a handful of evaluations where bisection needs forty. fLow and fHigh
+// are f at the two ends, which do not depend on the sample.
+double solveShape(const std::function<double(double)>& f, double target, double fLow,
+                  double fHigh)
 {
-    double lo = std::log(0.02);
-    double hi = std::log(2000.0);
-    if (f(std::exp(lo)) >= target) {
-        return std::exp(lo);
+    const double lo = std::log(kShapeLow);
+    const double hi = std::log(kShapeHigh);
+    if (fLow >= target || std::isnan(target)) {
+        return kShapeLow;
     }
-    if (f(std::exp(hi)) <= target) {
-        return std::exp(hi);
+    if (fHigh <= target) {
+        return kShapeHigh;
     }
-    for (int it = 0; it < 50 && hi - lo > 1e-10; ++it) {
-        const double mid = 0.5 * (lo + hi);
-        (f(std::exp(mid)) < target ? lo : hi) = mid;
-    }
-    return std::exp(0.5 * (lo + hi));
+    const auto g = [&f, target](double u) { return f(std::exp(u)) - target; };
+    const auto close = [](double a, double b) { return std::fabs(b - a) <= 1e-10; };
+    std::uintmax_t iterations = 100;
+    const std::pair<double, double> bracket = boost::math::tools::toms748_solve(
+        g, lo, hi, fLow - target, fHigh - target, close, iterations);
+    return std::exp(0.5 * (bracket.first + bracket.second));
+}
+
+// (E2 - E4)/(k - E2) and E2/k with E_p the mean of the minimum of p standard
+// gamma(k) draws: both increase with k, and fix the shape from the weighted
+// sums (with the shift free, and with it pinned).
+double freeShiftRatio(double shape)
+{
+    const double e2 = gammaMinimumMean(shape, 2);
+    return (e2 - gammaMinimumMean(shape, 4)) / (shape - e2);
+}
+
+double pinnedShiftRatio(double shape)
+{
+    return gammaMinimumMean(shape, 2) / shape;
+}
+
+// The two ratios at the ends of the shape interval, computed once.
+struct ShapeEnds {
+    double freeLow = freeShiftRatio(kShapeLow);
+    double freeHigh = freeShiftRatio(kShapeHigh);
+    double pinnedLow = pinnedShiftRatio(kShapeLow);
+    double pinnedHigh = pinnedShiftRatio(kShapeHigh);
+};
+
+const ShapeEnds& shapeEnds()
+{
+    static const ShapeEnds ends;
+    return ends;
 }
 
 void fitLognormal(const Sample& x, Parameters& p)
@@ -106,18 +143,14 @@ void fitRayleigh(const Sample& x, Parameters& p)
 void fitGamma(const Sample& x, Parameters& p)
 {
     const double t = (x.S(1) - x.S(2)) / (x.S(0) - x.S(1));
-    double k = solveShape(
-        [](double shape) {
-            const double e2 = gammaMinimumMean(shape, 2);
-            return (e2 - gammaMinimumMean(shape, 4)) / (shape - e2);
-        },
-        t);
+    const ShapeEnds& ends = shapeEnds();
+    double k = solveShape(freeShiftRatio, t, ends.freeLow, ends.freeHigh);
     double theta = (x.S(0) - x.S(1)) / (k - gammaMinimumMean(k, 2));
     double shift = x.S(0) - k * theta;
     if (k < 1.0 || shift > x.below()) {
         shift = x.below();
         const double r = (x.S(1) - shift) / (x.S(0) - shift);
-        k = solveShape([](double shape) { return gammaMinimumMean(shape, 2) / shape; }, r);
+        k = solveShape(pinnedShiftRatio, r, ends.pinnedLow, ends.pinnedHigh);
         theta = (x.S(0) - shift) / k;
     }
     p[10] = shift;
@@ -210,14 +243,82 @@ Parameters estimate(const Sample& x)
     return p;
 }
 
+// The Kolmogorov-Smirnov distance max_k |F(s_k) - k/(N - 1)| without
+// evaluating F at every sample. F is non-decreasing and s sorted, so between
+// two positions a < b where F is known every term is at most
+// max(F(s_b) - a/(N - 1), b/(N - 1) - F(s_a)); a run whose bound does not
+// exceed the largest term found so far cannot hold a larger one and is
+// skipped, any other is halved. The terms that are evaluated are the full
+// sweep's, so the distance is the same number. kMonotoneSlack is added to the
+// bound for a cdf whose rounding is not monotone in its last places. A sample
+// fitted well is settled in a few thousand evaluations rather than N.
+class KolmogorovSweep {
+public:
+    KolmogorovSweep(const DISTRIBUTION_Parameter& record, const std::vector<double>& sorted)
+        : f(record), s(sorted), last(static_cast<double>(sorted.size() - 1))
+    {
+    }
+
+    double distance()
+    {
+        const std::size_t n = s.size();
+        std::size_t a = 0;
+        double fa = evaluate(0);
+        while (a + 1 < n) {
+            const std::size_t b = std::min(a + kCoarseStep, n - 1);
+            const double fb = evaluate(b);
+            runs.push_back({a, b, fa, fb});
+            a = b;
+            fa = fb;
+        }
+        // The coarse grid first, so that the largest term is near its final
+        // value before any run is judged.
+        while (!runs.empty()) {
+            const Run run = runs.back();
+            runs.pop_back();
+            if (run.b - run.a < 2 || bound(run) + kMonotoneSlack <= largest) {
+                continue;
+            }
+            const std::size_t mid = run.a + (run.b - run.a) / 2;
+            const double fm = evaluate(mid);
+            runs.push_back({run.a, mid, run.fa, fm});
+            runs.push_back({mid, run.b, fm, run.fb});
+        }
+        return largest;
+    }
+
+private:
+    struct Run {
+        std::size_t a;
+        std::size_t b;
+        double fa;
+        double fb;
+    };
+    static constexpr std::size_t kCoarseStep = 64;
+    static constexpr double kMonotoneSlack = 1e-9;
+
+    double evaluate(std::size_t k)
+    {
+        const double value = f.cdf(s[k]);
+        largest = std::max(largest, std::fabs(value - static_cast<double>(k) / last));
+        return value;
+    }
+    double bound(const Run& run) const
+    {
+        return std::max(run.fb - static_cast<double>(run.a) / last,
+                        static_cast<double>(run.b) / last - run.fa);
+    }
+
+    const DISTRIBUTION_Parameter& f;
+    const std::vector<double>& s;
+    const double last;
+    double largest = 0.0;
+    std::vector<Run> runs;
+};
+
 double kolmogorovDistance(const DISTRIBUTION_Parameter& record, const std::vector<double>& s)
 {
-    const double last = static_cast<double>(s.size() - 1);
-    double distance = 0.0;
-    for (std::size_t k = 0; k < s.size(); ++k) {
-        distance = std::max(distance, std::fabs(record.cdf(s[k]) - static_cast<double>(k) / last));
-    }
-    return distance;
+    return KolmogorovSweep(record, s).distance();
 }
 
 double distanceOf(int type, const Parameters& p, const std::vector<double>& s)

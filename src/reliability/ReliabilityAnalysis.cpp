@@ -1,5 +1,6 @@
 #include "reliability/ReliabilityAnalysis.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -12,6 +13,7 @@
 #include "reliability/RandomInputSampler.h"
 #include "rsm/CurrentDesign.h"
 #include "rsm/EnsembleOfSurrogates.h"
+#include "rsm/InputNormalisation.h"
 #include "rsm/ParallelModelBuild.h"
 
 namespace Opt {
@@ -177,8 +179,11 @@ StepCode ReliabilityAnalysis::computeStep(double*, double*, double**)
     return StepCode::Finished;
 }
 
-// Each sample's predictions depend only on its own row of inputs, so rows can
-// be shared out among threads without changing any value.
+// Each sample's predictions depend only on its own row of inputs, so blocks of
+// rows can be shared out among threads without changing any value. A block's
+// rows are mapped into the surrogates' coordinates once and each model
+// predicts the whole block in one call (kriging vectorises across its sample
+// there).
 void ReliabilityAnalysis::predictSamples()
 {
     const auto n = static_cast<std::size_t>(nDesignVariables);
@@ -187,13 +192,40 @@ void ReliabilityAnalysis::predictSamples()
     for (const auto& entry : models) {
         reentrant = reentrant && dynamic_cast<const RSM::EnsembleOfSurrogates*>(entry.second.get()) == nullptr;
     }
-    const int threads = reentrant ? std::max(1, parameter.reliabilityOption1) : 1;
-#pragma omp parallel for schedule(static) num_threads(threads)
-    for (int s = 0; s < kSampleCount; ++s) {
-        const auto from = inputTable.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(s) * n);
-        const std::vector<double> predictions = evaluateModels(std::vector<double>(from, from + static_cast<std::ptrdiff_t>(n)));
-        for (std::size_t j = 0; j < predictions.size(); ++j) {
-            sampleTable[j][static_cast<std::size_t>(s)] = predictions[j];
+    if (!reentrant) {
+        // The ensemble's neighbour list is filled per point (RSMManager::predictAt).
+        for (int s = 0; s < kSampleCount; ++s) {
+            const auto from = inputTable.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(s) * n);
+            const std::vector<double> predictions = evaluateModels(std::vector<double>(from, from + static_cast<std::ptrdiff_t>(n)));
+            for (std::size_t j = 0; j < predictions.size(); ++j) {
+                sampleTable[j][static_cast<std::size_t>(s)] = predictions[j];
+            }
+        }
+        return;
+    }
+    const bool normalised = design == nullptr || design->pointSet->normalised;
+    const int threads = std::max(1, parameter.reliabilityOption1);
+    constexpr int kBlock = 256;
+    const int blocks = (kSampleCount + kBlock - 1) / kBlock;
+#pragma omp parallel num_threads(threads)
+    {
+        std::vector<double> points;
+#pragma omp for schedule(static)
+        for (int b = 0; b < blocks; ++b) {
+            const int first = b * kBlock;
+            const int count = std::min(kBlock, kSampleCount - first);
+            const double* rows = inputTable.data() + static_cast<std::size_t>(first) * n;
+            points.assign(rows, rows + static_cast<std::size_t>(count) * n);
+            if (normalised) {
+                for (std::size_t at = 0; at < points.size(); ++at) {
+                    points[at] = RSM::toSurrogateCoordinate(points[at], designVariables[at % n]);
+                }
+            }
+            std::size_t j = 0;
+            for (const auto& entry : models) {
+                entry.second->predictMany(points.data(), count, static_cast<int>(n),
+                                          sampleTable[j++].data() + first);
+            }
         }
     }
 }

@@ -594,15 +594,97 @@ void Kriging::computeLeaveOneOut()
 
 // ---------------------------------------------------------------- prediction
 
+std::vector<double> Kriging::sampleColumns() const
+{
+    const std::size_t count = samples.size();
+    const auto width = static_cast<std::size_t>(variableCount);
+    std::vector<double> columns(count * width);
+    for (std::size_t i = 0; i < count; ++i) {
+        for (std::size_t k = 0; k < width; ++k) {
+            columns[k * count + i] = samples[i][k];
+        }
+    }
+    return columns;
+}
+
+void Kriging::correlationsAt(const double* x, const std::vector<double>& columns,
+                             std::vector<double>& r, std::vector<double>& term) const
+{
+    const std::size_t count = samples.size();
+    const auto width = static_cast<std::size_t>(variableCount);
+    const std::vector<double>& h = record().hyperParameters;
+    r.assign(count, 0.0);
+    term.resize(count);
+    double* const sum = r.data();
+    double* const d = term.data();
+    for (std::size_t k = 0; k < width; ++k) {
+        const double* s = columns.data() + k * count;
+        const double xk = x[k];
+        const double theta = h[k];
+#pragma omp simd
+        for (std::size_t i = 0; i < count; ++i) {
+            d[i] = std::fabs(xk - s[i]);
+        }
+        if (correlationKind == 0) {
+#pragma omp simd
+            for (std::size_t i = 0; i < count; ++i) {
+                sum[i] += theta * d[i];
+            }
+            continue;
+        }
+        if (correlationKind == 1) {
+#pragma omp simd
+            for (std::size_t i = 0; i < count; ++i) {
+                sum[i] += theta * std::sqrt(d[i]) * d[i];
+            }
+            continue;
+        }
+        const double power = h[width + k];
+        if (power > 0.0 && std::isfinite(power)) {
+            // d^p = exp(p ln d); ln 0 = -inf gives 0 as pow does for p > 0.
+            Linalg::logarithm(d, d, count);
+            Linalg::exponentiate(d, power, d, count);
+        } else {
+            for (std::size_t i = 0; i < count; ++i) {
+                d[i] = std::pow(d[i], power);
+            }
+        }
+#pragma omp simd
+        for (std::size_t i = 0; i < count; ++i) {
+            sum[i] += theta * d[i];
+        }
+    }
+    Linalg::exponentiate(sum, -1.0, sum, count);
+}
+
 std::vector<double> Kriging::correlationVector(const std::vector<double>& x) const
 {
     requirePoint(x, variableCount);
-    std::vector<double> r(samples.size());
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        r[i] = correlation(correlationKind, record().hyperParameters, x.data(), samples[i].data(),
-                           variableCount);
-    }
+    std::vector<double> r;
+    std::vector<double> term;
+    correlationsAt(x.data(), sampleColumns(), r, term);
     return r;
+}
+
+void Kriging::predictMany(const double* points, int count, int dimension, double* values) const
+{
+    if (dimension != variableCount) {
+        throw std::invalid_argument("kriging: points of " + std::to_string(dimension) +
+                                    " coordinates for a model of " +
+                                    std::to_string(variableCount) + " variables");
+    }
+    const KrigData& fitted = record();
+    const std::vector<double> columns = sampleColumns();
+    std::vector<double> x(static_cast<std::size_t>(variableCount));
+    std::vector<double> r;
+    std::vector<double> term;
+    for (int at = 0; at < count; ++at) {
+        std::copy_n(points + static_cast<std::ptrdiff_t>(at) * dimension, x.size(), x.begin());
+        correlationsAt(x.data(), columns, r, term);
+        const double value = dot(termValues(fitted.terms, x), fitted.coefficients) +
+                             dot(r, fitted.predictionWeights);
+        values[at] = value * data->scale;
+    }
 }
 
 double Kriging::valueAt(const std::vector<double>& beta, const std::vector<double>& weights,

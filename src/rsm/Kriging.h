@@ -96,6 +96,11 @@ struct KrigingSearchOptions {
 //   pseudo-inverse with the same 0.001 threshold.
 // - The distance table and correlation vector of a prediction are computed per
 //   call, not kept in the record, so that predictions stay const and re-entrant.
+//   They are computed coordinate by coordinate over all sample points at once
+//   (d_k^p_k as exp(p_k ln d_k), then one exp per point), in loops that run on
+//   the vectorised exp and ln of linalg/VectorMath; predictMany does so for
+//   many points per call, reusing one table of the sample's coordinates. The
+//   values equal the scalar formula's up to rounding (a few ulps per term).
 // - storeModel writes the trend as the polynomial does (kind = trend kind) and in
 //   extra: the correlation kind, the hyper-parameters, the log-likelihood and
 //   sigma^2.
@@ -136,6 +141,8 @@ public:
     double predictNormalised(const std::vector<double>& x, bool* ok) const override;
     double predictLeaveOneOut(int sample, const std::vector<double>& x) const override;
     double predictionVariance(const std::vector<double>& x) const override;
+    void predictMany(const double* points, int count, int dimension,
+                     double* values) const override;
     double rSquared() const override;
     double looRSquared() const override;
     void storeQuality(std::shared_ptr<DataSet> dataSet) const override;
@@ -222,6 +229,13 @@ private:
     void computeLeaveOneOut();
     void deriveFromWeights();
     std::vector<double> correlationVector(const std::vector<double>& x) const;
+    // The sample's coordinates column by column: coordinate k of point i at
+    // k N + i.
+    std::vector<double> sampleColumns() const;
+    // r[i] := r(x, s_i) for every sample point, from sampleColumns(); term is
+    // scratch of N entries.
+    void correlationsAt(const double* x, const std::vector<double>& columns,
+                        std::vector<double>& r, std::vector<double>& term) const;
     double valueAt(const std::vector<double>& beta, const std::vector<double>& weights,
                    const std::vector<double>& x) const;
 

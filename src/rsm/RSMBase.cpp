@@ -73,6 +73,15 @@ double RSMBase::predictionVariance(const std::vector<double>& /*x*/) const
     return 0.0;
 }
 
+void RSMBase::predictMany(const double* points, int count, int dimension, double* values) const
+{
+    std::vector<double> x(static_cast<std::size_t>(std::max(dimension, 0)));
+    for (int i = 0; i < count; ++i) {
+        std::copy_n(points + static_cast<std::ptrdiff_t>(i) * dimension, x.size(), x.begin());
+        values[i] = predict(x);
+    }
+}
+
 double RSMBase::coefficientOfDetermination(const std::vector<double>& values,
                                            const std::vector<double>& predictions)
 {

@@ -70,6 +70,13 @@ public:
     virtual double predictLeaveOneOut(int sample, const std::vector<double>& x) const;
     virtual void selectResponse(int responseId);
     virtual double predictionVariance(const std::vector<double>& x) const;
+    // predict at count points stored one after another, dimension coordinates
+    // each: values[i] is the prediction at point i. The base calls predict
+    // point by point; a model whose prediction vectorises across its sample
+    // overrides it (kriging) with the same values up to rounding. Thread-safe
+    // wherever predict is.
+    virtual void predictMany(const double* points, int count, int dimension,
+                             double* values) const;
     // Whether the model is fitted already, so that build would do nothing (a
     // manager skips a build when every model is). Not one of the operations
     // above; the base answer, false, is the safe one for a model that does not
