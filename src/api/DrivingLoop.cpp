@@ -3,6 +3,7 @@
 #include <exception>
 #include <string>
 
+#include "api/BatchedEvaluation.h"
 #include "api/EntryPointGuard.h"
 #include "engine/OptEngine.h"
 #include "platform/Platform.h"
@@ -48,6 +49,8 @@ void callHost(OptEngineMain& session, double* x, double* f, double* seconds,
 {
     try {
         timed(seconds, action);
+    } catch (const LookAheadDefect&) {
+        throw; // the engine's fault, not the host's
     } catch (...) {
         const std::string message = hostMessage();
         if (session.engine != nullptr) {

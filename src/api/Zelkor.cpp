@@ -8,10 +8,12 @@
 #include <utility>
 #include <vector>
 
+#include "api/BatchedEvaluation.h"
 #include "api/DrivingLoop.h"
 #include "api/EntryPointGuard.h"
 #include "api/GradientModeRule.h"
 #include "api/LastStatus.h"
+#include "api/ZelkorRun.h"
 #include "common/NumericConstants.h"
 #include "engine/OptEngine.h"
 #include "platform/Platform.h"
@@ -21,7 +23,6 @@ namespace Opt {
 
 namespace {
 
-constexpr const char* kName = "Zelkor";
 
 // How one method's user parameters map onto its engine's arrays.
 struct MethodTranslation {
@@ -104,10 +105,10 @@ void adjustSaoSettings(std::vector<double>& reals, std::vector<int>& ints, const
     }
 }
 
-std::string checkArguments(ResponseCallback evaluate, int n, const double* x,
+std::string checkArguments(bool canEvaluate, int n, const double* x,
                            double* const* bounds, int m, const double* f)
 {
-    if (evaluate == nullptr) {
+    if (!canEvaluate) {
         return "no response callback given";
     }
     if (n < 1) {
@@ -127,10 +128,13 @@ std::string checkArguments(ResponseCallback evaluate, int n, const double* x,
     return std::string();
 }
 
-int runZelkor(int method, int reportLevel, ResponseCallback evaluate, int n, double* x,
-              double** bounds, int m, double* f, int* userInts, double* userReals,
-              GradientCallback gradients)
+} // namespace
+
+int runZelkor(int method, int reportLevel, const HostEvaluation& host, int n, double* x,
+              double** bounds, int m, double* f, int* userInts, double* userReals)
 {
+    const ResponseCallback evaluate = host.evaluate;
+    const GradientCallback gradients = host.gradients;
     const double startSeconds = Platform::wallClockSeconds();
     const MethodTranslation* translation = translationOf(method);
     const EngineBuilder* builder =
@@ -138,19 +142,21 @@ int runZelkor(int method, int reportLevel, ResponseCallback evaluate, int n, dou
     if (builder == nullptr || !builder->buildFromHost) {
         // no engine for this method: the host is not called
         LastStatus::set(ZELKOR_STATUS_INVALID_INPUT,
-                        "Zelkor: method " + std::to_string(method) + " has no engine");
+                        std::string(host.entryPoint) + ": method " + std::to_string(method) +
+                            " has no engine");
         return 0;
     }
-    const std::string problem = checkArguments(evaluate, n, x, bounds, m, f);
+    const std::string problem =
+        checkArguments(evaluate != nullptr || host.batch != nullptr, n, x, bounds, m, f);
     if (!problem.empty()) {
-        return rejectArgument(kName, problem);
+        return rejectArgument(host.entryPoint, problem);
     }
     const std::vector<double> start(x, x + n);
     std::vector<std::vector<double>> boundLists;
     for (int i = 0; i < n; ++i) {
         boundLists.push_back({bounds[i][0], bounds[i][1]});
     }
-    if (rejectProblem(kName, n, m, start, boundLists)) {
+    if (rejectProblem(host.entryPoint, n, m, start, boundLists)) {
         return 0;
     }
     std::vector<double> reals =
@@ -164,7 +170,7 @@ int runZelkor(int method, int reportLevel, ResponseCallback evaluate, int n, dou
     OptEngineMain session(n, m, start, boundLists, reals.data(), ints.data(),
                           translation->engineType, reportLevel);
     if (session.engine == nullptr) {
-        return rejectSettings(kName);
+        return rejectSettings(host.entryPoint);
     }
     std::vector<std::vector<double>> gradientRows(static_cast<std::size_t>(n),
                                                   std::vector<double>(static_cast<std::size_t>(m)));
@@ -173,23 +179,30 @@ int runZelkor(int method, int reportLevel, ResponseCallback evaluate, int n, dou
         g.push_back(row.data());
     }
     DrivingLoop loop;
-    loop.evaluate = [&] { evaluate(x, n, f, m); };
+    loop.evaluate = [&] {
+        if (host.batch != nullptr) {
+            host.batch->serve(*session.engine, x, f);
+        } else {
+            evaluate(x, n, f, m);
+        }
+    };
     loop.supplyGradients = [&] { gradients(x, n, g.data(), m); };
     loop.onGradients = gradients != nullptr ? GradientRequest::CallHost : GradientRequest::EndLoop;
     const int endState = loop.run(session, translation->firstState, x, f, g.data());
     if (endState == 4) {
-        std::cerr << kName
+        std::cerr << host.entryPoint
                   << ": the engine asked for gradients but no gradient callback was given"
                   << std::endl;
+    }
+    if (host.batch != nullptr) {
+        host.batch->finish(*session.engine);
     }
 
     RunReport closing = session.engine->report;
     closing.writeCompletion(Platform::wallClockSeconds() - startSeconds);
     closing.writeResultFile();
-    return LastStatus::recordRun(kName, *session.engine, endState);
+    return LastStatus::recordRun(host.entryPoint, *session.engine, endState);
 }
-
-} // namespace
 
 } // namespace Opt
 
@@ -199,7 +212,7 @@ extern "C" ZELKOR_API int Zelkor(int method, int reportLevel, ResponseCallback e
                                  GradientCallback gradients)
 {
     return Opt::guardEntryPoint("Zelkor", 0, [&] {
-        return Opt::runZelkor(method, reportLevel, evaluate, n, x, bounds, m, f, ints, reals,
-                              gradients);
+        return Opt::runZelkor(method, reportLevel, {evaluate, gradients, nullptr}, n, x, bounds, m,
+                              f, ints, reals);
     });
 }

@@ -179,6 +179,63 @@ ZELKOR_API int Zelkor(int method, int reportLevel, ResponseCallback evaluate, in
                       double* reals, GradientCallback gradients);
 
 /*
+ * Batched evaluation (ours: an addition of this library; Zelkor and every other
+ * entry point are unchanged).
+ *
+ * Many designs an engine asks for do not depend on one another's responses:
+ * the n forward-difference perturbations of an SQP gradient, the new points of
+ * a DIRECT iteration, a GA or micro-GA generation, the starts of the hybrid GA's
+ * local searches. ZelkorBatch hands such designs to the host together, so that
+ * it can evaluate them at the same time (threads, processes, a cluster), and
+ * gives exactly the run of Zelkor with the same arguments: the engine receives
+ * every response in its own order, and returns the same x, f, result and
+ * console report. Designs that depend on earlier responses (SQP line-search
+ * trials, the start design, the first point of DIRECT) come in batches of one, and
+ * so, for now, does every design of the SAO (method 5), which announces none.
+ *
+ * The batch callback: count designs, row-major in designs (count * n values in
+ * caller units; valid during the call only), and room for count rows of m
+ * responses in responses, which the host fills, row k for design k (objective
+ * first, then the constraints, as for ResponseCallback). user is the pointer
+ * given to ZelkorBatch, untouched. The rows of one batch may be evaluated in
+ * any order and at the same time; the callback returns when all are written.
+ *
+ * The arguments are Zelkor's, with three more:
+ *   evaluateBatch  the batch callback; required.
+ *   user           handed to every call of evaluateBatch; may be null.
+ *   batchLimit     the most designs in one batch, at least 1; 0: no limit.
+ * evaluate may be null; when given, a design that comes alone (a batch of one)
+ * goes to it, with x and f as in Zelkor, instead of to evaluateBatch.
+ * gradients is called as by Zelkor.
+ *
+ * What the host sees: each design is evaluated exactly once, but a failed
+ * evaluation (NaN, +-infinity, |value| >= 1e100) that the SQP retries at half
+ * its step is retried after the rest of its batch, not before it; and an SQP run
+ * that ends on failed evaluations may leave designs of its last batch unused.
+ * Returns and statuses as Zelkor; a null batch callback or a negative batchLimit
+ * is rejected like any inconsistent argument. A callback that throws ends the run
+ * as described for Zelkor. Should an engine publish a design other than the one
+ * it announced (a defect of the library), the design is evaluated on its own,
+ * the run stays exact, and one line on standard error counts such designs.
+ */
+typedef void (*BatchCallback)(int count, const double* designs, double* responses, void* user);
+ZELKOR_API int ZelkorBatch(int method, int reportLevel, ResponseCallback evaluate, int n,
+                           double* x, double** bounds, int m, double* f, int reserved1, int* ints,
+                           int reserved2, double* reals, GradientCallback gradients,
+                           BatchCallback evaluateBatch, void* user, int batchLimit);
+
+/* What a batched run handed to the host (ours; ZelkorBatchVector fills it). */
+typedef struct ZelkorBatchCounts {
+    int batches;      /* calls of the host for designs (a batch of one included) */
+    int designs;      /* designs evaluated */
+    int largestBatch; /* designs in the largest batch */
+    int withdrawn;    /* designs evaluated for a look-ahead the engine then withdrew
+                         (an SQP run or search that ended on failed evaluations) */
+    int defects;      /* designs that strayed from the engine's look-ahead; 0 unless
+                         the library is at fault */
+} ZelkorBatchCounts;
+
+/*
  * Designs of experiments.
  *
  * settings: four ints.
@@ -832,6 +889,24 @@ ZELKOR_API int runMicroGA_(ArrayCallback evaluate, std::vector<double>* x,
                            std::vector<double>* f, const std::vector<std::vector<double>>* bounds,
                            double* reals, int* ints, double* evaluationSeconds,
                            double* engineSeconds);
+
+/*
+ * ZelkorBatch for C++ hosts (ours): the design and responses in the caller's
+ * vectors, x->size() design variables and f->size() responses; bounds holds one
+ * [lower, upper] list per variable. The callback receives the batch's designs,
+ * one vector per design, and a vector of as many rows of f->size() zeros, which
+ * it fills in place without resizing (a row count or length changed is an error,
+ * reported as a throwing callback is). Every design, a batch of one included,
+ * goes to the callback. counts (may be null) receives what the run handed to the
+ * host, however it ends. Otherwise as ZelkorBatch.
+ */
+typedef void (*VectorBatchCallback)(const std::vector<std::vector<double>>* designs,
+                                    std::vector<std::vector<double>>* responses, void* user);
+ZELKOR_API int ZelkorBatchVector(int method, int reportLevel, VectorBatchCallback evaluateBatch,
+                                 void* user, int batchLimit, std::vector<double>* x,
+                                 const std::vector<std::vector<double>>* bounds,
+                                 std::vector<double>* f, int* ints, double* reals,
+                                 GradientCallback gradients, ZelkorBatchCounts* counts);
 
 /*
  * The layout micro-GA (engine type 2): one layer of bars designed by x[0], the

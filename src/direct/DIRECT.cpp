@@ -329,6 +329,22 @@ StepCode DIRECT::handOut(int point)
     return StepCode::Evaluate;
 }
 
+void DIRECT::announceDesigns(int limit, std::vector<double>& designs) const
+{
+    if (!sampling || firstNewPoint.empty() || evaluatingPoint < firstNewPoint.front()) {
+        return; // the centre, or no iteration's point is out
+    }
+    const int end = firstNewPoint.front() + newPointCount;
+    std::vector<double> design(static_cast<std::size_t>(nDesignVariables), 0.0);
+    for (int point = evaluatingPoint + 1; point < end && point - evaluatingPoint <= limit;
+         ++point) {
+        for (int i = 0; i < nDesignVariables; ++i) {
+            design[static_cast<std::size_t>(i)] = store.coordinate(i, point);
+        }
+        announce(design.data(), designs);
+    }
+}
+
 StepCode DIRECT::beginIteration(double*, double*, double**)
 {
     if (store.pointCount() == 0) {

@@ -44,6 +44,10 @@ namespace Opt {
 // - A run that ends hands the best point to x and the host's responses there to
 //   f (not those of the last point evaluated), so that both describe one design.
 //
+// Look-ahead (ours; engine/OptEngine.h): while it hands out an iteration's new
+// points, the engine announces the ones still to come; every one is handed out
+// whatever the responses (the stop rules are tested between iterations).
+//
 // Deviations (ours: a failed evaluation is a failed design, never the answer):
 // - A failed response (NaN, +-infinity, or |value| >= 1e100; engine/PenalisedResponse.h,
 //   the rule the genetic algorithms share) makes F +infinity, a NaN constraint
@@ -98,6 +102,10 @@ public:
     StepCode updateStep() override;
     StepCode endIteration(double* x) override;
 
+protected:
+    void announceDesigns(int limit, std::vector<double>& designs) const override;
+
+public:
     const DIRECTParameter& settings() const
     {
         return static_cast<const DIRECTParameter&>(*parameter);

@@ -339,6 +339,19 @@ void OptEngine::publishDesign(double* x)
     evaluationPending = true;
 }
 
+void OptEngine::announceDesigns(int, std::vector<double>&) const {}
+
+LookAheadRole OptEngine::lookAheadRole() const { return LookAheadRole::Announced; }
+
+int OptEngine::lookAheadDepth() const { return 0; }
+
+void OptEngine::announce(const double* normalised, std::vector<double>& designs) const
+{
+    for (std::size_t i = 0; i < designVariables.size(); ++i) {
+        designs.push_back(designVariables[i].toCallerUnits(normalised[i]));
+    }
+}
+
 StepCode OptEngine::beginIteration(double*, double*, double**) { return StepCode::Finished; }
 StepCode OptEngine::endIteration(double*) { return StepCode::Finished; }
 void OptEngine::prepareStep() {}

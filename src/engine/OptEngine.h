@@ -7,6 +7,7 @@
 #include "common/ResponseRow.h"
 #include "engine/DataSet.h"
 #include "engine/LinearProgram.h"
+#include "engine/LookAheadRole.h"
 #include "engine/OptEngineParameter.h"
 #include "engine/StepCode.h"
 #include "report/RunReport.h"
@@ -45,6 +46,37 @@ namespace Opt {
 // Publishing (publishDesign) and receiving (storeResponses, called from
 // receiveResponses) happen only in this class, so that a driver can later batch
 // an engine's evaluations without touching the engines.
+//
+// Look-ahead (ours: an addition to the step protocol, which it leaves as it is).
+// Many designs an engine asks for do not depend on one another's responses: the
+// perturbations of a forward-difference gradient, the new points of a DIRECT
+// iteration, a GA generation. Right after a step has published a design, a
+// batched driver (api/BatchedEvaluation) calls announcedDesigns to learn the
+// designs the engine will publish next whatever the responses turn out to be,
+// has the host evaluate them all at once, and then feeds the responses back one
+// step at a time in the engine's order. The engine sees exactly the sequence of
+// a sequential run; the driver checks every design it publishes bit for bit
+// against the announced one.
+//
+// An engine takes part by overriding announceDesigns, and lookAheadRole if it
+// ever publishes designs outside its announcement:
+// - announceDesigns appends, in publishing order, the designs that follow the
+//   one just published, through announce() so that each is converted to caller
+//   units exactly as publishDesign converts it. Only designs that come whatever
+//   the responses: not line-search trials, not a next iteration that depends on
+//   this one, and within the engine's own budgets. The default announces nothing
+//   (the driver then hands out one design at a time).
+// - A failed evaluation may make an engine publish a design ahead of its
+//   announced ones (a retry) or end before it has published them all; the driver
+//   asks lookAheadRole only when a published design differs from the announced
+//   one (or the run ends with announced designs left), and the engine answers
+//   Inserted or Withdrawn there (see LookAheadRole). The default, Announced,
+//   makes any difference a defect.
+// - An engine that runs other engines inside (the hybrid GA's local searches)
+//   also overrides lookAheadDepth, so that the inner engines' announcements are
+//   kept apart from its own and end with the inner run, and forwards the other
+//   two to the inner engine while its designs are out.
+// None is called by step(): a sequential run pays nothing for them.
 //
 // Engine state lives in plain members and containers (no pointers into other
 // objects, generators by value) so that it can be saved and restored exactly.
@@ -111,6 +143,22 @@ public:
     // or has not stopped on it.
     virtual bool stoppedOnBudget() const;
 
+    // Look-ahead (see above): appends to designs at most limit designs, each
+    // nDesignVariables values in caller units, that the engine will publish after
+    // the design its last step published, in that order.
+    void announcedDesigns(int limit, std::vector<double>& designs) const
+    {
+        if (limit > 0) {
+            announceDesigns(limit, designs);
+        }
+    }
+    // Asked about a published design that differs from the next announced one,
+    // or when announced designs are left unpublished.
+    virtual LookAheadRole lookAheadRole() const;
+    // 0 when this engine published the design; 1 + the inner engine's depth when
+    // an engine running inside it did.
+    virtual int lookAheadDepth() const;
+
     // Writes the design the engine would return now and the host's responses at
     // it into x and f (host-array mode), as an error step hands them over, for a
     // driver whose run stops early. Returns false, writing nothing, while the
@@ -159,6 +207,12 @@ protected:
     // Sizes the response table and sets constrained; builders call it after
     // loading the parameter record.
     void setResponseCount(int count);
+
+    // The look-ahead of the engine (see above); limit is at least 1.
+    virtual void announceDesigns(int limit, std::vector<double>& designs) const;
+    // Appends the normalised design to designs in caller units, converted as
+    // publishDesign converts it, so that the two agree to the last bit.
+    void announce(const double* normalised, std::vector<double>& designs) const;
 
     // Sets the report level and, in host-array mode with a report level of at
     // least 1, writes the banner and the problem information.

@@ -82,48 +82,59 @@ void GARepository::reserve(int coding, int entries, int genesPerString, int rows
 
 bool GARepository::find(int coding, const GAGenomes& strings, int i)
 {
-    matchIndex = -1;
+    matchIndex = matchOf(coding, strings, i);
+    return matchIndex >= 0;
+}
+
+bool GARepository::contains(int coding, const GAGenomes& strings, int i) const
+{
+    return matchOf(coding, strings, i) >= 0;
+}
+
+int GARepository::matchOf(int coding, const GAGenomes& strings, int i) const
+{
     if (coding == GAGenomes::kBinary) {
         const auto& population = strings.binaryStrings();
         if (i >= 0 && static_cast<std::size_t>(i) < population.size()) {
-            findBinary(population[static_cast<std::size_t>(i)]);
+            return findBinary(population[static_cast<std::size_t>(i)]);
         }
     } else if (coding == GAGenomes::kReal) {
         const auto& population = strings.realStrings();
         if (i >= 0 && static_cast<std::size_t>(i) < population.size()) {
-            findReal(population[static_cast<std::size_t>(i)]);
+            return findReal(population[static_cast<std::size_t>(i)]);
         }
     }
-    return matchIndex >= 0;
+    return -1;
 }
 
-void GARepository::findBinary(const GABinaryString& wanted)
+int GARepository::findBinary(const GABinaryString& wanted) const
 {
-    matchIndex = firstInChain(binaryIndex, laterBinary, wanted.fingerprint(wanted.length()), [&](int k) {
+    return firstInChain(binaryIndex, laterBinary, wanted.fingerprint(wanted.length()), [&](int k) {
         return storedBinary[static_cast<std::size_t>(k)].sameBits(wanted, wanted.length());
     });
 }
 
-void GARepository::findReal(const GARealString& wanted)
+int GARepository::findReal(const GARealString& wanted) const
 {
     if (wanted.length() == 0) {
         for (int k : emptyRealStrings) {
             if (sameAsStoredReal(wanted, k)) {
-                matchIndex = k;
-                return;
+                return k;
             }
         }
-        return;
+        return -1;
     }
     const double first = wanted.gene(0);
     if (!std::isfinite(first)) {
-        return; // a gene that is not finite never matches
+        return -1; // a gene that is not finite never matches
     }
     const auto isMatch = [&](int k) { return sameAsStoredReal(wanted, k); };
     const long long last = bucketOf(first + kSearchMargin);
+    int match = -1;
     for (long long bucket = bucketOf(first - kSearchMargin); bucket <= last; ++bucket) {
-        matchIndex = smallerMatch(matchIndex, firstInChain(realIndex, laterReal, bucket, isMatch));
+        match = smallerMatch(match, firstInChain(realIndex, laterReal, bucket, isMatch));
     }
+    return match;
 }
 
 bool GARepository::sameAsStoredReal(const GARealString& wanted, int entry) const

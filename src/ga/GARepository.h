@@ -39,6 +39,8 @@ public:
     // Looks up individual i of the current population of strings; records the
     // match for copyOut.
     bool find(int coding, const GAGenomes& strings, int i);
+    // Whether find would match individual i, without recording the match.
+    bool contains(int coding, const GAGenomes& strings, int i) const;
     // Overwrites responses with those of the last match and forgets the match.
     void copyOut(std::vector<ResponseRow>& responses);
     void store(const GAGenomes& strings, int coding, int i, const std::vector<ResponseRow>& responses);
@@ -65,8 +67,10 @@ private:
     static int firstInChain(const ChainIndex<Key>& index, const std::vector<int>& later, Key key,
                             const Match& isMatch);
 
-    void findBinary(const GABinaryString& wanted);
-    void findReal(const GARealString& wanted);
+    // The first stored entry that matches, or -1.
+    int matchOf(int coding, const GAGenomes& strings, int i) const;
+    int findBinary(const GABinaryString& wanted) const;
+    int findReal(const GARealString& wanted) const;
     bool sameAsStoredReal(const GARealString& wanted, int entry) const;
     void storeReal(const GARealString& string);
 

@@ -228,6 +228,53 @@ StepCode GeneticAlgorithm::beginIteration(double*, double*, double**)
     return StepCode::Continue;
 }
 
+void GeneticAlgorithm::announceDesigns(int limit, std::vector<double>& designs) const
+{
+    const bool handingOut = phase == EnginePhase::BeginIteration && evaluatingIndividual >= 0 &&
+                            evaluatingIndividual == subEvaluationIndex - 1;
+    const bool useRepository = settings().useRepository == 1;
+    if (!handingOut || (useRepository && repeatsEarlierIndividual(evaluatingIndividual))) {
+        return; // a repeat comes ahead of the designs announced with the generation
+    }
+    // The individuals whose responses the repository will hold when the later
+    // ones are looked up, should none of them fail.
+    GARepository planned;
+    if (useRepository) {
+        planned.store(*genomes, coding(), evaluatingIndividual, {});
+    }
+    std::vector<double> design(designVariables.size(), 0.0);
+    int announced = 0;
+    for (int individual = subEvaluationIndex;
+         individual < designsPerGeneration && announced < limit; ++individual) {
+        if (useRepository) {
+            if (repository->contains(coding(), *genomes, individual) ||
+                planned.contains(coding(), *genomes, individual)) {
+                continue;
+            }
+            planned.store(*genomes, coding(), individual, {});
+        }
+        genomes->decodeIndividual(individual, design);
+        announce(design.data(), designs);
+        ++announced;
+    }
+}
+
+bool GeneticAlgorithm::repeatsEarlierIndividual(int individual) const
+{
+    GARepository earlier;
+    for (int k = 0; k < individual; ++k) {
+        earlier.store(*genomes, coding(), k, {});
+    }
+    return earlier.contains(coding(), *genomes, individual);
+}
+
+LookAheadRole GeneticAlgorithm::lookAheadRole() const
+{
+    const bool repeat = settings().useRepository == 1 && evaluatingIndividual >= 0 &&
+                        repeatsEarlierIndividual(evaluatingIndividual);
+    return repeat ? LookAheadRole::Inserted : LookAheadRole::Announced;
+}
+
 StepCode GeneticAlgorithm::receiveResponses(const double* f, double**)
 {
     storeResponses(f);

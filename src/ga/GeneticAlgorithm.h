@@ -49,6 +49,13 @@ namespace Opt {
 // - Only population designs go into the repository; evaluations made for other
 //   purposes (the hybrid's local searches) do not.
 //
+// Look-ahead (ours; engine/OptEngine.h): when it hands out an individual, the
+// engine announces the generation's individuals still to come that the host will
+// evaluate. With the repository on, those found in it are left out, and so are
+// repeats of an individual announced (or out) earlier in the generation, which the
+// repository will hold by the time they come; should that earlier one fail, the
+// repeat is evaluated after all, as a design inserted ahead of the announced ones.
+//
 // Deviations (ours: a failed evaluation is a failed design, never the answer):
 // - A failed response (NaN, +-infinity, or |value| >= 1e100; engine/PenalisedResponse.h,
 //   the rule DIRECT shares) gives fitness and violation +infinity under both
@@ -102,6 +109,7 @@ public:
     StepCode updateStep() override;
     void setParameterOption(int option) override;
     int parameterOption() const override;
+    LookAheadRole lookAheadRole() const override;
 
     // The family's steps, in the order the engines call them.
     virtual void setStringLengths();
@@ -145,6 +153,11 @@ protected:
     GeneticAlgorithm(std::shared_ptr<DataSet> dataSet, std::shared_ptr<GAParameter> record,
                      const std::vector<double>& reals, const std::vector<int>& ints,
                      bool forcesRealCoding);
+
+    void announceDesigns(int limit, std::vector<double>& designs) const override;
+    // Whether the individual repeats an earlier one of its generation (by the
+    // repository's rule), so that it is handed out only because that one failed.
+    bool repeatsEarlierIndividual(int individual) const;
 
     bool recordsHistory() const { return report.keepHistory; }
     int coding() const { return settings().coding; }

@@ -115,6 +115,7 @@ StepCode HybridGA::startTask()
                                                 kInnerEngineType, kInnerReportLevel);
     task.started = true;
     publishStart = true;
+    taskStartOut = true;
     return StepCode::Evaluate;
 }
 
@@ -123,6 +124,7 @@ StepCode HybridGA::continueTask(double* x, double* f, double** g)
     double* designs = isDataSetMode() ? innerX.data() : x;
     double* responses = isDataSetMode() ? innerF.data() : f;
     double** gradients = isDataSetMode() ? innerG.data() : g;
+    taskStartOut = false;
     int code = static_cast<int>(StepCode::Continue);
     do {
         code = stepInnerEngine(designs, responses, gradients);
@@ -135,10 +137,13 @@ StepCode HybridGA::continueTask(double* x, double* f, double** g)
         awaitingGradients = true;
         return StepCode::Gradients;
     case StepCode::Finished:
+        endInnerRun();
         finishTask(designs, responses);
         return computeStep(x, f, g);
     default:
+        endInnerRun();
         if (!rules.innerErrorEndsTask) {
+            innerRunWithdrew = true; // and the other tasks' starts with it
             return StepCode::Error;
         }
         // The individual keeps its string and fitness; only this search is lost.
@@ -155,6 +160,61 @@ int HybridGA::stepInnerEngine(double* x, double* f, double** g)
         return static_cast<int>(StepCode::Error);
     }
     return innerEngine->step(x, f, g);
+}
+
+void HybridGA::endInnerRun()
+{
+    innerRunWithdrew = innerEngine != nullptr &&
+                       innerEngine->lookAheadRole() != LookAheadRole::Announced;
+}
+
+void HybridGA::announceDesigns(int limit, std::vector<double>& designs) const
+{
+    if (!inLocalSearch()) {
+        MicroGA::announceDesigns(limit, designs);
+    } else if (taskStartOut) {
+        announceTaskStarts(limit, designs);
+    } else if (innerEngine != nullptr) {
+        innerEngine->announcedDesigns(limit, designs);
+    }
+}
+
+// The starts of the tasks after the current one, skipping those from failed
+// individuals as the searches will (the searches change no other individual).
+void HybridGA::announceTaskStarts(int limit, std::vector<double>& designs) const
+{
+    std::vector<double> start(designVariables.size(), 0.0);
+    int announced = 0;
+    for (std::size_t k = static_cast<std::size_t>(currentTask) + 1;
+         k < localSearchTasks.size() && announced < limit; ++k) {
+        const int individual = localSearchTasks[k].individual;
+        if (isFailedFitness(fitness[static_cast<std::size_t>(individual)])) {
+            continue;
+        }
+        genomes->decodeIndividual(individual, start);
+        announce(start.data(), designs);
+        ++announced;
+    }
+}
+
+LookAheadRole HybridGA::lookAheadRole() const
+{
+    if (innerRunWithdrew) {
+        return LookAheadRole::Withdrawn;
+    }
+    if (!inLocalSearch()) {
+        return MicroGA::lookAheadRole();
+    }
+    if (taskStartOut || innerEngine == nullptr) {
+        return LookAheadRole::Announced;
+    }
+    return innerEngine->lookAheadRole();
+}
+
+int HybridGA::lookAheadDepth() const
+{
+    const bool innerDesignOut = inLocalSearch() && !taskStartOut && innerEngine != nullptr;
+    return innerDesignOut ? 1 + innerEngine->lookAheadDepth() : 0;
 }
 
 void HybridGA::finishTask(const double* x, const double* f)
@@ -243,6 +303,7 @@ void HybridGA::publishDesign(double* x)
 
 StepCode HybridGA::receiveResponses(const double* f, double** g)
 {
+    innerRunWithdrew = false;
     if (!inLocalSearch()) {
         return MicroGA::receiveResponses(f, g);
     }

@@ -36,6 +36,12 @@ namespace Opt {
 // - The design a run returns may be a locally improved individual's: its string is
 //   the inner optimum normalised, so the returned design matches the one whose
 //   responses are handed back up to the rounding of normalising and back.
+// - Look-ahead (ours; engine/OptEngine.h): the generation announces itself as
+//   the GA's does; the first task's start announces the other tasks' starts
+//   (every task of the generation runs, one after the other, from its own
+//   individual). The inner engine's designs, which come between those starts, sit
+//   one level deeper with the inner engine's own look-ahead (its gradient's
+//   perturbations), which an inner run that ended early withdraws.
 //
 // Deviations, each with the rule as first written behind Rules for comparison:
 // - An inner run that ends in an error (for the SQP engine, incompatible
@@ -94,13 +100,21 @@ public:
     // Runs the local searches, one exchange with the driver per step.
     StepCode computeStep(double* x, double* f, double** g) override;
 
+    LookAheadRole lookAheadRole() const override;
+    int lookAheadDepth() const override;
+
     int localSearches() const { return localSearchCount; }
     const std::vector<LocalSearchTask>& tasks() const { return localSearchTasks; }
     int currentTaskIndex() const { return currentTask; }
     const std::vector<int>& innerIntSettings() const { return innerInts; }
     const std::vector<double>& innerRealSettings() const { return innerReals; }
 
+protected:
+    void announceDesigns(int limit, std::vector<double>& designs) const override;
+
 private:
+    void announceTaskStarts(int limit, std::vector<double>& designs) const;
+    void endInnerRun();
     void setUpLocalSearch(const std::vector<double>& reals, const std::vector<int>& ints);
     bool inLocalSearch() const { return phase == EnginePhase::ComputeStep && localSearchPrepared; }
     void skipFailedIndividuals();
@@ -122,6 +136,10 @@ private:
     bool localSearchDone = false;
     bool publishStart = false;      // the next publish hands out a task's start design
     bool awaitingGradients = false; // the pending exchange is a gradient request
+    bool taskStartOut = false;      // the design out is a task's start
+    // The inner run that ended in the last step may have left designs of its
+    // look-ahead unpublished (until the next responses arrive).
+    bool innerRunWithdrew = false;
     // The inner engine's arrays in data-set mode.
     std::vector<double> innerX;
     std::vector<double> innerF;

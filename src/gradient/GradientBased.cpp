@@ -1,5 +1,6 @@
 #include "gradient/GradientBased.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/NumericConstants.h"
@@ -166,6 +167,37 @@ StepCode GradientBased::finiteDifferenceStep(double h)
     }
     subEvaluationIndex = 0;
     return StepCode::Continue;
+}
+
+void GradientBased::announcePerturbations(double h, int limit, std::vector<double>& designs) const
+{
+    const int published = subEvaluationIndex;
+    if (phase != EnginePhase::BeginIteration || differenceStepScale != 1.0 || published < 1 ||
+        published > nDesignVariables) {
+        return; // no perturbation is out, or a retry is (it announces nothing)
+    }
+    // Each step normalises the design just published (variables not perturbed
+    // included, which the round trip through caller units may move by a rounding
+    // step), then moves the perturbation to the next variable; so does this.
+    const int budget = kEvaluationLimit - 1 - evaluationCount;
+    const int count = std::min({nDesignVariables - published, limit, budget});
+    std::vector<double> design;
+    for (const DesignVariable& variable : designVariables) {
+        design.push_back(variable.value); // caller units while published
+    }
+    for (int column = published; column < published + count; ++column) {
+        for (std::size_t i = 0; i < design.size(); ++i) {
+            design[i] = designVariables[i].toNormalised(design[i]);
+        }
+        const DesignVariable& previous = designVariables[static_cast<std::size_t>(column - 1)];
+        const DesignVariable& next = designVariables[static_cast<std::size_t>(column)];
+        design[static_cast<std::size_t>(column - 1)] = previous.accepted;
+        design[static_cast<std::size_t>(column)] = next.accepted + h;
+        const std::size_t first = designs.size();
+        announce(design.data(), designs);
+        std::copy(designs.begin() + static_cast<std::ptrdiff_t>(first), designs.end(),
+                  design.begin());
+    }
 }
 
 StepCode GradientBased::retryPerturbation(double h)

@@ -72,6 +72,11 @@ protected:
     // Publishes the perturbation that is out again at half its step, after its
     // evaluation failed: the column is then differenced over the shorter step.
     StepCode retryPerturbation(double finiteDifferenceStep);
+    // Look-ahead (ours): after perturbation k has been published at its full
+    // step, appends perturbations k + 1, ... (at most limit, and only as many as
+    // the evaluation limit lets through), as the gradient step will publish them.
+    void announcePerturbations(double finiteDifferenceStep, int limit,
+                               std::vector<double>& designs) const;
     // Keeps the sensitivities that came with an evaluation (g may be null).
     void keepSensitivities(double** g);
     // Writes the current design in caller units into x (or the data set)

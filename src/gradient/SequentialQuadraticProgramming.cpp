@@ -464,6 +464,23 @@ StepCode SequentialQuadraticProgramming::beginIteration(double*, double*, double
     return gradientStep(p.gradientMode, p.finiteDifferenceStep, g);
 }
 
+void SequentialQuadraticProgramming::announceDesigns(int limit,
+                                                     std::vector<double>& designs) const
+{
+    if (settings().gradientMode == 1 && !latestFailed) {
+        announcePerturbations(settings().finiteDifferenceStep, limit, designs);
+    }
+}
+
+LookAheadRole SequentialQuadraticProgramming::lookAheadRole() const
+{
+    if (latestFailed) {
+        return LookAheadRole::Inserted; // a retry, or the end after failures
+    }
+    return evaluationCount >= kEvaluationLimit ? LookAheadRole::Withdrawn
+                                               : LookAheadRole::Announced;
+}
+
 StepCode SequentialQuadraticProgramming::retryBasePoint()
 {
     // The failed design is the accepted one here; the retry lies halfway back

@@ -58,6 +58,12 @@ namespace Opt {
 //   reads every limited row's normalised value less 1, as it did for upper
 //   limits.
 //
+// Look-ahead (ours; engine/OptEngine.h): with forward differences, the first
+// perturbation of a gradient announces the others. Line-search trials and base
+// points depend on the responses before them and announce nothing. A failed
+// perturbation's retry comes ahead of the announced ones (Inserted); a run that
+// ends on failures or on the evaluation limit withdraws the rest.
+//
 // Two choices made on purpose:
 // - We differentiate with respect to the normalised variables in every
 //   gradient mode (see GradientBased), because the QP step, its box and the
@@ -190,6 +196,7 @@ public:
     int parameterOption() const override;
     void restoreState(const SQPState& state) override;
     void saveState(SQPState& state) const override;
+    LookAheadRole lookAheadRole() const override;
 
     const SQPParameter& settings() const
     {
@@ -205,6 +212,9 @@ public:
     // The move limit of each QP solve of the last direction finding, in order.
     const std::vector<double>& moveLimitsTried() const { return solveMoveLimits; }
     bool skipsLineSearch() const { return skipLineSearch; }
+
+protected:
+    void announceDesigns(int limit, std::vector<double>& designs) const override;
 
 private:
     SQPParameter& mutableSettings() { return static_cast<SQPParameter&>(*parameter); }

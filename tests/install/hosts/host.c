@@ -1,8 +1,10 @@
 /* A C host: includes the one public header and calls the library: the library
    matches the header's version macros, the C-safe form of a design service
    answers at its point limit, a surrogate study's model file predicts what the
-   host computed, and the drivers of this C form link and refuse bad input (a
-   restartable SQP's short state block, a descending bar catalogue). */
+   host computed, the drivers of this C form link and refuse bad input (a
+   restartable SQP's short state block, a descending bar catalogue), and a
+   batched SQP run, whose callback reaches its context through the user pointer,
+   ends where the sequential run ends. */
 #include <stdio.h>
 #include <string.h>
 
@@ -40,6 +42,32 @@ static int bowl(double* x, int n, double* f, int m)
     (void)m;
     f[0] = (x[0] - 1.0) * (x[0] - 1.0) + (x[1] + 0.5) * (x[1] + 0.5);
     return 0;
+}
+
+static void bowlBatch(int count, const double* designs, double* responses, void* user)
+{
+    int k;
+    *(int*)user += 1;
+    for (k = 0; k < count; ++k) {
+        bowl((double*)(designs + 2 * k), 2, responses + k, 1);
+    }
+}
+
+/* 0 when the batched run ends on the sequential run's design and calls the batch
+   callback at least once. */
+static int batchedRunMatches(void)
+{
+    double first[2] = {-1.0, 1.0};
+    double second[2] = {-1.0, 1.0};
+    double* bounds[2] = {first, second};
+    double x[2] = {0.9, 0.9};
+    double y[2] = {0.9, 0.9};
+    double f[1] = {0.0};
+    double g[1] = {0.0};
+    int batches = 0;
+    Zelkor(1, 0, bowl, 2, x, bounds, 1, f, 0, NULL, 0, NULL, NULL);
+    ZelkorBatch(1, 0, NULL, 2, y, bounds, 1, g, 0, NULL, 0, NULL, NULL, bowlBatch, &batches, 0);
+    return memcmp(x, y, sizeof x) == 0 && f[0] == g[0] && batches > 0 ? 0 : 1;
 }
 
 /* runRSMOPT writes the model file; evaluateRSMallC predicts from it at the
@@ -86,5 +114,5 @@ int main(void)
     if (get_nexpC(overLimit, 13) != 8192 || zelkorLastStatus() != ZELKOR_STATUS_OK) {
         return 1;
     }
-    return modelFileServes() ? 0 : 1;
+    return modelFileServes() && batchedRunMatches() == 0 ? 0 : 1;
 }
