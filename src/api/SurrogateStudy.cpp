@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "api/BatchedEvaluation.h"
 #include "api/EntryPointGuard.h"
 #include "api/FlatInput.h"
 #include "api/LastStatus.h"
@@ -36,7 +37,10 @@ constexpr int kUnset = -999;
 constexpr double kFeasibilityFirst = -1.0;
 
 struct StudyArguments {
-    ResponseCallback evaluate;
+    ResponseCallback evaluate; // null when the study runs batched
+    BatchCallback evaluateBatch;
+    void* user;
+    int batchLimit;
     int n;
     int m;
     double* x;
@@ -147,12 +151,21 @@ struct Evaluated {
     }
 };
 
-Evaluated callHost(const StudyArguments& in, DataSet& dataSet)
+// Has the host evaluate the design the study published, alone or, batched,
+// from the batch it belongs to, and hands the responses to the study.
+Evaluated callHost(const StudyArguments& in, DataSet& dataSet, const OptEngine& engine,
+                   BatchedEvaluation* batched)
 {
     Evaluated evaluated{dataSet.designValues, {}};
     std::vector<double> design = evaluated.design;
     try {
-        in.evaluate(design.data(), in.n, in.f, in.m);
+        if (batched != nullptr) {
+            batched->serve(engine, design.data(), in.f);
+        } else {
+            in.evaluate(design.data(), in.n, in.f, in.m);
+        }
+    } catch (const LookAheadDefect&) {
+        throw;
     } catch (const std::exception& error) {
         throw HostCallbackFailure{error.what()};
     } catch (...) {
@@ -163,6 +176,17 @@ Evaluated callHost(const StudyArguments& in, DataSet& dataSet)
     }
     evaluated.responses.assign(in.f, in.f + in.m);
     return evaluated;
+}
+
+std::unique_ptr<BatchedEvaluation> batchedHost(const StudyArguments& in)
+{
+    if (in.evaluateBatch == nullptr) {
+        return nullptr;
+    }
+    return std::make_unique<BatchedEvaluation>(
+        in.n, in.m, in.batchLimit, [&in](int count, const double* designs, double* responses) {
+            in.evaluateBatch(count, designs, responses, in.user);
+        });
 }
 
 int runStudy(const StudyArguments& in)
@@ -178,6 +202,7 @@ int runStudy(const StudyArguments& in)
     if (session.engine == nullptr) {
         return rejectArgument(kName, "the study could not be built from these settings");
     }
+    const auto batched = batchedHost(in);
     Evaluated last;
     Evaluated bestSampled;
     int code = 0;
@@ -187,9 +212,12 @@ int runStudy(const StudyArguments& in)
             if (!last.design.empty() && (bestSampled.design.empty() || last.betterThan(bestSampled))) {
                 bestSampled = last;
             }
-            last = callHost(in, *dataSet);
+            last = callHost(in, *dataSet, *session.engine, batched.get());
         }
     } while (code == 1 || code == 2 || code == 3);
+    if (batched != nullptr) {
+        batched->finish(*session.engine);
+    }
     if (code != 0) {
         LastStatus::set(ZELKOR_STATUS_ENGINE_ERROR, std::string(kName) + ": the study stopped on an error");
         return 0;
@@ -211,31 +239,57 @@ int runStudy(const StudyArguments& in)
 
 } // namespace Opt
 
+namespace Opt {
+namespace {
+
+int startStudy(StudyArguments in, const double* boundLists, const int* listLengths)
+{
+    return guardEntryPoint(kName, 0, [&] {
+        try {
+            if ((in.evaluate == nullptr && in.evaluateBatch == nullptr) || in.x == nullptr ||
+                in.f == nullptr || in.designSettings == nullptr) {
+                return rejectArgument(kName, "the callback, x, f and designSettings must not be null");
+            }
+            if (in.m < 1) {
+                return rejectArgument(kName, "m = " + std::to_string(in.m) + " (the objective is needed)");
+            }
+            if (in.batchLimit < 0) {
+                return rejectArgument(kName, "batchLimit = " + std::to_string(in.batchLimit) +
+                                                 " (0 for no limit, or at least 1)");
+            }
+            in.bounds = FlatInput::checkedListsFromFlat(in.n, boundLists, listLengths);
+            if (rejectProblem(kName, in.n, in.m, std::vector<double>(in.x, in.x + in.n), in.bounds)) {
+                return 0;
+            }
+            return runStudy(in);
+        } catch (const FlatInput::InconsistentInput& input) {
+            return rejectArgument(kName, input.message);
+        }
+    });
+}
+
+} // namespace
+} // namespace Opt
+
 extern "C" ZELKOR_API int runRSMOPT(ResponseCallback evaluate, int n, int m, double* x, double* f,
                                     const double* boundLists, const int* listLengths,
                                     const int* designSettings, const int* modelSettings,
                                     const int* searchSettings, const char* modelFile,
                                     int reportLevel)
 {
-    using namespace Opt;
-    return guardEntryPoint(kName, 0, [&] {
-        try {
-            if (evaluate == nullptr || x == nullptr || f == nullptr || designSettings == nullptr) {
-                return rejectArgument(kName, "evaluate, x, f and designSettings must not be null");
-            }
-            if (m < 1) {
-                return rejectArgument(kName, "m = " + std::to_string(m) + " (the objective is needed)");
-            }
-            auto bounds = FlatInput::checkedListsFromFlat(n, boundLists, listLengths);
-            if (rejectProblem(kName, n, m, std::vector<double>(x, x + n), bounds)) {
-                return 0;
-            }
-            StudyArguments in{evaluate,       n,          m,         x,
-                              f,              std::move(bounds), designSettings, modelSettings,
-                              searchSettings, modelFile,  reportLevel};
-            return runStudy(in);
-        } catch (const FlatInput::InconsistentInput& input) {
-            return rejectArgument(kName, input.message);
-        }
-    });
+    return Opt::startStudy({evaluate, nullptr, nullptr, 0, n, m, x, f, {}, designSettings,
+                            modelSettings, searchSettings, modelFile, reportLevel},
+                           boundLists, listLengths);
+}
+
+extern "C" ZELKOR_API int runRSMOPTBatch(BatchCallback evaluateBatch, void* user, int batchLimit,
+                                         int n, int m, double* x, double* f,
+                                         const double* boundLists, const int* listLengths,
+                                         const int* designSettings, const int* modelSettings,
+                                         const int* searchSettings, const char* modelFile,
+                                         int reportLevel)
+{
+    return Opt::startStudy({nullptr, evaluateBatch, user, batchLimit, n, m, x, f, {},
+                            designSettings, modelSettings, searchSettings, modelFile, reportLevel},
+                           boundLists, listLengths);
 }

@@ -360,6 +360,18 @@ ZELKOR_API int runRSMOPT(ResponseCallback evaluate, int n, int m, double* x, dou
                          const int* designSettings, const int* modelSettings,
                          const int* searchSettings, const char* modelFile, int reportLevel);
 
+/* runRSMOPT with batched evaluation (ours): the sampled designs, which do not
+   depend on one another, go to evaluateBatch together (at most batchLimit at
+   once; 0: no limit), the surrogate optimum alone. The arguments and results
+   are runRSMOPT's, with the batch callback, its user pointer and the limit as
+   for ZelkorBatch in place of evaluate; the study, its models and its result
+   are the same bit for bit as runRSMOPT's with the same settings. */
+ZELKOR_API int runRSMOPTBatch(BatchCallback evaluateBatch, void* user, int batchLimit, int n,
+                              int m, double* x, double* f, const double* boundLists,
+                              const int* listLengths, const int* designSettings,
+                              const int* modelSettings, const int* searchSettings,
+                              const char* modelFile, int reportLevel);
+
 /*
  * Restartable SQP (runSQP_CFD_, and runSQP_CFD below for C++ hosts): the SQP
  * of runSQP_Soil for responses that each take one external job (a flow

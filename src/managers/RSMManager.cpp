@@ -260,6 +260,18 @@ void RSMManager::publishDesign(double* x)
 
 void RSMManager::normaliseDesign(const double*) {}
 
+void RSMManager::announceDesigns(int limit, std::vector<double>& designs) const
+{
+    if (stage != Stage::Sampling || engineType == kArrangeOnly) {
+        return;
+    }
+    const int total = std::min(samplingTotal(), static_cast<int>(callerPoints.size()));
+    for (int k = sampledCount; k < total && k - sampledCount < limit; ++k) {
+        const auto& point = callerPoints[static_cast<std::size_t>(k)];
+        designs.insert(designs.end(), point.begin(), point.end());
+    }
+}
+
 StepCode RSMManager::beginIteration(double*, double*, double**)
 {
     return sampleStep();

@@ -113,6 +113,11 @@ public:
     StepCode computeStep(double* x, double* f, double** g) override;
     void finish(double* x) override;
 
+    // Look-ahead: while sampling, the design's remaining points, exactly as they
+    // will be published (the sampled designs do not depend on one another's
+    // responses); nothing in any other phase.
+    void announceDesigns(int limit, std::vector<double>& designs) const override;
+
     // The sample points of the study's design in caller units, one row each.
     void copySamplePoints(std::vector<std::vector<double>>& rows) const;
     // The number of points of the study's design (0 without one).

@@ -25,6 +25,18 @@ int bowl(double* x, int, double* f, int m)
     return 0;
 }
 
+std::string fileBytes(const std::string& name)
+{
+    std::string bytes;
+    if (std::FILE* file = std::fopen(name.c_str(), "rb")) {
+        for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) {
+            bytes.push_back(static_cast<char>(c));
+        }
+        std::fclose(file);
+    }
+    return bytes;
+}
+
 const double kBox[] = {-2.0, 2.0, -2.0, 2.0};
 
 TEST(RSMStudy, QuadraticModelsFindTheConstrainedOptimumOfAQuadratic)
@@ -65,6 +77,45 @@ TEST(RSMStudy, ASampledDesignBeatsAnInfeasibleSurrogateOptimum)
     truss(x, 2, check, 4);
     EXPECT_EQ(std::vector<double>(f, f + 4), std::vector<double>(check, check + 4));
     EXPECT_LT(f[0], 263.8958434 * 1.05);
+}
+
+// Counts the batches a study hands out and evaluates them with truss.
+struct BatchLog {
+    std::vector<int> sizes;
+};
+
+void trussBatch(int count, const double* designs, double* responses, void* user)
+{
+    static_cast<BatchLog*>(user)->sizes.push_back(count);
+    for (int k = 0; k < count; ++k) {
+        truss(const_cast<double*>(designs + 2 * k), 2, responses + 4 * k, 4);
+    }
+}
+
+TEST(RSMStudy, ABatchedStudySamplesItsDesignTogetherAndEndsWhereTheSequentialOneDoes)
+{
+    const double box[] = {0.1, 1.0, 0.1, 1.0};
+    const int design[] = {2, 0, 0, 30};
+    const int models[] = {1, 1, 2, -1, 2, -1, 2, -1};
+    const std::string base = testing::TempDir() + "zelkor_batched";
+    double x[] = {0.5, 0.5};
+    double f[4] = {};
+    runRSMOPT(truss, 2, 4, x, f, box, nullptr, design, models, nullptr, base.c_str(), 0);
+    const std::string sequentialModels = fileBytes(base + ".rsm");
+    for (const int limit : {0, 7}) {
+        BatchLog log;
+        double xb[] = {0.5, 0.5};
+        double fb[4] = {};
+        runRSMOPTBatch(trussBatch, &log, limit, 2, 4, xb, fb, box, nullptr, design, models,
+                       nullptr, base.c_str(), 0);
+        EXPECT_EQ(std::vector<double>(xb, xb + 2), std::vector<double>(x, x + 2));
+        EXPECT_EQ(std::vector<double>(fb, fb + 4), std::vector<double>(f, f + 4));
+        EXPECT_EQ(fileBytes(base + ".rsm"), sequentialModels) << "the same models";
+        const std::vector<int> expected =
+            limit == 0 ? std::vector<int>{30, 1} : std::vector<int>{7, 7, 7, 7, 2, 1};
+        EXPECT_EQ(log.sizes, expected) << "limit " << limit;
+    }
+    std::remove((base + ".rsm").c_str());
 }
 
 TEST(RSMStudy, BadSettingsAreRefusedBeforeTheHostIsCalled)
@@ -164,18 +215,6 @@ std::string progressText(const char* text, const std::vector<int>& percents)
         line += std::string("\b\b\b\b") + field;
     }
     return line + "\b\b\b\bCOMPLETED\n";
-}
-
-std::string fileBytes(const std::string& name)
-{
-    std::string bytes;
-    if (std::FILE* file = std::fopen(name.c_str(), "rb")) {
-        for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) {
-            bytes.push_back(static_cast<char>(c));
-        }
-        std::fclose(file);
-    }
-    return bytes;
 }
 
 TEST(RSMStudyDataSet, ShowsItsThreeProgressLinesAndEndsOnTheVerifiedOptimum)
