@@ -15,11 +15,19 @@ double log(double) noexcept;
 }
 #endif
 
+// One clone per instruction set, chosen by an ifunc resolver while the program
+// is relocated. ThreadSanitizer instruments the resolver, which then runs before
+// its runtime exists and crashes the program at start, so that build keeps the
+// default clone only.
+#if defined(ZELKOR_VECTOR_EXP) && !defined(__SANITIZE_THREAD__)
+#define ZELKOR_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define ZELKOR_CLONES
+#endif
+
 namespace Opt::Linalg {
 
-#ifdef ZELKOR_VECTOR_EXP
-__attribute__((target_clones("avx2", "default")))
-#endif
+ZELKOR_CLONES
 void exponentiate(const double* arguments, double factor, double* results, std::size_t count)
 {
 #pragma omp simd
@@ -28,9 +36,7 @@ void exponentiate(const double* arguments, double factor, double* results, std::
     }
 }
 
-#ifdef ZELKOR_VECTOR_EXP
-__attribute__((target_clones("avx2", "default")))
-#endif
+ZELKOR_CLONES
 void logarithm(const double* arguments, double* results, std::size_t count)
 {
 #pragma omp simd
