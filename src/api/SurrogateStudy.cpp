@@ -17,6 +17,8 @@
 #include "api/EntryPointGuard.h"
 #include "api/FlatInput.h"
 #include "api/LastStatus.h"
+#include "direct/DIRECTParameter.h"
+#include "ga/GAParameter.h"
 
 namespace Opt {
 
@@ -29,10 +31,7 @@ constexpr int kGeneticSearch = 2;
 constexpr int kDirectSearch = 0;
 constexpr int kDirectIterationsIndex = 3;
 constexpr int kDirectEvaluationsIndex = 4;
-constexpr int kDirectIterationCap = 100;
-constexpr int kDirectIntCount = 11;
 constexpr int kGeneticEvaluationsIndex = 6;
-constexpr int kGeneticIntCount = 20;
 constexpr int kUnset = -999;
 constexpr double kFeasibilityFirst = -1.0;
 
@@ -77,7 +76,7 @@ void setSearch(DataSet& dataSet, const int* searchSettings)
     const int budget = searchSettings == nullptr ? 0 : searchSettings[1];
     SearchSettings settings;
     if (method == kGeneticSearch) {
-        settings.ints.assign(kGeneticIntCount, kUnset);
+        settings.ints.assign(GAParameter::kIntCount, kUnset);
         settings.reals = {kFeasibilityFirst};
         if (budget > 0) {
             settings.ints[kGeneticEvaluationsIndex] = budget;
@@ -90,8 +89,8 @@ void setSearch(DataSet& dataSet, const int* searchSettings)
         text << "searchSettings[0] = " << method << " (0 DIRECT or 2 genetic algorithm)";
         FlatInput::reject(text);
     }
-    settings.ints.assign(kDirectIntCount, 0);
-    settings.ints[kDirectIterationsIndex] = kDirectIterationCap;
+    settings.ints.assign(DIRECTParameter::kIntCount, 0);
+    settings.ints[kDirectIterationsIndex] = DIRECTParameter::kIterationCap;
     if (budget > 0) {
         settings.ints[kDirectEvaluationsIndex] = budget;
     }

@@ -11,7 +11,6 @@
 #include "rsm/EnsembleOfSurrogates.h"
 #include "rsm/InputNormalisation.h"
 #include "rsm/ModelFileError.h"
-#include "rsm/NearestSampleList.h"
 
 namespace Opt::RSM {
 
@@ -92,10 +91,7 @@ bool ModelFileQueries::predictRow(const LoadedModels& loaded, const std::vector<
     row.assign(loaded.models.size(), 0.0);
     for (std::size_t k = 0; k < loaded.models.size(); ++k) {
         const RSMBase& model = *loaded.models[k];
-        if (const auto* ensemble = dynamic_cast<const EnsembleOfSurrogates*>(&model)) {
-            NearestSampleList::resize(ensemble->neighbourCount);
-            NearestSampleList::fill(point, model.samplePoints());
-        }
+        EnsembleOfSurrogates::prepareToPredict(model, point);
         bool ok = true;
         row[k] = model.predictNormalised(point, &ok);
         if (!ok || !std::isfinite(row[k])) {

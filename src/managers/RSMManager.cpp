@@ -17,7 +17,6 @@
 #include "rsm/EnsembleOfSurrogates.h"
 #include "rsm/FatalError.h"
 #include "rsm/InputNormalisation.h"
-#include "rsm/NearestSampleList.h"
 #include "rsm/ParallelModelBuild.h"
 #include "rsm/PolynomialRegression.h"
 #include "rsm/RSMDataOut.h"
@@ -448,10 +447,7 @@ std::vector<double> RSMManager::predictAt(const std::vector<double>& point) cons
     std::vector<double> predictions;
     predictions.reserve(models.size());
     for (const auto& [id, model] : models) {
-        if (const auto* ensemble = dynamic_cast<const EnsembleOfSurrogates*>(model.get())) {
-            NearestSampleList::resize(ensemble->neighbourCount);
-            NearestSampleList::fill(point, model->samplePoints());
-        }
+        EnsembleOfSurrogates::prepareToPredict(*model, point);
         predictions.push_back(model->predict(point));
     }
     return predictions;

@@ -59,6 +59,14 @@ EnsembleOfSurrogates::EnsembleOfSurrogates(Restored, int id, int variables)
 {
 }
 
+void EnsembleOfSurrogates::prepareToPredict(const RSMBase& model, const std::vector<double>& x)
+{
+    if (const auto* ensemble = dynamic_cast<const EnsembleOfSurrogates*>(&model)) {
+        NearestSampleList::resize(ensemble->neighbourCount);
+        NearestSampleList::fill(x, model.samplePoints());
+    }
+}
+
 std::array<const RSMBase*, EnsembleOfSurrogates::kMemberCount> EnsembleOfSurrogates::members() const
 {
     return {polynomial.get(), kriging.get(), radialBasis.get(), supportVector.get()};

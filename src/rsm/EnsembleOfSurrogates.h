@@ -69,6 +69,11 @@ public:
     void setResponseValues(const std::vector<double>& values) override;
     double rSquared() const override;
 
+    // Fills the process-wide nearest-sample list for x when model is an
+    // ensemble, whose prediction reads it; any other model needs nothing. Every
+    // caller that predicts with models of any type calls this first.
+    static void prepareToPredict(const RSMBase& model, const std::vector<double>& x);
+
     // The members' errors and weights at x (the list filled for x), in member order.
     std::array<double, kMemberCount> memberErrors(const std::vector<double>& x) const;
     std::array<double, kMemberCount> memberWeights(const std::vector<double>& x) const;
