@@ -720,6 +720,28 @@ ZELKOR_API int runRELSTUDY(ResponseCallback evaluate, int n, int m, const double
                            double* standardError);
 
 /*
+ * The scatter of a slope's factor of safety (ours in its arguments): the
+ * study of runRELSTUDY with one response, f[0] the factor of safety, which
+ * fails below failureFactor (finite, above 0; 1 for the usual probability of
+ * failure). evaluate(x, n, f, 1) computes it at the critical slip surface
+ * for the soil values x (cohesion, friction angle, unit weight, ...). n, x,
+ * boundLists, listLengths, inputRows, randomFlags, correlation,
+ * designSettings, modelType, reliabilitySettings and resultFile as for
+ * runRELSTUDY. statistics: ZELKOR_RELIABILITY_LENGTH doubles (mean at [99],
+ * standard deviation at [100]); failureProbability, standardError: one double
+ * each, P(FS < failureFactor) over the 100000 samples and its Monte Carlo
+ * standard error. Any may be null. Returns 1 on success, 0 on failure (one
+ * line on standard error, zelkorLastStatus).
+ */
+ZELKOR_API int runRELANAL_LEM(ResponseCallback evaluate, int n, const double* x,
+                              const double* boundLists, const int* listLengths,
+                              const double* inputRows, const int* randomFlags,
+                              const double* correlation, const int* designSettings,
+                              int modelType, const int* reliabilitySettings,
+                              double failureFactor, const char* resultFile, double* statistics,
+                              double* failureProbability, double* standardError);
+
+/*
  * Linear programming: minimise objective . x subject to
  *   rowLower[i] <= rows[i] . x <= rowUpper[i]      (nRows rows)
  *   variableLower[j] <= x[j] <= variableUpper[j]   (nVariables variables)
@@ -852,6 +874,32 @@ ZELKOR_API int runSQP_Soil(ArrayCallback evaluate, double* x, double* f,
 ZELKOR_API int runSAOOPT_Soil(ArrayCallback evaluate, double* x, double* f,
                               const std::vector<std::vector<double>>* bounds, int n, int m,
                               double* reals, int* ints);
+
+/*
+ * The critical slip surface of a slope: sequential approximate optimisation
+ * (as runSAOOPT_Soil) of one response, the factor of safety, which it
+ * minimises (engine type 12). evaluate(x, n, f, 1) writes the factor of
+ * safety of the slip surface the n design variables describe (a circle's
+ * centre and radius, say) into f[0]; a surface the host cannot analyse (it
+ * misses the slope, leaves the model, drives no mass) gets 1e100 or NaN.
+ * x (in/out): n starting values within their bounds, evaluated first,
+ * preferably an admissible surface; on return the critical surface found.
+ * f: one double; on return the factor of safety there. bounds: n bound lists
+ * [lower, upper] (continuous only).
+ * ints: 6, as runSAOOPT_Soil. reals: 7, runSAOOPT_Soil's six, then [6] the
+ *   convergence threshold (3.0): a small change of the factor of safety ends
+ *   the run only below it. Either array may be null: defaults.
+ * A cycle samples and searches only when at least n + 1 of its designs give
+ * an admissible factor (finite, above 0, below 1e100); a cycle with none ends
+ * the run at once. Returns 1 when the run ended on its stopping tests; 0 with
+ * ZELKOR_STATUS_INFEASIBLE when no admissible surface was found around the
+ * start (x then holds the start, f[0] 1e100), or with the status of bad input
+ * (a null callback or array, n < 1, a start outside its bounds, a discrete
+ * variable), as for runDIRECT.
+ */
+ZELKOR_API int runSAOOPT_LEM(ResponseCallback evaluate, double* x, double* f,
+                             const std::vector<std::vector<double>>* bounds, int n,
+                             double* reals, int* ints);
 
 /*
  * Genetic algorithm with the engine's own parameter arrays (20 reals and 20 ints;
