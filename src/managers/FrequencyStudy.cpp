@@ -238,9 +238,12 @@ double FrequencyStudy::responseScale() const
 }
 
 // Minimise the negative lowest mode; both requirements as g <= 0 in units of
-// the response scale, so that the SQP sees values of order one.
-std::vector<double> FrequencyStudy::searchResponses(const std::vector<double>& x)
+// the response scale, so that the SQP sees values of order one. The SQP's
+// difference steps may leave the box by a hair at a bound: the models are read
+// at the nearest design inside it, which is all they were fitted on.
+std::vector<double> FrequencyStudy::searchResponses(std::vector<double> x)
 {
+    clampToBounds(x);
     const ModeTable modes = modesAt(x);
     const double scale = responseScale();
     const double lowest = modes.lowestAssembled();
@@ -265,10 +268,15 @@ std::vector<double> FrequencyStudy::search(int engineType, const double* reals, 
             f = searchResponses(x);
         }
     } while (continues(code));
+    clampToBounds(x);
+    return x;
+}
+
+void FrequencyStudy::clampToBounds(std::vector<double>& x) const
+{
     for (std::size_t i = 0; i < x.size(); ++i) {
         x[i] = std::clamp(x[i], settings.bounds[i][0], settings.bounds[i][1]);
     }
-    return x;
 }
 
 bool FrequencyStudy::ranksBetter(const std::vector<double>& x, const std::vector<double>& than)

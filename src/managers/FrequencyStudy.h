@@ -139,7 +139,8 @@ private:
     };
 
     Modes predict(StoredModelSet& set, const std::vector<double>& x);
-    std::vector<double> searchResponses(const std::vector<double>& x);
+    std::vector<double> searchResponses(std::vector<double> x);
+    void clampToBounds(std::vector<double>& x) const;
     std::vector<double> search(int engineType, const double* reals, const int* ints,
                                std::vector<double> x);
     bool ranksBetter(const std::vector<double>& x, const std::vector<double>& than);
