@@ -9,11 +9,11 @@
 #include "common/NumericConstants.h"
 #include "engine/EngineFactory.h"
 #include "engine/OptEngine.h"
-#include "engine/StepCode.h"
 #include "ga/GAParameter.h"
 #include "ga/GeneticAlgorithm.h"
 #include "gradient/SQPParameter.h"
 #include "gradient/SequentialQuadraticProgramming.h"
+#include "managers/HostArraySearch.h"
 #include "managers/RSMManager.h"
 #include "platform/Platform.h"
 
@@ -110,13 +110,6 @@ std::vector<double> midpoints(const std::vector<std::vector<double>>& bounds)
         x.push_back(0.5 * (list[0] + list[1]));
     }
     return x;
-}
-
-bool continues(int code)
-{
-    return code == static_cast<int>(StepCode::Evaluate) ||
-           code == static_cast<int>(StepCode::CallAgain) ||
-           code == static_cast<int>(StepCode::Continue);
 }
 
 // Largest constraint value of search responses, 0 when both hold.
@@ -261,13 +254,9 @@ std::vector<double> FrequencyStudy::search(int engineType, const double* reals, 
         throw std::logic_error("the search on the stored surrogates could not be built");
     }
     std::vector<double> f = searchResponses(x);
-    int code = static_cast<int>(StepCode::Continue);
-    do {
-        code = engine->step(x.data(), f.data(), nullptr);
-        if (code == static_cast<int>(StepCode::Evaluate)) {
-            f = searchResponses(x);
-        }
-    } while (continues(code));
+    runHostArraySearch(*engine, x, f, [this](const std::vector<double>& design) {
+        return searchResponses(design);
+    });
     clampToBounds(x);
     return x;
 }
