@@ -579,6 +579,102 @@ ZELKOR_API int evaluate_validate_RSMall(const char* modelFile, int n, int nPoint
                                         unsigned char* success);
 
 /*
+ * The frequency study of a vehicle's steering system on its cowl cross-bar
+ * and body (ours: the arguments, the study and its output), on two stored
+ * surrogate sets, each a model file of three responses (ids 0, 1, 2: the first
+ * three natural frequencies, Hz) written by a surrogate study:
+ *   steeringModelFile  "[Steering System]": the steering column and wheel
+ *                      mounted on the buck (the test fixture);
+ *   cowlModelFile      "[Cowl X/bar & Body System]": the cross-bar on its body
+ *                      mounts, seen from the column's mount.
+ * Model file names may end in ".rsm" or not (".rsm" is read). Both files are
+ * fitted over the n design variables in order, unless a file's base name holds
+ * a cross-bar weight-set key: then its design vector is formed as for
+ * evaluateRSMall_RAZ2015 below (nSteering, weightSet).
+ *
+ * Per mode k = 1..3, with remove(a, b) = 1/sqrt(1/a^2 - 1/b^2) (the system a
+ * without the part b; Dunkerley's rule on the squared frequencies, +infinity
+ * when a >= b: the rest is rigid) and join(a, b) = 1/sqrt(1/a^2 + 1/b^2) (two
+ * parts in series):
+ *   steering column  = remove(steering on buck, buck)
+ *   cowl X/bar       = remove(cowl X/bar & body, body)
+ *   assembled        = join(steering column, cowl X/bar & body)
+ * The study maximises the lowest assembled mode over the bounds, subject to
+ * lowest assembled mode >= targetFrequency and first cowl X/bar & body mode -
+ * lowest assembled mode >= separation (the steering wheel's mode kept clear of
+ * the mode of the structure it hangs on): the genetic algorithm with
+ * feasibility-first ranking on the stored surrogates, then SQP from its
+ * optimum. Every design evaluation reads each model file once through a
+ * temporary surrogate-evaluation session (engine type 9); the process working
+ * set is emptied before the study starts.
+ *
+ * n: design variables (>= 1); x (in/out): n starting values inside their
+ *   bounds, on return the best design found.
+ * boundLists: n pairs [lower, upper] (the bounds the files were fitted with).
+ * nSteering, weightSet: read only for a file whose name holds a weight-set key
+ *   (evaluateRSMall_RAZ2015); weightSet may be null otherwise.
+ * buckFrequencies, bodyFrequencies: three frequencies each (Hz, > 0), of the
+ *   buck and of the body as the wheel's mass sees them.
+ * targetFrequency, separation: Hz, >= 0 (0: no requirement).
+ * searchBudget: design evaluations of the genetic algorithm (<= 0: 2000).
+ * modes (out, may be null): 15 doubles, three modes for each of the rows
+ *   steering on buck, steering column, cowl X/bar & body, cowl X/bar,
+ *   assembled (infinity marks a rigid rest).
+ * evaluationCounts (out, may be null): 2 ints, the predictions read from the
+ *   steering file and from the cowl file.
+ *
+ * Output on standard output, after the study:
+ *   " [Steering System] THE NUMBER OF MODEL EVALUATION: <count>"
+ *   " [Cowl X/bar & Body System] THE NUMBER OF MODEL EVALUATION: <count>"
+ *   " DESIGN: x1 = ... xn = ..."
+ *   a table "FREQUENCY (Hz)" of MODE 1..3 with the rows "Buck ",
+ *   "Steering on Buck", "Steering Column", "Body", "Cowl X/bar & Body",
+ *   "Cowl X/bar" and "Steering in Vehicle" (the assembled modes; "rigid" for
+ *   infinity), then " LOWEST MODE ... SEPARATION ...: MET" (or "NOT MET").
+ *
+ * Returns 1 when the design meets both requirements, else 0; zelkorLastStatus
+ * is OK, INFEASIBLE, INVALID_INPUT (a null or empty argument, a bad bound pair,
+ * a start outside its bounds, a frequency not above 0, a weight set that
+ * cannot be formed, a model file that cannot serve three modes: one line on
+ * standard error, nothing printed, x untouched) or ENGINE_ERROR.
+ */
+ZELKOR_API int Optimize_Mode_RAZ2015(const char* steeringModelFile, const char* cowlModelFile,
+                                     int n, double* x, const double* boundLists, int nSteering,
+                                     const double* weightSet, const double* buckFrequencies,
+                                     const double* bodyFrequencies, double targetFrequency,
+                                     double separation, int searchBudget, double* modes,
+                                     int* evaluationCounts);
+
+/*
+ * evaluateRSMall_ for a cowl cross-bar model file fitted over one of four
+ * weight sets (ours: the sets and the arguments). The design variables are
+ * those of the frequency study: the first nSteering belong to the steering
+ * column, the rest to the cross-bar; weightSet holds three doubles, the
+ * weight the cross-bar carries (instrument panel and modules, kg) and its
+ * lower and upper bound as fitted. The file's base name (between the last "\"
+ * or "/" - both count on every system - and the last ".") is searched for the
+ * keys in this order, the first found deciding the vector handed to the models:
+ *   "cowlbar_weight_pd"  x[nSteering..n-1]           (the cross-bar alone)
+ *   "cowlbar_weight_pc"  x[nSteering..n-1], weight   (the cross-bar and weight)
+ *   "cowlbar_weight_pb"  x[0..n-1], weight           (everything and weight)
+ *   "cowlbar_weight_pa"  x[0..n-1]                   (everything)
+ * Variables left out were held at their baseline in the fit; the weight is read
+ * only by pb and pc (weightSet may be null for pa and pd). pc and pd need
+ * nSteering < n. A base name without a key is inconsistent input.
+ *
+ * modelFile: the file's path, ".rsm" optional. x: n values inside boundLists,
+ * n pairs [lower, upper]. The other arguments and the results are those of
+ * evaluateRSMall_ (the same reading and prediction, one temporary session of
+ * engine type 9): the number of values written, 0 when the file cannot serve,
+ * -1 for inconsistent arguments (among them no key, an nSteering outside its
+ * range, a missing weight or one outside its bounds).
+ */
+ZELKOR_API int evaluateRSMall_RAZ2015(const char* modelFile, int n, const double* x,
+                                      const double* boundLists, int nSteering,
+                                      const double* weightSet, int nIds, const int* responseIds,
+                                      double* values, unsigned char* success);
+
+/*
  * Reliability and statistics services.
  *
  * Random inputs are described by rows of six doubles: [0] the type code,

@@ -12,6 +12,7 @@
 #include "ga/GeneticAlgorithm.h"
 #include "gradient/SQPParameter.h"
 #include "gradient/SequentialQuadraticProgramming.h"
+#include "managers/HostArraySearch.h"
 #include "managers/SurrogateFactory.h"
 #include "rsm/CurrentDesign.h"
 #include "rsm/ParallelModelBuild.h"
@@ -314,15 +315,9 @@ std::vector<double> SAOManager::searchSurrogates(const std::shared_ptr<OptEngine
         throw std::runtime_error("SAO: the search on the surrogates could not be built");
     }
     std::vector<double> f = predict(x);
-    int code = static_cast<int>(StepCode::Continue);
-    do {
-        code = search->step(x.data(), f.data(), nullptr);
-        if (code == static_cast<int>(StepCode::Evaluate)) {
-            f = predict(x);
-        }
-    } while (code == static_cast<int>(StepCode::Evaluate) ||
-             code == static_cast<int>(StepCode::CallAgain) ||
-             code == static_cast<int>(StepCode::Continue));
+    runHostArraySearch(*search, x, f, [this](const std::vector<double>& design) {
+        return predict(design);
+    });
     for (std::size_t i = 0; i < x.size(); ++i) {
         x[i] = std::clamp(x[i], boxLower[i], boxUpper[i]);
     }
