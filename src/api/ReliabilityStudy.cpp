@@ -1,6 +1,6 @@
-// runRELSTUDY: a whole reliability study for a C host (ours), and
-// runRELANAL_LEM, the same study of one response, a slope's factor of safety,
-// which fails below a given factor. Each builds the
+// runRELSTUDY: a whole reliability study for a C host (ours), its batched form
+// runRELSTUDYBatch, and runRELANAL_LEM, the same study of one response, a
+// slope's factor of safety, which fails below a given factor. Each builds the
 // reliability analysis (engine type 10) in host-array mode, hands it the random
 // inputs, drives it through the host's callback for the design of experiments
 // and copies the statistics and failure probabilities out.
@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "api/BatchedEvaluation.h"
 #include "api/EntryPointGuard.h"
 #include "api/FlatInput.h"
 #include "api/LastStatus.h"
@@ -27,8 +28,17 @@ constexpr double kNotRandom = 9.0;
 constexpr int kFinished = 0;
 constexpr int kEvaluate = 1;
 
+// How the host evaluates: one design at a time, or batches of the design of
+// experiments (evaluateBatch given).
+struct HostCalls {
+    ResponseCallback evaluate = nullptr;
+    BatchCallback evaluateBatch = nullptr;
+    void* user = nullptr;
+    int batchLimit = 0;
+};
+
 struct StudyInput {
-    ResponseCallback evaluate;
+    HostCalls host;
     int n;
     int m;
     std::vector<double> x;
@@ -118,13 +128,26 @@ int runStudy(const char* name, StudyInput& in, const char* resultFile, const Stu
     }
     std::vector<double> x = in.x;
     std::vector<double> f(static_cast<std::size_t>(in.m), 0.0);
+    std::unique_ptr<BatchedEvaluation> batched;
+    if (in.host.evaluateBatch != nullptr) {
+        const HostCalls host = in.host;
+        batched = std::make_unique<BatchedEvaluation>(
+            in.n, in.m, host.batchLimit, [host](int count, const double* designs, double* responses) {
+                host.evaluateBatch(count, designs, responses, host.user);
+            });
+    }
     int code = kEvaluate;
     do {
         code = session.runOptEngine(x.data(), f.data(), nullptr);
-        if (code == kEvaluate) {
-            in.evaluate(x.data(), in.n, f.data(), in.m);
+        if (code == kEvaluate && batched != nullptr) {
+            batched->serve(*session.engine, x.data(), f.data());
+        } else if (code == kEvaluate) {
+            in.host.evaluate(x.data(), in.n, f.data(), in.m);
         }
     } while (code > kFinished);
+    if (batched != nullptr) {
+        batched->finish(*session.engine);
+    }
     if (code != kFinished) {
         LastStatus::set(ZELKOR_STATUS_ENGINE_ERROR, std::string(name) + ": the study stopped on an error");
         return 0;
@@ -137,7 +160,7 @@ int runStudy(const char* name, StudyInput& in, const char* resultFile, const Stu
 
 // The host's arrays of a study, as the exported functions take them.
 struct StudyArguments {
-    ResponseCallback evaluate;
+    HostCalls host;
     int n;
     int m;
     const double* x;
@@ -158,9 +181,13 @@ int checkedStudy(const char* name, const StudyArguments& a, const char* resultFi
                  const StudyOutputs& out)
 {
     try {
-        if (a.evaluate == nullptr || a.x == nullptr || a.inputRows == nullptr ||
-            a.designSettings == nullptr) {
-            return rejectArgument(name, "evaluate, x, inputRows and designSettings must not be null");
+        if ((a.host.evaluate == nullptr && a.host.evaluateBatch == nullptr) || a.x == nullptr ||
+            a.inputRows == nullptr || a.designSettings == nullptr) {
+            return rejectArgument(name, "the callback, x, inputRows and designSettings must not be null");
+        }
+        if (a.host.batchLimit < 0) {
+            return rejectArgument(name, "batchLimit = " + std::to_string(a.host.batchLimit) +
+                                            ": 0 (no limit) or a positive number of designs is needed");
         }
         if (a.m < 1) {
             return rejectArgument(name, "m = " + std::to_string(a.m) + " (at least one response)");
@@ -169,7 +196,7 @@ int checkedStudy(const char* name, const StudyArguments& a, const char* resultFi
         if (rejectProblem(name, a.n, a.m, std::vector<double>(a.x, a.x + a.n), bounds)) {
             return 0;
         }
-        StudyInput in{a.evaluate, a.n, a.m, std::vector<double>(a.x, a.x + a.n), std::move(bounds),
+        StudyInput in{a.host, a.n, a.m, std::vector<double>(a.x, a.x + a.n), std::move(bounds),
                       Opt::inputRows(a.n, a.inputRows, a.randomFlags), {}, {},
                       a.objectiveFailsBelow};
         const int r = randomCount(in.rows);
@@ -206,9 +233,8 @@ extern "C" ZELKOR_API int runRELSTUDY(ResponseCallback evaluate, int n, int m, c
     using namespace Opt;
     constexpr const char* kName = "runRELSTUDY";
     return guardEntryPoint(kName, 0, [&] {
-        const StudyArguments arguments{evaluate,    n,           m,          x,
-                                       boundLists,  listLengths, inputRows,  randomFlags,
-                                       correlation, designSettings, modelType,
+        const StudyArguments arguments{{evaluate}, n, m, x, boundLists, listLengths, inputRows,
+                                       randomFlags, correlation, designSettings, modelType,
                                        reliabilitySettings, std::nullopt};
         return checkedStudy(kName, arguments, resultFile,
                             {statistics, correlations, failureProbability, standardError});
@@ -232,11 +258,35 @@ extern "C" ZELKOR_API int runRELANAL_LEM(ResponseCallback evaluate, int n, const
             return rejectArgument(kName, "failureFactor = " + std::to_string(failureFactor) +
                                              " (a finite factor of safety above 0)");
         }
-        const StudyArguments arguments{evaluate,    n,           kOneResponse, x,
-                                       boundLists,  listLengths, inputRows,    randomFlags,
-                                       correlation, designSettings, modelType,
-                                       reliabilitySettings, failureFactor};
+        const StudyArguments arguments{{evaluate}, n, kOneResponse, x, boundLists, listLengths,
+                                       inputRows, randomFlags, correlation, designSettings,
+                                       modelType, reliabilitySettings, failureFactor};
         return checkedStudy(kName, arguments, resultFile,
                             {statistics, nullptr, failureProbability, standardError});
+    });
+}
+
+extern "C" ZELKOR_API int runRELSTUDYBatch(BatchCallback evaluateBatch, void* user, int batchLimit,
+                                           int n, int m, const double* x,
+                                           const double* boundLists, const int* listLengths,
+                                           const double* inputRows, const int* randomFlags,
+                                           const double* correlation, const int* designSettings,
+                                           int modelType, const int* reliabilitySettings,
+                                           const char* resultFile, double* statistics,
+                                           double* correlations, double* failureProbability,
+                                           double* standardError)
+{
+    using namespace Opt;
+    constexpr const char* kName = "runRELSTUDYBatch";
+    return guardEntryPoint(kName, 0, [&] {
+        if (evaluateBatch == nullptr) {
+            return rejectArgument(kName, "no batch callback given");
+        }
+        const StudyArguments arguments{{nullptr, evaluateBatch, user, batchLimit},
+                                       n, m, x, boundLists, listLengths, inputRows, randomFlags,
+                                       correlation, designSettings, modelType,
+                                       reliabilitySettings, std::nullopt};
+        return checkedStudy(kName, arguments, resultFile,
+                            {statistics, correlations, failureProbability, standardError});
     });
 }

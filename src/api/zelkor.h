@@ -815,6 +815,20 @@ ZELKOR_API int runRELSTUDY(ResponseCallback evaluate, int n, int m, const double
                            double* statistics, double* correlations, double* failureProbability,
                            double* standardError);
 
+/* runRELSTUDY with batched evaluation (ours): the design of experiments, whose
+   designs do not depend on one another's responses, goes to evaluateBatch as
+   one batch (at most batchLimit designs each; 0: no limit), called as
+   ZelkorBatch calls it. The other arguments are runRELSTUDY's; the statistics
+   are the same bit for bit as runRELSTUDY's with the same settings. */
+ZELKOR_API int runRELSTUDYBatch(BatchCallback evaluateBatch, void* user, int batchLimit, int n,
+                                int m, const double* x, const double* boundLists,
+                                const int* listLengths, const double* inputRows,
+                                const int* randomFlags, const double* correlation,
+                                const int* designSettings, int modelType,
+                                const int* reliabilitySettings, const char* resultFile,
+                                double* statistics, double* correlations,
+                                double* failureProbability, double* standardError);
+
 /*
  * The scatter of a slope's factor of safety (ours in its arguments): the
  * study of runRELSTUDY with one response, f[0] the factor of safety, which

@@ -68,6 +68,36 @@ TEST(ReliabilityStudy, TwoHostArrayRunsGiveIdenticalStatistics)
     EXPECT_EQ(first.correlations, second.correlations);
 }
 
+// The batched study hands its design of experiments over in one batch (or
+// batches of the limit) and returns the sequential study's statistics.
+TEST(ReliabilityStudy, BatchedStudyEqualsTheSequentialOne)
+{
+    Study sequential;
+    ASSERT_EQ(sequential.run(), 1);
+    for (const int limit : {0, 7}) {
+        Study batched;
+        std::vector<int> sizes;
+        const BatchCallback host = [](int count, const double* designs, double* responses,
+                                      void* user) {
+            static_cast<std::vector<int>*>(user)->push_back(count);
+            for (int k = 0; k < count; ++k) {
+                linearLimitState(const_cast<double*>(designs + 2 * k), 2, responses + 2 * k, 2);
+            }
+        };
+        ASSERT_EQ(runRELSTUDYBatch(host, &sizes, limit, 2, 2, batched.x.data(), batched.bounds.data(),
+                                   nullptr, batched.rows.data(), nullptr, nullptr,
+                                   batched.design.data(), kPolynomial, batched.settings.data(),
+                                   nullptr, batched.statistics.data(), batched.correlations.data(),
+                                   batched.failure.data(), batched.error.data()),
+                  1) << zelkorLastMessage();
+        EXPECT_EQ(std::memcmp(sequential.statistics.data(), batched.statistics.data(),
+                              sequential.statistics.size() * sizeof(double)), 0);
+        const std::vector<int> expected = limit == 0 ? std::vector<int>{30}
+                                                     : std::vector<int>{7, 7, 7, 7, 2};
+        EXPECT_EQ(sizes, expected);
+    }
+}
+
 // Draws are made before the predictions are shared out among threads.
 TEST(ReliabilityStudy, SamplingThreadsDoNotChangeTheResults)
 {
