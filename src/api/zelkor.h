@@ -192,8 +192,10 @@ ZELKOR_API int Zelkor(int method, int reportLevel, ResponseCallback evaluate, in
  * gives exactly the run of Zelkor with the same arguments: the engine receives
  * every response in its own order, and returns the same x, f, result and
  * console report. Designs that depend on earlier responses (SQP line-search
- * trials, the start design, the first point of DIRECT) come in batches of one, and
- * so, for now, does every design of the SAO (method 5), which announces none.
+ * trials, the start design, the first point of DIRECT, the SAO's candidates)
+ * come in batches of one; each SAO cycle's design of experiments (method 5: its
+ * central composite design but the reused centre, 8 designs for n = 2 up to 80
+ * for n = 8) comes as one.
  *
  * The batch callback: count designs, row-major in designs (count * n values in
  * caller units; valid during the call only), and room for count rows of m

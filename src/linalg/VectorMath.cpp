@@ -20,7 +20,7 @@ double log(double) noexcept;
 // its runtime exists and crashes the program at start, so that build keeps the
 // default clone only.
 #if defined(ZELKOR_VECTOR_EXP) && !defined(__SANITIZE_THREAD__)
-#define ZELKOR_CLONES __attribute__((target_clones("avx2", "default")))
+#define ZELKOR_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
 #else
 #define ZELKOR_CLONES
 #endif

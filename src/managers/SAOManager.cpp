@@ -203,6 +203,17 @@ void SAOManager::publishDesign(double* x)
     evaluationPending = awaiting != Awaiting::Nothing;
 }
 
+void SAOManager::announceDesigns(int limit, std::vector<double>& designs) const
+{
+    if (awaiting != Awaiting::Sample) {
+        return;
+    }
+    const std::size_t end = std::min(cyclePoints.size(), nextSample + static_cast<std::size_t>(limit));
+    for (std::size_t k = nextSample; k < end; ++k) {
+        designs.insert(designs.end(), cyclePoints[k].begin(), cyclePoints[k].end());
+    }
+}
+
 StepCode SAOManager::beginIteration(double*, double*, double**)
 {
     if (history.empty()) {

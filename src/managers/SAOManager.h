@@ -27,7 +27,8 @@ namespace Opt::RSM {
 // set's design values and response definitions):
 //   start      the start is evaluated first (host-array mode: by the driver
 //              before the first step; data-set mode: published by it);
-//   sampling   BeginIteration publishes the cycle's design one point per step;
+//   sampling   BeginIteration publishes the cycle's design one point per step
+//              (a batched driver learns the whole cycle from the first point);
 //   search     ComputeStep fits the surrogates and runs the nested search;
 //   candidate  UpdateStep publishes the candidate, then accepts or rejects it
 //              (acceptCandidate), updates the move limit and tests
@@ -127,6 +128,9 @@ public:
     StepCode endIteration(double* x) override;
     void finish(double* x) override;
     bool stoppedOnBudget() const override;
+    // After a sample is published, the rest of the cycle's design: every sample
+    // of a cycle is evaluated, whatever the responses, once the cycle has begun.
+    void announceDesigns(int limit, std::vector<double>& designs) const override;
 
     // Acceptance of the candidate against history.back(), after the move-limit
     // update (MoveLimiter): a feasible entry takes a feasible candidate that

@@ -14,6 +14,7 @@
 #include "rsm/CurrentDesign.h"
 #include "rsm/EnsembleOfSurrogates.h"
 #include "rsm/InputNormalisation.h"
+#include "rsm/Kriging.h"
 #include "rsm/ParallelModelBuild.h"
 
 namespace Opt {
@@ -183,7 +184,7 @@ StepCode ReliabilityAnalysis::computeStep(double*, double*, double**)
 // rows can be shared out among threads without changing any value. A block's
 // rows are mapped into the surrogates' coordinates once and each model
 // predicts the whole block in one call (kriging vectorises across its sample
-// there).
+// there, and models fitted on the same sample share each point's distances).
 void ReliabilityAnalysis::predictSamples()
 {
     const auto n = static_cast<std::size_t>(nDesignVariables);
@@ -203,6 +204,10 @@ void ReliabilityAnalysis::predictSamples()
         }
         return;
     }
+    std::vector<const RSM::RSMBase*> surrogates;
+    for (const auto& entry : models) {
+        surrogates.push_back(entry.second.get());
+    }
     const bool normalised = design == nullptr || design->pointSet->normalised;
     const int threads = std::max(1, parameter.reliabilityOption1);
     constexpr int kBlock = 256;
@@ -221,11 +226,12 @@ void ReliabilityAnalysis::predictSamples()
                     points[at] = RSM::toSurrogateCoordinate(points[at], designVariables[at % n]);
                 }
             }
-            std::size_t j = 0;
-            for (const auto& entry : models) {
-                entry.second->predictMany(points.data(), count, static_cast<int>(n),
-                                          sampleTable[j++].data() + first);
+            std::vector<double*> outputs;
+            for (std::vector<double>& column : sampleTable) {
+                outputs.push_back(column.data() + first);
             }
+            RSM::Kriging::predictModels(surrogates, points.data(), count, static_cast<int>(n),
+                                        outputs);
         }
     }
 }

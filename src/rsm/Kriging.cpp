@@ -607,8 +607,45 @@ std::vector<double> Kriging::sampleColumns() const
     return columns;
 }
 
-void Kriging::correlationsAt(const double* x, const std::vector<double>& columns,
-                             std::vector<double>& r, std::vector<double>& term) const
+void Kriging::fillDistances(const double* x, const std::vector<double>& columns,
+                            bool withLogarithm, DistanceTable& table) const
+{
+    const std::size_t count = samples.size();
+    const auto width = static_cast<std::size_t>(variableCount);
+    table.distance.resize(count * width);
+    for (std::size_t k = 0; k < width; ++k) {
+        const double* s = columns.data() + k * count;
+        double* d = table.distance.data() + k * count;
+        const double xk = x[k];
+#pragma omp simd
+        for (std::size_t i = 0; i < count; ++i) {
+            d[i] = std::fabs(xk - s[i]);
+        }
+    }
+    if (withLogarithm) {
+        // ln 0 = -inf, so that exp(p ln d) gives 0 as pow does for p > 0.
+        table.logarithm.resize(table.distance.size());
+        Linalg::logarithm(table.distance.data(), table.logarithm.data(), table.distance.size());
+    }
+}
+
+bool Kriging::needsLogarithm() const
+{
+    if (correlationKind != 2) {
+        return false;
+    }
+    const std::vector<double>& h = record().hyperParameters;
+    const auto width = static_cast<std::size_t>(variableCount);
+    for (std::size_t k = 0; k < width; ++k) {
+        if (h[width + k] > 0.0 && std::isfinite(h[width + k])) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void Kriging::correlationsFrom(const DistanceTable& table, std::vector<double>& r,
+                               std::vector<double>& term) const
 {
     const std::size_t count = samples.size();
     const auto width = static_cast<std::size_t>(variableCount);
@@ -616,15 +653,10 @@ void Kriging::correlationsAt(const double* x, const std::vector<double>& columns
     r.assign(count, 0.0);
     term.resize(count);
     double* const sum = r.data();
-    double* const d = term.data();
+    double* const t = term.data();
     for (std::size_t k = 0; k < width; ++k) {
-        const double* s = columns.data() + k * count;
-        const double xk = x[k];
+        const double* d = table.distance.data() + k * count;
         const double theta = h[k];
-#pragma omp simd
-        for (std::size_t i = 0; i < count; ++i) {
-            d[i] = std::fabs(xk - s[i]);
-        }
         if (correlationKind == 0) {
 #pragma omp simd
             for (std::size_t i = 0; i < count; ++i) {
@@ -641,17 +673,15 @@ void Kriging::correlationsAt(const double* x, const std::vector<double>& columns
         }
         const double power = h[width + k];
         if (power > 0.0 && std::isfinite(power)) {
-            // d^p = exp(p ln d); ln 0 = -inf gives 0 as pow does for p > 0.
-            Linalg::logarithm(d, d, count);
-            Linalg::exponentiate(d, power, d, count);
+            Linalg::exponentiate(table.logarithm.data() + k * count, power, t, count);
         } else {
             for (std::size_t i = 0; i < count; ++i) {
-                d[i] = std::pow(d[i], power);
+                t[i] = std::pow(d[i], power);
             }
         }
 #pragma omp simd
         for (std::size_t i = 0; i < count; ++i) {
-            sum[i] += theta * d[i];
+            sum[i] += theta * t[i];
         }
     }
     Linalg::exponentiate(sum, -1.0, sum, count);
@@ -660,30 +690,75 @@ void Kriging::correlationsAt(const double* x, const std::vector<double>& columns
 std::vector<double> Kriging::correlationVector(const std::vector<double>& x) const
 {
     requirePoint(x, variableCount);
+    DistanceTable table;
+    fillDistances(x.data(), sampleColumns(), needsLogarithm(), table);
     std::vector<double> r;
     std::vector<double> term;
-    correlationsAt(x.data(), sampleColumns(), r, term);
+    correlationsFrom(table, r, term);
     return r;
 }
 
 void Kriging::predictMany(const double* points, int count, int dimension, double* values) const
 {
-    if (dimension != variableCount) {
-        throw std::invalid_argument("kriging: points of " + std::to_string(dimension) +
-                                    " coordinates for a model of " +
-                                    std::to_string(variableCount) + " variables");
-    }
-    const KrigData& fitted = record();
-    const std::vector<double> columns = sampleColumns();
-    std::vector<double> x(static_cast<std::size_t>(variableCount));
+    predictModels({this}, points, count, dimension, {values});
+}
+
+void Kriging::predictSharingSample(const std::vector<const Kriging*>& group, const double* points,
+                                   int count, const std::vector<double*>& values)
+{
+    const Kriging& first = *group.front();
+    const std::vector<double> columns = first.sampleColumns();
+    const bool withLogarithm = std::any_of(group.begin(), group.end(),
+                                           [](const Kriging* model) { return model->needsLogarithm(); });
+    const auto width = static_cast<std::size_t>(first.variableCount);
+    std::vector<double> x(width);
+    DistanceTable table;
     std::vector<double> r;
     std::vector<double> term;
     for (int at = 0; at < count; ++at) {
-        std::copy_n(points + static_cast<std::ptrdiff_t>(at) * dimension, x.size(), x.begin());
-        correlationsAt(x.data(), columns, r, term);
-        const double value = dot(termValues(fitted.terms, x), fitted.coefficients) +
-                             dot(r, fitted.predictionWeights);
-        values[at] = value * data->scale;
+        std::copy_n(points + static_cast<std::ptrdiff_t>(at) * first.variableCount, width, x.begin());
+        first.fillDistances(x.data(), columns, withLogarithm, table);
+        for (std::size_t j = 0; j < group.size(); ++j) {
+            const Kriging& model = *group[j];
+            const KrigData& fitted = model.record();
+            model.correlationsFrom(table, r, term);
+            const double value = dot(termValues(fitted.terms, x), fitted.coefficients) +
+                                 dot(r, fitted.predictionWeights);
+            values[j][at] = value * model.data->scale;
+        }
+    }
+}
+
+void Kriging::predictModels(const std::vector<const RSMBase*>& models, const double* points,
+                            int count, int dimension, const std::vector<double*>& values)
+{
+    // Groups of kriging models with equal samples, each with its outputs.
+    std::vector<std::vector<const Kriging*>> groups;
+    std::vector<std::vector<double*>> outputs;
+    for (std::size_t j = 0; j < models.size(); ++j) {
+        const auto* kriging = dynamic_cast<const Kriging*>(models[j]);
+        if (kriging == nullptr) {
+            models[j]->predictMany(points, count, dimension, values[j]);
+            continue;
+        }
+        if (dimension != kriging->variableCount) {
+            throw std::invalid_argument("kriging: points of " + std::to_string(dimension) +
+                                        " coordinates for a model of " +
+                                        std::to_string(kriging->variableCount) + " variables");
+        }
+        std::size_t g = 0;
+        while (g < groups.size() && groups[g].front()->samples != kriging->samples) {
+            ++g;
+        }
+        if (g == groups.size()) {
+            groups.emplace_back();
+            outputs.emplace_back();
+        }
+        groups[g].push_back(kriging);
+        outputs[g].push_back(values[j]);
+    }
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        predictSharingSample(groups[g], points, count, outputs[g]);
     }
 }
 

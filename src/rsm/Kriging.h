@@ -99,12 +99,14 @@ struct KrigingSearchOptions {
 //   They are computed coordinate by coordinate over all sample points at once
 //   (d_k^p_k as exp(p_k ln d_k), then one exp per point), in loops that run on
 //   the vectorised exp and ln of linalg/VectorMath; predictMany does so for
-//   many points per call, reusing one table of the sample's coordinates. The
-//   values equal the scalar formula's up to rounding (a few ulps per term).
+//   many points per call, reusing one table of the sample's coordinates, and
+//   predictModels shares each point's distances and their logarithms among
+//   models fitted on the same sample. The values equal the scalar formula's
+//   up to rounding (a few ulps per term).
 // - storeModel writes the trend as the polynomial does (kind = trend kind) and in
 //   extra: the correlation kind, the hyper-parameters, the log-likelihood and
 //   sigma^2.
-class Kriging : public PolynomialRegression {
+class Kriging final : public PolynomialRegression {
 public:
     static constexpr int kDirectEngineType = 6;
     static constexpr int kGeneticAlgorithmEngineType = 1;
@@ -143,6 +145,13 @@ public:
     double predictionVariance(const std::vector<double>& x) const override;
     void predictMany(const double* points, int count, int dimension,
                      double* values) const override;
+    // Every model at the same points (values[j] receives model j's count
+    // values). Kriging models fitted on the same sample compute each point's
+    // distances, and their logarithms, once for all of them: the same values as
+    // predictMany model by model, for about half the work when the sample is
+    // shared by many responses.
+    static void predictModels(const std::vector<const RSMBase*>& models, const double* points,
+                              int count, int dimension, const std::vector<double*>& values);
     double rSquared() const override;
     double looRSquared() const override;
     void storeQuality(std::shared_ptr<DataSet> dataSet) const override;
@@ -232,10 +241,25 @@ private:
     // The sample's coordinates column by column: coordinate k of point i at
     // k N + i.
     std::vector<double> sampleColumns() const;
-    // r[i] := r(x, s_i) for every sample point, from sampleColumns(); term is
-    // scratch of N entries.
-    void correlationsAt(const double* x, const std::vector<double>& columns,
-                        std::vector<double>& r, std::vector<double>& term) const;
+    // What the correlation vectors at one point have in common for every model
+    // fitted on the same sample: |x_k - s_ik| coordinate by coordinate (k N + i)
+    // and, when asked, their logarithms (kind 2's d^p = exp(p ln d)).
+    struct DistanceTable {
+        std::vector<double> distance;
+        std::vector<double> logarithm;
+    };
+    void fillDistances(const double* x, const std::vector<double>& columns, bool withLogarithm,
+                       DistanceTable& table) const;
+    // Whether the model's correlations read the logarithms of the distances.
+    bool needsLogarithm() const;
+    // r[i] := r(x, s_i) for every sample point from the point's distance table
+    // (with logarithms when needsLogarithm()); term is scratch of N entries.
+    void correlationsFrom(const DistanceTable& table, std::vector<double>& r,
+                          std::vector<double>& term) const;
+    // Models fitted on one sample, predicted together: they share the sample's
+    // columns and each point's distance table.
+    static void predictSharingSample(const std::vector<const Kriging*>& group, const double* points,
+                                     int count, const std::vector<double*>& values);
     double valueAt(const std::vector<double>& beta, const std::vector<double>& weights,
                    const std::vector<double>& x) const;
 

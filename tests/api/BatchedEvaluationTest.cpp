@@ -107,6 +107,7 @@ const std::vector<EngineCase>& engineCases()
         {"GA", 2, 3, {-999, 300, -999, -999, -999, 20, 50}},
         {"MicroGA", 3, 3, {-999, 300, -999, -999, -999, 7, 50}},
         {"HybridGA", 4, 2, {4, 200, -999, -999, -999, 7, 50}},
+        {"SAO", 5, 2, {6, 60}},
     };
     return cases;
 }
@@ -215,7 +216,7 @@ TEST_P(Equivalence, BatchedRunIsTheSequentialRun)
 }
 
 INSTANTIATE_TEST_SUITE_P(EnginesAndLimits, Equivalence,
-                         testing::Combine(testing::Range(0, 5), testing::Values(1, 2, 7, 0),
+                         testing::Combine(testing::Range(0, 6), testing::Values(1, 2, 7, 0),
                                           testing::Bool()),
                          [](const auto& info) {
                              const int limit = std::get<1>(info.param);
@@ -254,6 +255,15 @@ TEST(BatchSizes, FollowTheEnginesIndependentDesigns)
     const Trace hybrid = run({cases[4], 0, Form::Vector, 0});
     EXPECT_NE(std::find(hybrid.batchSizes.begin(), hybrid.batchSizes.end(), 3),
               hybrid.batchSizes.end());
+
+    // The SAO: each cycle's design but its reused centre (8 for n = 2), then the
+    // candidate alone.
+    const Trace sao = run({cases[5], 0, Form::Vector, 0});
+    ASSERT_GE(sao.batchSizes.size(), 5u);
+    for (std::size_t k = 1; k + 1 < sao.batchSizes.size(); k += 2) {
+        EXPECT_EQ(sao.batchSizes[k], 8);
+        EXPECT_EQ(sao.batchSizes[k + 1], 1);
+    }
 }
 
 // An engine that publishes the design x0 = 1 but announces x0 = 2 after it.

@@ -56,6 +56,38 @@ TEST_F(KrigingTest, PredictsBetweenSamplesBetterThanItsTrend)
     EXPECT_LT(error / spread, 1e-3);
 }
 
+// Models predicted together (those on one sample sharing each point's
+// distances) give each model's own predictions, to the bit.
+TEST_F(KrigingTest, ModelsPredictedTogetherEqualEachModelAlone)
+{
+    installFunction(scattered(16, 2), smooth);
+    std::vector<std::shared_ptr<RSMBase>> models;
+    for (int kind = 0; kind <= 2; ++kind) {
+        models.push_back(fitted(0, kind, 2));
+    }
+    models.push_back(fit<PolynomialRegression>(0, false, 4, 0, 2, 16));
+    installFunction(scattered(12, 2), [](const std::vector<double>& x) { return x[0] - x[1] * x[1]; });
+    models.push_back(fitted(1, 2, 2));
+    const Points points = scattered(9, 2);
+    std::vector<double> flat;
+    for (const auto& x : points) {
+        flat.insert(flat.end(), x.begin(), x.end());
+    }
+    std::vector<std::vector<double>> together(models.size(), std::vector<double>(points.size()));
+    std::vector<const RSMBase*> pointers;
+    std::vector<double*> outputs;
+    for (std::size_t j = 0; j < models.size(); ++j) {
+        pointers.push_back(models[j].get());
+        outputs.push_back(together[j].data());
+    }
+    Kriging::predictModels(pointers, flat.data(), static_cast<int>(points.size()), 2, outputs);
+    for (std::size_t j = 0; j < models.size(); ++j) {
+        for (std::size_t p = 0; p < points.size(); ++p) {
+            EXPECT_EQ(together[j][p], models[j]->predict(points[p])) << "model " << j;
+        }
+    }
+}
+
 TEST_F(KrigingTest, IdenticalResponsesEndTheSearchAtTheFirstEvaluation)
 {
     installFunction(scattered(8, 2), [](const std::vector<double>&) { return 3.5; });
