@@ -33,10 +33,10 @@ print(zelkor.options_of("ga"))
 # %% The GA's generations evaluated on four threads give the same run.
 with concurrent.futures.ThreadPoolExecutor(max_workers=4) as pool:
     parallel = zelkor.minimize(rosen_suzuki, np.zeros(4), bounds, method="ga",
-                               options={"population": 41, "maxfev": 4000}, seed=3,
+                               options={"population": 41, "maxfev": 4000},
                                executor=pool)
 serial = zelkor.minimize(rosen_suzuki, np.zeros(4), bounds, method="ga",
-                         options={"population": 41, "maxfev": 4000}, seed=3)
+                         options={"population": 41, "maxfev": 4000})
 print("GA:", parallel.x.round(3), round(parallel.fun, 3),
       "same as serial:", np.array_equal(parallel.history_x, serial.history_x),
       "largest batch:", parallel.largest_batch)

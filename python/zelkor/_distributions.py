@@ -40,15 +40,19 @@ class Distribution:
         return self._values(_QUANTILE, p)
 
     def mean(self):
+        """The mean."""
         return self._moment(_MEAN)
 
     def std(self):
+        """The standard deviation."""
         return self._moment(_SD)
 
     def skewness(self):
+        """The skewness."""
         return self._moment(_SKEWNESS)
 
     def excess_kurtosis(self):
+        """The excess kurtosis (0 for a normal)."""
         return self._moment(_EXCESS_KURTOSIS)
 
     def __repr__(self):

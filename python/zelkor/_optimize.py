@@ -6,7 +6,7 @@ import numpy as np
 
 from . import _zelkor
 from ._evaluation import BatchEvaluator, Responses, mapper_of
-from ._options import GENETIC_METHODS, METHODS, SEED_POSITION, user_parameters
+from ._options import METHODS, user_parameters
 from ._results import OptimizeResult, status_message
 
 
@@ -53,13 +53,14 @@ def _batch_limit(batch_size):
     return int(batch_size)
 
 
-def _set_seed(method, seed, ints):
-    if seed is None or method not in GENETIC_METHODS:
-        return
-    if isinstance(seed, bool) or not isinstance(seed, numbers.Integral) \
-            or not 0 <= seed < 2 ** 31:
-        raise ValueError("seed = %r: a whole number in [0, 2**31) is needed" % (seed,))
-    ints[SEED_POSITION] = int(seed)
+def _check_seed(seed):
+    # The general entry point has no seed among its user parameters (hosts size
+    # their arrays by the positions it reads), and its genetic methods always
+    # start from the generator's default seed.
+    if seed is not None and seed != 0:
+        raise ValueError("seed = %r: the library's general entry point has no seed setting; "
+                         "its genetic methods always use seed 0, so runs repeat exactly"
+                         % (seed,))
 
 
 def _result(run, evaluator, n):
@@ -106,8 +107,9 @@ def minimize(fun, x0, bounds, method="sqp", constraints=None, levels=None, optio
     library hands over as one batch every design that does not depend on the
     others' responses, and the run is the same as without an executor.
     batch_size: the most designs in one batch (None: no limit).
-    seed: the generator's seed of the genetic methods (default 0: every run
-    repeats exactly); the other methods are deterministic and ignore it.
+    seed: None or 0. Every method is deterministic: the genetic methods
+    always start from the generator's seed 0, as the library's general entry
+    point takes no seed; any other seed raises ValueError.
 
     Returns an OptimizeResult. Raises ValueError for bad arguments (also those
     the library rejects, with its message), ZelkorError when the library fails
@@ -121,7 +123,7 @@ def minimize(fun, x0, bounds, method="sqp", constraints=None, levels=None, optio
                          "library entry point takes continuous variables only")
     x0, bounds = checked_start(x0, bounds)
     ints, reals, report_level = user_parameters(method, options)
-    _set_seed(method, seed, ints)
+    _check_seed(seed)
     batch_limit = _batch_limit(batch_size)
     responses = Responses(fun, _constraint_list(constraints))
     mapper = mapper_of(executor)

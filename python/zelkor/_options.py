@@ -13,8 +13,6 @@ METHODS = {"direct": 0, "sqp": 1, "ga": 2, "microga": 3, "hybridga": 4, "sao": 5
 UNSET = -999
 USER_INTS = 10
 USER_REALS = 6
-SEED_POSITION = 7
-GENETIC_METHODS = ("ga", "microga", "hybridga")
 
 _SQP = {
     "maxiter": ("ints", 0, "int", "iterations (30)"),

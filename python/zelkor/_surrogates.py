@@ -85,10 +85,13 @@ class Surrogate:
 
     @property
     def r2(self):
+        """R^2 at the sample points, one per response."""
         return self._fitted().quality[:, 0]
 
     @property
     def q2(self):
+        """Q^2, the leave-one-out coefficient, one per response (NaN where the
+        model type computes none)."""
         return self._fitted().quality[:, 2]
 
     def predict(self, X):

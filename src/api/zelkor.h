@@ -136,9 +136,7 @@ ZELKOR_API ZelkorFatalHandler zelkorSetFatalHandler(ZelkorFatalHandler handler);
  *     limit, half-width of the step box in [0, 1] units (0.3).
  *   methods 2 and 3, GA and micro-GA:
  *     ints[1] evaluations (10000), ints[5] population size (251; micro-GA 7),
- *     ints[6] generations without improvement before stopping (50), ints[7]
- *     the generator's seed (0; ours, an addition of this library: a run
- *     repeats exactly with the same seed); no reals.
+ *     ints[6] generations without improvement before stopping (50); no reals.
  *   method 4, hybrid GA: the GA's ints of method 2 and, for its local SQP
  *     search, the ints and reals of method 1 at the same positions.
  *   method 5, SAO (sequential approximate optimisation: a trust region on
