@@ -22,6 +22,8 @@ demo: build
 	@$(BUILD_DIR)/examples/zelkor_demo
 	@$(BUILD_DIR)/examples/example_restart
 	@$(BUILD_DIR)/examples/example_reinforcement
+	@$(BUILD_DIR)/examples/example_slope
+	@$(BUILD_DIR)/examples/example_frequency
 	@echo "Exported interface of libzelkor.so:"
 	@nm -D --defined-only $(BUILD_DIR)/libzelkor.so | c++filt | awk '$$2 ~ /^[TW]$$/ {$$1=""; $$2=""; print "  " substr($$0, 3)}'
 

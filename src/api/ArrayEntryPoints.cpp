@@ -1,6 +1,7 @@
 // The array family of entry points: the engine's own parameter arrays pass
 // through unchanged, the callback takes the design and response arrays, and the
-// report stays silent.
+// report stays silent. The slope search runSAOOPT_LEM shares the family's
+// checks and loop with a four-argument callback and one response.
 #include "api/zelkor.h"
 
 #include <functional>
@@ -13,6 +14,7 @@
 #include "api/LastStatus.h"
 #include "common/NumericConstants.h"
 #include "engine/OptEngine.h"
+#include "managers/SAOManagerForLEM.h"
 #include "session/EngineBuilder.h"
 
 namespace Opt {
@@ -26,6 +28,9 @@ struct ArrayEntryPoint {
     GradientRequest onGradients;
     bool clearParameterOption = false; // set the parameter record's option to 0 first
     int gradientModePosition = -1;      // the SQP's gradient mode in the engine's ints
+    // Explains a run whose engine ended without a feasible result for a reason
+    // of its own; null when the general classification says all.
+    void (*explainRun)(const char* name, const OptEngine& engine) = nullptr;
 };
 
 // The array family has no gradient callback: an SQP gradient mode it cannot
@@ -45,10 +50,10 @@ int* withGradientMode(const ArrayEntryPoint& entry, int* ints, std::vector<int>&
                                                                                      : ints;
 }
 
-std::string checkArguments(ArrayCallback evaluate, const double* x, const double* f,
+std::string checkArguments(bool callbackGiven, const double* x, const double* f,
                            const std::vector<std::vector<double>>* bounds, int n, int m)
 {
-    if (evaluate == nullptr) {
+    if (!callbackGiven) {
         return "no response callback given";
     }
     if (x == nullptr || f == nullptr || bounds == nullptr) {
@@ -61,11 +66,14 @@ std::string checkArguments(ArrayCallback evaluate, const double* x, const double
     return std::string();
 }
 
-int runArrayEntryPoint(const ArrayEntryPoint& entry, ArrayCallback evaluate, double* x,
-                       double* f, const std::vector<std::vector<double>>* bounds, int n, int m,
+// evaluate calls the host's callback on x and f, whatever its form; callbackGiven
+// says whether the host passed one.
+int runArrayEntryPoint(const ArrayEntryPoint& entry, const std::function<void()>& evaluate,
+                       bool callbackGiven, double* x, double* f,
+                       const std::vector<std::vector<double>>* bounds, int n, int m,
                        double* reals, int* ints)
 {
-    const std::string problem = checkArguments(evaluate, x, f, bounds, n, m);
+    const std::string problem = checkArguments(callbackGiven, x, f, bounds, n, m);
     if (!problem.empty()) {
         return rejectArgument(entry.name, problem);
     }
@@ -83,18 +91,35 @@ int runArrayEntryPoint(const ArrayEntryPoint& entry, ArrayCallback evaluate, dou
         session.engine->setParameterOption(0);
     }
     DrivingLoop loop;
-    loop.evaluate = [&] { evaluate(x, f); };
+    loop.evaluate = evaluate;
     loop.onGradients = entry.onGradients;
     const int endState = loop.run(session, entry.firstState, x, f, nullptr);
-    return LastStatus::recordRun(entry.name, *session.engine, endState);
+    const int result = LastStatus::recordRun(entry.name, *session.engine, endState);
+    if (entry.explainRun != nullptr && endState == 0) {
+        entry.explainRun(entry.name, *session.engine);
+    }
+    return result;
 }
 
 int guarded(const ArrayEntryPoint& entry, ArrayCallback evaluate, double* x, double* f,
             const std::vector<std::vector<double>>* bounds, int n, int m, double* reals, int* ints)
 {
     return guardEntryPoint(entry.name, 0, [&] {
-        return runArrayEntryPoint(entry, evaluate, x, f, bounds, n, m, reals, ints);
+        return runArrayEntryPoint(
+            entry, [&] { evaluate(x, f); }, evaluate != nullptr, x, f, bounds, n, m, reals, ints);
     });
+}
+
+// The slope search ends without a result only when it found no admissible slip
+// surface around the start.
+void explainSlopeSearch(const char* name, const OptEngine& engine)
+{
+    const auto* slope = dynamic_cast<const RSM::SAOManagerForLEM*>(&engine);
+    if (slope != nullptr && slope->abortRun) {
+        LastStatus::set(ZELKOR_STATUS_INFEASIBLE,
+                        std::string(name) + ": no admissible slip surface among the designs "
+                                            "sampled around the start; the run was aborted");
+    }
 }
 
 } // namespace
@@ -140,4 +165,19 @@ extern "C" ZELKOR_API int runSAOOPT_Soil(ArrayCallback evaluate, double* x, doub
 {
     static const Opt::ArrayEntryPoint entry{"runSAOOPT_Soil", 11, 1, Opt::GradientRequest::EndLoop};
     return Opt::guarded(entry, evaluate, x, f, bounds, n, m, reals, ints);
+}
+
+extern "C" ZELKOR_API int runSAOOPT_LEM(ResponseCallback evaluate, double* x, double* f,
+                                        const std::vector<std::vector<double>>* bounds, int n,
+                                        double* reals, int* ints)
+{
+    constexpr int kOneResponse = 1;
+    static const Opt::ArrayEntryPoint entry{"runSAOOPT_LEM", Opt::RSM::SAOManagerForLEM::kEngineType,
+                                            1, Opt::GradientRequest::EndLoop, false, -1,
+                                            Opt::explainSlopeSearch};
+    return Opt::guardEntryPoint(entry.name, 0, [&] {
+        return Opt::runArrayEntryPoint(
+            entry, [&] { evaluate(x, n, f, kOneResponse); }, evaluate != nullptr, x, f, bounds,
+            n, kOneResponse, reals, ints);
+    });
 }

@@ -21,7 +21,9 @@
 #include "api/EntryPointGuard.h"
 #include "api/FlatInput.h"
 #include "api/LastStatus.h"
+#include "managers/FrequencyStudy.h"
 #include "managers/RSMManager.h"
+#include "managers/WeightSetLayout.h"
 #include "rsm/RSMDataOut.h"
 
 namespace Opt {
@@ -161,11 +163,12 @@ void checkPoint(const std::vector<double>& point, const Rows& bounds, const std:
     }
 }
 
-Request flatRequest(const char* modelFile, int n, const double* boundLists,
+// fileName: the file to read, extension included.
+Request flatRequest(const std::string& fileName, int n, const double* boundLists,
                     const int* listLengths, int nIds, const int* responseIds)
 {
     Request in;
-    in.fileName = fileNameOf(modelFile);
+    in.fileName = fileName;
     requireCount(n, "n", 1, "at least one design variable is needed");
     in.bounds = FlatInput::listsFromFlat(n, boundLists, listLengths);
     checkBounds(in.bounds);
@@ -293,7 +296,7 @@ int allFlat(const char* name, const char* modelFile, int n, const double* x,
             double* values, unsigned char* success)
 {
     return serve(name, success, [&](Outcome& outcome) {
-        const Request in = flatRequest(modelFile, n, boundLists, listLengths, nIds, responseIds);
+        const Request in = flatRequest(fileNameOf(modelFile), n, boundLists, listLengths, nIds, responseIds);
         requireArray(x, "x");
         requireArray(values, "values");
         return copyRows({predictionsAt(in, std::vector<double>(x, x + n), outcome)}, values);
@@ -306,7 +309,7 @@ int gridFlat(const char* name, const char* modelFile, int n, const double* x,
              unsigned char* success)
 {
     return serve(name, success, [&](Outcome& outcome) {
-        const Request in = flatRequest(modelFile, n, boundLists, listLengths, nIds, responseIds);
+        const Request in = flatRequest(fileNameOf(modelFile), n, boundLists, listLengths, nIds, responseIds);
         const auto grid = checkedGrid(first, second, firstCount, secondCount, n, in.ids.size());
         requireArray(x, "x");
         requireArray(values, "values");
@@ -315,11 +318,61 @@ int gridFlat(const char* name, const char* modelFile, int n, const double* x,
     });
 }
 
+// The cross-bar weight set named in the model file's base name: the request,
+// and in design the vector it hands to the models.
+Request weightSetRequest(const char* modelFile, int n, const double* x,
+                         const double* boundLists, int nSteering, const double* weightSet,
+                         int nIds, const int* responseIds, std::vector<double>& design)
+{
+    if (modelFile == nullptr || *modelFile == '\0') {
+        refuse("modelFile is null or empty (the model file's path, \".rsm\" optional)");
+    }
+    const std::string name = modelFile;
+    const auto layout = RSM::WeightSetLayout::fromFileName(name);
+    if (!layout) {
+        refuse("the base name \"" + RSM::WeightSetLayout::baseName(name) + "\" of modelFile " +
+               "holds none of the weight-set keys cowlbar_weight_pd, cowlbar_weight_pc, " +
+               "cowlbar_weight_pb, cowlbar_weight_pa");
+    }
+    Request in = flatRequest(RSM::FrequencyStudy::modelFilePath(name), n, boundLists, nullptr,
+                             nIds, responseIds);
+    requireArray(x, "x");
+    checkPoint(std::vector<double>(x, x + n), in.bounds, "x");
+    RSM::WeightSetLayout::Weight weight;
+    if (weightSet != nullptr) {
+        weight = {weightSet[0], weightSet[1], weightSet[2]};
+    }
+    try {
+        auto formed = layout->form(std::vector<double>(x, x + n), in.bounds, nSteering,
+                                   weightSet != nullptr ? &weight : nullptr);
+        design = std::move(formed.values);
+        in.bounds = std::move(formed.bounds);
+    } catch (const std::invalid_argument& layoutProblem) {
+        refuse(layoutProblem.what());
+    }
+    return in;
+}
+
 } // namespace
 
 } // namespace Opt
 
 using namespace Opt;
+
+extern "C" ZELKOR_API int evaluateRSMall_RAZ2015(const char* modelFile, int n, const double* x,
+                                                 const double* boundLists, int nSteering,
+                                                 const double* weightSet, int nIds,
+                                                 const int* responseIds, double* values,
+                                                 unsigned char* success)
+{
+    return serve("evaluateRSMall_RAZ2015", success, [&](Outcome& outcome) {
+        std::vector<double> design;
+        const Request in = weightSetRequest(modelFile, n, x, boundLists, nSteering, weightSet,
+                                            nIds, responseIds, design);
+        requireArray(values, "values");
+        return copyRows({predictionsAt(in, design, outcome)}, values);
+    });
+}
 
 extern "C" ZELKOR_API int evaluateRSMall(const char* modelFile, const std::vector<double>* x,
                                          const std::vector<std::vector<double>>* bounds,
@@ -414,7 +467,7 @@ extern "C" ZELKOR_API int evaluate_approxvals_(const char* modelFile, int n, int
                                                unsigned char* success)
 {
     return serve("evaluate_approxvals_", success, [&](Outcome& outcome) {
-        const Request in = flatRequest(modelFile, n, boundLists, listLengths, nIds, responseIds);
+        const Request in = flatRequest(fileNameOf(modelFile), n, boundLists, listLengths, nIds, responseIds);
         const Rows rows = pointsFromFlat(nPoints, points, in.bounds);
         requireArray(values, "values");
         return copyRows(approximateValues(in, rows, outcome), values);
@@ -429,7 +482,7 @@ extern "C" ZELKOR_API int evaluate_validate_RSMall(const char* modelFile, int n,
                                                    unsigned char* success)
 {
     return serve("evaluate_validate_RSMall", success, [&](Outcome& outcome) {
-        const Request in = flatRequest(modelFile, n, boundLists, listLengths, nIds, responseIds);
+        const Request in = flatRequest(fileNameOf(modelFile), n, boundLists, listLengths, nIds, responseIds);
         const Rows rows = pointsFromFlat(nPoints, points, in.bounds);
         requireArray(observed, "observed");
         requireArray(measures, "measures");

@@ -613,6 +613,102 @@ ZELKOR_API int evaluate_validate_RSMall(const char* modelFile, int n, int nPoint
                                         unsigned char* success);
 
 /*
+ * The frequency study of a vehicle's steering system on its cowl cross-bar
+ * and body (ours: the arguments, the study and its output), on two stored
+ * surrogate sets, each a model file of three responses (ids 0, 1, 2: the first
+ * three natural frequencies, Hz) written by a surrogate study:
+ *   steeringModelFile  "[Steering System]": the steering column and wheel
+ *                      mounted on the buck (the test fixture);
+ *   cowlModelFile      "[Cowl X/bar & Body System]": the cross-bar on its body
+ *                      mounts, seen from the column's mount.
+ * Model file names may end in ".rsm" or not (".rsm" is read). Both files are
+ * fitted over the n design variables in order, unless a file's base name holds
+ * a cross-bar weight-set key: then its design vector is formed as for
+ * evaluateRSMall_RAZ2015 below (nSteering, weightSet).
+ *
+ * Per mode k = 1..3, with remove(a, b) = 1/sqrt(1/a^2 - 1/b^2) (the system a
+ * without the part b; Dunkerley's rule on the squared frequencies, +infinity
+ * when a >= b: the rest is rigid) and join(a, b) = 1/sqrt(1/a^2 + 1/b^2) (two
+ * parts in series):
+ *   steering column  = remove(steering on buck, buck)
+ *   cowl X/bar       = remove(cowl X/bar & body, body)
+ *   assembled        = join(steering column, cowl X/bar & body)
+ * The study maximises the lowest assembled mode over the bounds, subject to
+ * lowest assembled mode >= targetFrequency and first cowl X/bar & body mode -
+ * lowest assembled mode >= separation (the steering wheel's mode kept clear of
+ * the mode of the structure it hangs on): the genetic algorithm with
+ * feasibility-first ranking on the stored surrogates, then SQP from its
+ * optimum. Every design evaluation reads each model file once through a
+ * temporary surrogate-evaluation session (engine type 9); the process working
+ * set is emptied before the study starts.
+ *
+ * n: design variables (>= 1); x (in/out): n starting values inside their
+ *   bounds, on return the best design found.
+ * boundLists: n pairs [lower, upper] (the bounds the files were fitted with).
+ * nSteering, weightSet: read only for a file whose name holds a weight-set key
+ *   (evaluateRSMall_RAZ2015); weightSet may be null otherwise.
+ * buckFrequencies, bodyFrequencies: three frequencies each (Hz, > 0), of the
+ *   buck and of the body as the wheel's mass sees them.
+ * targetFrequency, separation: Hz, >= 0 (0: no requirement).
+ * searchBudget: design evaluations of the genetic algorithm (<= 0: 2000).
+ * modes (out, may be null): 15 doubles, three modes for each of the rows
+ *   steering on buck, steering column, cowl X/bar & body, cowl X/bar,
+ *   assembled (infinity marks a rigid rest).
+ * evaluationCounts (out, may be null): 2 ints, the predictions read from the
+ *   steering file and from the cowl file.
+ *
+ * Output on standard output, after the study:
+ *   " [Steering System] THE NUMBER OF MODEL EVALUATION: <count>"
+ *   " [Cowl X/bar & Body System] THE NUMBER OF MODEL EVALUATION: <count>"
+ *   " DESIGN: x1 = ... xn = ..."
+ *   a table "FREQUENCY (Hz)" of MODE 1..3 with the rows "Buck ",
+ *   "Steering on Buck", "Steering Column", "Body", "Cowl X/bar & Body",
+ *   "Cowl X/bar" and "Steering in Vehicle" (the assembled modes; "rigid" for
+ *   infinity), then " LOWEST MODE ... SEPARATION ...: MET" (or "NOT MET").
+ *
+ * Returns 1 when the design meets both requirements, else 0; zelkorLastStatus
+ * is OK, INFEASIBLE, INVALID_INPUT (a null or empty argument, a bad bound pair,
+ * a start outside its bounds, a frequency not above 0, a weight set that
+ * cannot be formed, a model file that cannot serve three modes: one line on
+ * standard error, nothing printed, x untouched) or ENGINE_ERROR.
+ */
+ZELKOR_API int Optimize_Mode_RAZ2015(const char* steeringModelFile, const char* cowlModelFile,
+                                     int n, double* x, const double* boundLists, int nSteering,
+                                     const double* weightSet, const double* buckFrequencies,
+                                     const double* bodyFrequencies, double targetFrequency,
+                                     double separation, int searchBudget, double* modes,
+                                     int* evaluationCounts);
+
+/*
+ * evaluateRSMall_ for a cowl cross-bar model file fitted over one of four
+ * weight sets (ours: the sets and the arguments). The design variables are
+ * those of the frequency study: the first nSteering belong to the steering
+ * column, the rest to the cross-bar; weightSet holds three doubles, the
+ * weight the cross-bar carries (instrument panel and modules, kg) and its
+ * lower and upper bound as fitted. The file's base name (between the last "\"
+ * or "/" - both count on every system - and the last ".") is searched for the
+ * keys in this order, the first found deciding the vector handed to the models:
+ *   "cowlbar_weight_pd"  x[nSteering..n-1]           (the cross-bar alone)
+ *   "cowlbar_weight_pc"  x[nSteering..n-1], weight   (the cross-bar and weight)
+ *   "cowlbar_weight_pb"  x[0..n-1], weight           (everything and weight)
+ *   "cowlbar_weight_pa"  x[0..n-1]                   (everything)
+ * Variables left out were held at their baseline in the fit; the weight is read
+ * only by pb and pc (weightSet may be null for pa and pd). pc and pd need
+ * nSteering < n. A base name without a key is inconsistent input.
+ *
+ * modelFile: the file's path, ".rsm" optional. x: n values inside boundLists,
+ * n pairs [lower, upper]. The other arguments and the results are those of
+ * evaluateRSMall_ (the same reading and prediction, one temporary session of
+ * engine type 9): the number of values written, 0 when the file cannot serve,
+ * -1 for inconsistent arguments (among them no key, an nSteering outside its
+ * range, a missing weight or one outside its bounds).
+ */
+ZELKOR_API int evaluateRSMall_RAZ2015(const char* modelFile, int n, const double* x,
+                                      const double* boundLists, int nSteering,
+                                      const double* weightSet, int nIds, const int* responseIds,
+                                      double* values, unsigned char* success);
+
+/*
  * Reliability and statistics services.
  *
  * Random inputs are described by rows of six doubles: [0] the type code,
@@ -777,6 +873,28 @@ ZELKOR_API int runRELSTUDY(ResponseCallback evaluate, int n, int m, const double
                            double* standardError);
 
 /*
+ * The scatter of a slope's factor of safety (ours in its arguments): the
+ * study of runRELSTUDY with one response, f[0] the factor of safety, which
+ * fails below failureFactor (finite, above 0; 1 for the usual probability of
+ * failure). evaluate(x, n, f, 1) computes it at the critical slip surface
+ * for the soil values x (cohesion, friction angle, unit weight, ...). n, x,
+ * boundLists, listLengths, inputRows, randomFlags, correlation,
+ * designSettings, modelType, reliabilitySettings and resultFile as for
+ * runRELSTUDY. statistics: ZELKOR_RELIABILITY_LENGTH doubles (mean at [99],
+ * standard deviation at [100]); failureProbability, standardError: one double
+ * each, P(FS < failureFactor) over the 100000 samples and its Monte Carlo
+ * standard error. Any may be null. Returns 1 on success, 0 on failure (one
+ * line on standard error, zelkorLastStatus).
+ */
+ZELKOR_API int runRELANAL_LEM(ResponseCallback evaluate, int n, const double* x,
+                              const double* boundLists, const int* listLengths,
+                              const double* inputRows, const int* randomFlags,
+                              const double* correlation, const int* designSettings,
+                              int modelType, const int* reliabilitySettings,
+                              double failureFactor, const char* resultFile, double* statistics,
+                              double* failureProbability, double* standardError);
+
+/*
  * Linear programming: minimise objective . x subject to
  *   rowLower[i] <= rows[i] . x <= rowUpper[i]      (nRows rows)
  *   variableLower[j] <= x[j] <= variableUpper[j]   (nVariables variables)
@@ -909,6 +1027,32 @@ ZELKOR_API int runSQP_Soil(ArrayCallback evaluate, double* x, double* f,
 ZELKOR_API int runSAOOPT_Soil(ArrayCallback evaluate, double* x, double* f,
                               const std::vector<std::vector<double>>* bounds, int n, int m,
                               double* reals, int* ints);
+
+/*
+ * The critical slip surface of a slope: sequential approximate optimisation
+ * (as runSAOOPT_Soil) of one response, the factor of safety, which it
+ * minimises (engine type 12). evaluate(x, n, f, 1) writes the factor of
+ * safety of the slip surface the n design variables describe (a circle's
+ * centre and radius, say) into f[0]; a surface the host cannot analyse (it
+ * misses the slope, leaves the model, drives no mass) gets 1e100 or NaN.
+ * x (in/out): n starting values within their bounds, evaluated first,
+ * preferably an admissible surface; on return the critical surface found.
+ * f: one double; on return the factor of safety there. bounds: n bound lists
+ * [lower, upper] (continuous only).
+ * ints: 6, as runSAOOPT_Soil. reals: 7, runSAOOPT_Soil's six, then [6] the
+ *   convergence threshold (3.0): a small change of the factor of safety ends
+ *   the run only below it. Either array may be null: defaults.
+ * A cycle samples and searches only when at least n + 1 of its designs give
+ * an admissible factor (finite, above 0, below 1e100); a cycle with none ends
+ * the run at once. Returns 1 when the run ended on its stopping tests; 0 with
+ * ZELKOR_STATUS_INFEASIBLE when no admissible surface was found around the
+ * start (x then holds the start, f[0] 1e100), or with the status of bad input
+ * (a null callback or array, n < 1, a start outside its bounds, a discrete
+ * variable), as for runDIRECT.
+ */
+ZELKOR_API int runSAOOPT_LEM(ResponseCallback evaluate, double* x, double* f,
+                             const std::vector<std::vector<double>>* bounds, int n,
+                             double* reals, int* ints);
 
 /*
  * Genetic algorithm with the engine's own parameter arrays (20 reals and 20 ints;

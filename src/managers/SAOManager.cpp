@@ -12,6 +12,7 @@
 #include "ga/GeneticAlgorithm.h"
 #include "gradient/SQPParameter.h"
 #include "gradient/SequentialQuadraticProgramming.h"
+#include "managers/HostArraySearch.h"
 #include "managers/SurrogateFactory.h"
 #include "rsm/CurrentDesign.h"
 #include "rsm/ParallelModelBuild.h"
@@ -221,7 +222,7 @@ StepCode SAOManager::beginIteration(double*, double*, double**)
         published = centre;
         return StepCode::Evaluate;
     }
-    if (nextSample == 0 && budgetExhausted()) {
+    if (nextSample == 0 && endsRun(budgetExhausted())) {
         return stop();
     }
     if (nextSample < cyclePoints.size()) {
@@ -314,15 +315,9 @@ std::vector<double> SAOManager::searchSurrogates(const std::shared_ptr<OptEngine
         throw std::runtime_error("SAO: the search on the surrogates could not be built");
     }
     std::vector<double> f = predict(x);
-    int code = static_cast<int>(StepCode::Continue);
-    do {
-        code = search->step(x.data(), f.data(), nullptr);
-        if (code == static_cast<int>(StepCode::Evaluate)) {
-            f = predict(x);
-        }
-    } while (code == static_cast<int>(StepCode::Evaluate) ||
-             code == static_cast<int>(StepCode::CallAgain) ||
-             code == static_cast<int>(StepCode::Continue));
+    runHostArraySearch(*search, x, f, [this](const std::vector<double>& design) {
+        return predict(design);
+    });
     for (std::size_t i = 0; i < x.size(); ++i) {
         x[i] = std::clamp(x[i], boxLower[i], boxUpper[i]);
     }
@@ -384,20 +379,45 @@ bool SAOManager::acceptCandidate()
 
 bool SAOManager::isConverged()
 {
+    return endsRun(history.size() >= 2 && (objectiveSettled() || limitsReached()));
+}
+
+bool SAOManager::objectiveSettled() const
+{
     const std::size_t k = history.size();
-    if (k < 2) {
+    if (k <= 2) {
         return false;
     }
-    if (k > 2) {
-        const Record& last = history[k - 1];
-        const Record& before = history[k - 2];
-        const double change = std::fabs(last.objective - before.objective);
-        if (last.feasible && before.feasible &&
-            change < settings().objectiveTolerance * std::fabs(last.objective)) {
-            return true;
+    const Record& last = history[k - 1];
+    const Record& before = history[k - 2];
+    const double change = std::fabs(last.objective - before.objective);
+    return last.feasible && before.feasible &&
+           change < settings().objectiveTolerance * std::fabs(last.objective);
+}
+
+bool SAOManager::limitsReached() const
+{
+    return iterationsExhausted() || budgetExhausted() || moveLimiter->atFloor();
+}
+
+bool SAOManager::endsRun(bool stops)
+{
+    feasible = feasible || stops;
+    return stops;
+}
+
+std::vector<double> SAOManager::cycleObjectives() const
+{
+    std::vector<double> objectives;
+    for (const std::vector<double>& values : sampleValues) {
+        if (!values.empty()) {
+            objectives.push_back(values.front());
         }
     }
-    return iterationsExhausted() || budgetExhausted() || moveLimiter->atFloor();
+    if (!centreEvaluation.values.empty()) {
+        objectives.push_back(centreEvaluation.values.front());
+    }
+    return objectives;
 }
 
 bool SAOManager::iterationsExhausted() const
@@ -407,12 +427,11 @@ bool SAOManager::iterationsExhausted() const
 
 bool SAOManager::mustStop()
 {
-    return budgetExhausted() || moveLimiter->atFloor();
+    return endsRun(budgetExhausted() || moveLimiter->atFloor());
 }
 
 StepCode SAOManager::stop()
 {
-    feasible = true;
     stoppedOnLimit = iterationsExhausted() || budgetExhausted();
     awaiting = Awaiting::Nothing;
     published = centre;

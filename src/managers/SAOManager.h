@@ -136,15 +136,17 @@ public:
     // update (MoveLimiter): a feasible entry takes a feasible candidate that
     // lowers the objective, an infeasible entry any feasible candidate or an
     // infeasible one with a smaller largest violation.
-    bool acceptCandidate();
+    virtual bool acceptCandidate();
     // After an accepted candidate: two feasible entries in a row changing the
     // objective by less than the tolerance (from the third entry on), the
-    // iteration or evaluation budget, or the limit at its floor.
-    bool isConverged();
-    // After a rejected candidate: the evaluation budget or the limit at its floor.
-    bool mustStop();
+    // iteration or evaluation budget, or the limit at its floor. Sets the
+    // feasible flag when it ends the run.
+    virtual bool isConverged();
+    // After a rejected candidate: the evaluation budget or the limit at its
+    // floor. Sets the feasible flag when it ends the run.
+    virtual bool mustStop();
     // The surrogates' optimum inside the box, as the candidate.
-    void searchCandidate();
+    virtual void searchCandidate();
     // The design a nested engine (genetic search or SQP) ends on when it runs
     // on the surrogates from start inside the box; Finished, or an error step,
     // ends it.
@@ -164,6 +166,20 @@ public:
     bool candidateAccepted = false;
     double constraintTolerance = 0.003;
 
+protected:
+    // The parts of isConverged: two feasible entries in a row whose objectives
+    // differ by less than the tolerance (from the third entry on), and the
+    // budgets or the limit at its floor.
+    bool objectiveSettled() const;
+    bool limitsReached() const;
+    // A stopping test's verdict: a run that ends on its tests sets feasible.
+    bool endsRun(bool stops);
+    // The objective values of this cycle's evaluated designs: its samples
+    // (those evaluated so far) and the centre, as received.
+    std::vector<double> cycleObjectives() const;
+    void fitModels();
+    StepCode stop();
+
 private:
     enum class Awaiting { Nothing, Centre, Sample, Candidate };
 
@@ -181,13 +197,11 @@ private:
     void recentre();
     bool budgetExhausted() const;
     bool iterationsExhausted() const;
-    StepCode stop();
     std::vector<double> rowValues() const;
     Evaluation received() const;
     Record recordOf(const std::vector<double>& values) const;
     std::vector<double> toBox(const std::vector<double>& x) const;
     std::vector<double> predict(const std::vector<double>& x) const;
-    void fitModels();
     void writeSaoModelFile() const;
 
     Awaiting awaiting = Awaiting::Nothing;

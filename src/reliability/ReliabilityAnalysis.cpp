@@ -239,7 +239,8 @@ void ReliabilityAnalysis::predictSamples()
 bool ReliabilityAnalysis::failed(std::size_t response, double value) const
 {
     if (dataSet == nullptr) {
-        return response > 0 && value > 0.0;
+        const auto below = failureBelow.find(response);
+        return below != failureBelow.end() ? value < below->second : response > 0 && value > 0.0;
     }
     auto it = dataSet->responses.begin();
     std::advance(it, static_cast<std::ptrdiff_t>(response));
@@ -252,7 +253,7 @@ void ReliabilityAnalysis::estimateFailures()
 {
     failureEstimates.clear();
     for (std::size_t j = 0; j < sampleTable.size(); ++j) {
-        const bool limited = dataSet == nullptr ? j > 0 : [&] {
+        const bool limited = dataSet == nullptr ? j > 0 || failureBelow.count(j) > 0 : [&] {
             auto it = dataSet->responses.begin();
             std::advance(it, static_cast<std::ptrdiff_t>(j));
             return it->second->kind == 1 && (it->second->upper || it->second->lower);

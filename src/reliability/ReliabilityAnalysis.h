@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -89,6 +90,10 @@ public:
     // standard-normal space, row-major (empty: independent).
     void setRandomInputs(const std::vector<std::array<double, 6>>& rows,
                          const std::vector<double>& correlation);
+    // Host-array mode: response `response` fails below `limit` instead of by
+    // its default rule (a constraint above 0, the objective never); the slope
+    // driver's factor of safety fails below 1.
+    void setFailureBelow(std::size_t response, double limit) { failureBelow[response] = limit; }
     // The ".rel" file written by finish (base path; the extension is added).
     void setResultFile(const std::string& basePath) { resultFile = basePath; }
 
@@ -123,6 +128,7 @@ private:
     std::vector<double> responseCorrelations;
     std::vector<FailureEstimate> failureEstimates;
     std::string resultFile;
+    std::map<std::size_t, double> failureBelow;
 };
 
 } // namespace Opt

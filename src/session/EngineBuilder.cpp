@@ -17,6 +17,7 @@
 #include "managers/RSMManager.h"
 #include "managers/RobustOptManager.h"
 #include "managers/SAOManager.h"
+#include "managers/SAOManagerForLEM.h"
 #include "reliability/ReliabilityAnalysis.h"
 
 namespace Opt {
@@ -257,6 +258,31 @@ EngineBuilder saoBuilder()
     return builder;
 }
 
+// The slope-stability search: host-array mode only, one response (the factor
+// of safety), no report.
+EngineBuilder saoForLEMBuilder()
+{
+    EngineBuilder builder;
+    builder.engineType = RSM::SAOManagerForLEM::kEngineType;
+    builder.realCount = RSM::SAOManagerForLEM::kRealCount;
+    builder.intCount = RSM::SAOManagerForLEM::kIntCount;
+    builder.buildFromHost = [](const HostEngineInput& in) -> std::shared_ptr<OptEngine> {
+        if (in.nResponses != 1) {
+            std::cerr << "SAO for LEM: " << in.nResponses
+                      << " responses; the slip-surface search takes one, the factor of safety; "
+                         "no engine built"
+                      << std::endl;
+            return nullptr;
+        }
+        if (!acceptedBySao(in.bounds, in.ints)) {
+            return nullptr;
+        }
+        return std::make_shared<RSM::SAOManagerForLEM>(in.start, in.bounds, in.nResponses,
+                                                       in.reals, in.ints);
+    };
+    return builder;
+}
+
 // The library's engines, one row per engine type. Each engine adds its row here.
 std::vector<EngineBuilder> libraryBuilders()
 {
@@ -278,7 +304,8 @@ std::vector<EngineBuilder> libraryBuilders()
             surrogateStudyBuilder(RSM::RSMManager::kCheckedStudy),
             surrogateStudyBuilder(RSM::RSMManager::kFitOnly),
             reliabilityBuilder(),
-            saoBuilder()};
+            saoBuilder(),
+            saoForLEMBuilder()};
 }
 
 struct BuilderTable {

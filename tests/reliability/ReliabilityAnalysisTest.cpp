@@ -210,4 +210,50 @@ TEST(ReliabilityStudy, BadInputIsRejected)
     EXPECT_NE(std::string(zelkorLastMessage()).find("runRELSTUDY"), std::string::npos);
 }
 
+// runRELANAL_LEM: a factor of safety X1 + X2 (normal, means 1 and 2, standard
+// deviations 0.5 and 1) fails below 2 with probability Phi(-1/sqrt(1.25)).
+int factorOfSafety(double* x, int, double* f, int m)
+{
+    EXPECT_EQ(m, 1);
+    f[0] = x[0] + x[1];
+    return 0;
+}
+
+TEST(SlopeReliability, FailureBelowTheFactorMatchesTheClosedForm)
+{
+    constexpr double kFailureFactor = 2.0;
+    Study slope;
+    double failure = -1.0;
+    double error = -1.0;
+    ASSERT_EQ(runRELANAL_LEM(factorOfSafety, 2, slope.x.data(), slope.bounds.data(), nullptr,
+                             slope.rows.data(), nullptr, nullptr, slope.design.data(), kPolynomial,
+                             nullptr, kFailureFactor, nullptr, slope.statistics.data(), &failure,
+                             &error),
+              1)
+        << zelkorLastMessage();
+    const double exact = 0.5 * std::erfc(1.0 / std::sqrt(1.25) / std::sqrt(2.0));
+    EXPECT_NEAR(failure, exact, kStandardErrors * error);
+    EXPECT_NEAR(slope.statistics[99], 3.0, kStandardErrors * std::sqrt(1.25 / 1e5));
+}
+
+TEST(SlopeReliability, BadInputIsRejected)
+{
+    Study slope;
+    EXPECT_EQ(runRELANAL_LEM(factorOfSafety, 2, slope.x.data(), slope.bounds.data(), nullptr,
+                             slope.rows.data(), nullptr, nullptr, slope.design.data(), kPolynomial,
+                             nullptr, 0.0, nullptr, nullptr, nullptr, nullptr),
+              0);
+    EXPECT_NE(std::string(zelkorLastMessage()).find("failureFactor"), std::string::npos);
+    EXPECT_EQ(runRELANAL_LEM(nullptr, 2, slope.x.data(), slope.bounds.data(), nullptr,
+                             slope.rows.data(), nullptr, nullptr, slope.design.data(), kPolynomial,
+                             nullptr, 1.0, nullptr, nullptr, nullptr, nullptr),
+              0);
+    EXPECT_EQ(zelkorLastStatus(), ZELKOR_STATUS_INVALID_INPUT);
+    EXPECT_EQ(runRELANAL_LEM(factorOfSafety, 0, slope.x.data(), slope.bounds.data(), nullptr,
+                             slope.rows.data(), nullptr, nullptr, slope.design.data(), kPolynomial,
+                             nullptr, 1.0, nullptr, nullptr, nullptr, nullptr),
+              0);
+    EXPECT_EQ(zelkorLastStatus(), ZELKOR_STATUS_INVALID_INPUT);
+}
+
 } // namespace
