@@ -5,7 +5,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build demo test bench clean
+.PHONY: all deps configure build demo test bench clean python python-build python-test
 
 all: build
 
@@ -38,6 +38,23 @@ bench:
 	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DZELKOR_BUILD_BENCH=ON $(CMAKE_FLAGS) > /dev/null
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 	@for program in $(BUILD_DIR)/bench/*Bench; do echo "== $$program"; OPENBLAS_NUM_THREADS=1 $$program; done
+
+# The Python package zelkor (pybind11) on the library built above, for Debian's
+# Python: `make python` installs it into /usr/local/lib/python3/dist-packages
+# (PYTHON_PREFIX), `make python-test` runs its pytest suite on the build folder.
+PYTHON ?= /usr/bin/python3
+PYTHON_PREFIX ?= /usr/local
+
+python-build:
+	@scripts/install-deps.sh --python
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DZELKOR_BUILD_PYTHON=ON -DPython_EXECUTABLE=$(PYTHON) $(CMAKE_FLAGS) > /dev/null
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target zelkor_python
+
+python: python-build
+	@cmake --install $(BUILD_DIR) --component python --prefix $(PYTHON_PREFIX)
+
+python-test: python-build
+	@cd python/tests && OPENBLAS_NUM_THREADS=1 PYTHONPATH=$(abspath $(BUILD_DIR))/python $(PYTHON) -m pytest -q -p no:cacheprovider .
 
 clean:
 	@rm -rf $(BUILD_DIR)

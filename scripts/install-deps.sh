@@ -2,18 +2,23 @@
 # Installs the Debian packages the build needs, only those that are missing.
 # --fuzz adds clang with libFuzzer, the sanitizer runtimes and LLVM's OpenMP
 # runtime (the fuzz build, bench/fuzz-model-file.sh); --bench adds the peer
-# libraries of the benchmarks and the fuzz build's packages.
+# libraries of the benchmarks and the fuzz build's packages; --python adds the
+# Python package's build and test packages (pybind11, NumPy, pytest, Dask's
+# distributed scheduler), used by `make python`, `make python-test` and CI.
 # Runs apt-get as root directly, otherwise through sudo.
 set -euo pipefail
 
 packages=(g++ cmake make pkg-config libboost-dev libopenblas-dev liblapack-dev libgtest-dev)
 fuzz_packages=(clang libclang-rt-14-dev libomp-dev)
+python_packages=(python3-dev python3-pybind11 pybind11-dev python3-numpy python3-pytest
+                 python3-distributed)
 for option in "$@"; do
   case "$option" in
     --fuzz) packages+=("${fuzz_packages[@]}") ;;
     --bench) packages+=(libnlopt-dev python3-scipy python3-sklearn libglpk-dev libpagmo-dev python3-openturns
                         "${fuzz_packages[@]}") ;;
-    *) echo "install-deps.sh: unknown option $option (--fuzz, --bench)" >&2; exit 2 ;;
+    --python) packages+=("${python_packages[@]}") ;;
+    *) echo "install-deps.sh: unknown option $option (--fuzz, --bench, --python)" >&2; exit 2 ;;
   esac
 done
 

@@ -376,3 +376,56 @@ extern "C" ZELKOR_API double evaluate_local_sensitivity(const std::string* model
                                 sensitivities->data());
     });
 }
+
+namespace Opt {
+
+namespace {
+
+double distributionValue(const DISTRIBUTION_Parameter& record, int quantity, double value)
+{
+    switch (quantity) {
+    case ZELKOR_DISTRIBUTION_PDF: return densityOf(record, value);
+    case ZELKOR_DISTRIBUTION_CDF: return record.cdf(value);
+    case ZELKOR_DISTRIBUTION_QUANTILE:
+        if (!(value >= 0.0 && value <= 1.0)) {
+            throw std::invalid_argument("probability " + std::to_string(value) +
+                                        " is outside [0, 1]");
+        }
+        return record.quantile(value);
+    case ZELKOR_DISTRIBUTION_MEAN: return record.mean();
+    case ZELKOR_DISTRIBUTION_SD: return record.standardDeviation();
+    case ZELKOR_DISTRIBUTION_SKEWNESS: return record.skewness();
+    default: return record.kurtosis() - 3.0;
+    }
+}
+
+} // namespace
+
+} // namespace Opt
+
+extern "C" ZELKOR_API int evaluate_distribution(int quantity, const double* row, int count,
+                                                const double* values, double* results,
+                                                unsigned char* success)
+{
+    using namespace Opt;
+    const double done = flaggedService("evaluate_distribution", success, [&] {
+        if (quantity < ZELKOR_DISTRIBUTION_PDF || quantity > ZELKOR_DISTRIBUTION_EXCESS_KURTOSIS) {
+            throw std::invalid_argument("quantity = " + std::to_string(quantity) +
+                                        " names nothing (0..6)");
+        }
+        if (count < 0) {
+            throw std::invalid_argument("count = " + std::to_string(count) + " is negative");
+        }
+        requireArray(results, "results");
+        const bool readsValues = quantity <= ZELKOR_DISTRIBUTION_QUANTILE;
+        if (readsValues && count > 0) {
+            requireArray(values, "values");
+        }
+        const auto record = recordOfRow(row);
+        for (int k = 0; k < count; ++k) {
+            results[k] = distributionValue(*record, quantity, readsValues ? values[k] : 0.0);
+        }
+        return 1.0;
+    });
+    return done == 1.0 ? count : -1;
+}

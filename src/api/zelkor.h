@@ -362,6 +362,40 @@ ZELKOR_API int runRSMOPT(ResponseCallback evaluate, int n, int m, double* x, dou
                          const int* designSettings, const int* modelSettings,
                          const int* searchSettings, const char* modelFile, int reportLevel);
 
+/*
+ * Fits surrogates to a sample the host already holds (ours): one model per
+ * response, as a surrogate study fits them, and keeps them in a model file
+ * for evaluateRSMall and the other model-file services. The host is never
+ * called.
+ *
+ * n, nPoints, m: variables, sample points and responses (each >= 1).
+ * points: nPoints rows of n values in caller units, each within its bounds.
+ * values: nPoints rows of m responses, row k at points row k; a value the host
+ *   could not compute (NaN, infinite, |value| >= 1e100) is replaced before the
+ *   fit as the study replaces failed evaluations.
+ * boundLists, listLengths: the variables' bound lists as for arrangeDOE_; they
+ *   fix the surrogate coordinates, so predictions must use the same lists.
+ * modelSettings: 2 m ints as for runRSMOPT (null: kriging for every response).
+ * threadCount: models fitted at once on OpenMP threads (<= 0: 1).
+ * modelFile: path without extension (".rsm" is added); null or empty writes
+ *   no file.
+ * quality: null or room for 4 m doubles, per response R^2, adjusted R^2, Q^2
+ *   (leave-one-out) and adjusted Q^2, as the study stores them in its
+ *   SurrogateSummary (NaN where the model type computes none).
+ *
+ * Returns 1 when the models are fitted (and written), else 0 with one line on
+ * standard error and zelkorLastStatus (INVALID_INPUT for null arrays, counts
+ * below 1, bad bound lists, a point outside its bounds, a model type outside
+ * 1..6). Too few points for a model, or a fit that fails, is a fatal surrogate
+ * error (zelkorSetFatalHandler); with a handler that returns, the call returns
+ * 0 with status ENGINE_ERROR and the fatal line as its message. Serves one
+ * study at a time, as the other surrogate services.
+ */
+ZELKOR_API int zelkorFitSurrogates(int n, int nPoints, const double* points, int m,
+                                   const double* values, const double* boundLists,
+                                   const int* listLengths, const int* modelSettings,
+                                   int threadCount, const char* modelFile, double* quality);
+
 /* runRSMOPT with batched evaluation (ours): the sampled designs, which do not
    depend on one another, go to evaluateBatch together (at most batchLimit at
    once; 0: no limit), the surrogate optimum alone. The arguments and results
@@ -730,6 +764,29 @@ ZELKOR_API double switch_cdf_fos(double v, const double* samples, int count, int
    the variable's units (ours: the beta density is divided by upper - lower,
    so that it integrates to 1). */
 ZELKOR_API double evaluate_pdfval(double x, const double* row, unsigned char* success);
+
+/* One distribution of an input row (six doubles, above) over many values
+   (ours: the one service that gives a distribution's functions without a
+   reliability study). quantity: ZELKOR_DISTRIBUTION_PDF (the density, as
+   evaluate_pdfval), _CDF (the distribution function), _QUANTILE (its inverse;
+   values are probabilities in [0, 1]) read values[k] and write results[k];
+   _MEAN, _SD (standard deviation), _SKEWNESS and _EXCESS_KURTOSIS ignore
+   values (may be null) and write the moment count times. Returns count, or -1
+   on failure (an unknown quantity or type code, parameters the family refuses,
+   a probability outside [0, 1], a null array), with one line on standard
+   error, zelkorLastStatus and the flag cleared; results is then partly
+   written. Values outside the support give the family's own answer (density
+   0, distribution function 0 or 1). */
+#define ZELKOR_DISTRIBUTION_PDF 0
+#define ZELKOR_DISTRIBUTION_CDF 1
+#define ZELKOR_DISTRIBUTION_QUANTILE 2
+#define ZELKOR_DISTRIBUTION_MEAN 3
+#define ZELKOR_DISTRIBUTION_SD 4
+#define ZELKOR_DISTRIBUTION_SKEWNESS 5
+#define ZELKOR_DISTRIBUTION_EXCESS_KURTOSIS 6
+ZELKOR_API int evaluate_distribution(int quantity, const double* row, int count,
+                                     const double* values, double* results,
+                                     unsigned char* success);
 
 /* Statistics and family fits of nQuantities sample vectors of nSamples values
    each, one after another in samples. statistics receives

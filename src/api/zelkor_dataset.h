@@ -210,6 +210,10 @@ struct DataSet {
        factorial, 1 central composite, 2 Latin hypercube, 3 one-dimensional
        study, 4 orthogonal array, 9 fractional factorial. */
     std::array<int, 4> designSettings{{2, 0, 0, 0}};
+    /* Points the study samples instead of arranging designSettings (ours: for
+       a host that already holds its sample), one row of caller units per point,
+       each within the bounds; empty: the design settings decide. */
+    std::vector<std::vector<double>> givenPoints;
     /* Seeds a Latin hypercube with 0 instead of the clock, so that a study can
        be repeated exactly. */
     bool fixedSeed = false;

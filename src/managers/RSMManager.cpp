@@ -16,6 +16,7 @@
 #include "rsm/CurrentDesign.h"
 #include "rsm/EnsembleOfSurrogates.h"
 #include "rsm/FatalError.h"
+#include "rsm/GivenPointsDesign.h"
 #include "rsm/InputNormalisation.h"
 #include "rsm/ParallelModelBuild.h"
 #include "rsm/PolynomialRegression.h"
@@ -129,9 +130,14 @@ RSMManager::RSMManager(std::shared_ptr<DataSet> shared) : OptEngine(std::move(sh
         throw std::invalid_argument("surrogate study: engine type 14 checks a model file, "
                                     "but the data set names none");
     }
-    DOE::DesignSettings settings = DOE::DesignSettings::fromStudyFlat(dataSet->designSettings.data());
-    settings.seededFromClock = !dataSet->fixedSeed;
-    arrangeDesign(settings);
+    if (dataSet->givenPoints.empty()) {
+        DOE::DesignSettings settings =
+            DOE::DesignSettings::fromStudyFlat(dataSet->designSettings.data());
+        settings.seededFromClock = !dataSet->fixedSeed;
+        arrangeDesign(settings);
+    } else {
+        adoptGivenPoints(dataSet->givenPoints);
+    }
     if (engineType != kArrangeOnly) {
         createModels();
     }
@@ -189,6 +195,30 @@ void RSMManager::arrangeDesign(const DOE::DesignSettings& settings)
     }
     callerPoints = design->pointSet->points;
     normaliseDesignPoints(*design);
+    shareDesign();
+}
+
+// A given sample carries no bounds of its own: its points are mapped to the
+// surrogate coordinates with the study's variables, as an arranged design's are.
+void RSMManager::adoptGivenPoints(const std::vector<std::vector<double>>& points)
+{
+    std::vector<std::vector<double>> surrogatePoints;
+    for (std::size_t k = 0; k < points.size(); ++k) {
+        if (points[k].size() != designVariables.size()) {
+            throw std::invalid_argument("surrogate study: given point " + std::to_string(k) +
+                                        " has " + std::to_string(points[k].size()) +
+                                        " values for " + std::to_string(designVariables.size()) +
+                                        " design variables");
+        }
+        surrogatePoints.push_back(toSurrogateCoordinates(points[k], designVariables));
+    }
+    design = std::make_shared<GivenPointsDesign>(surrogatePoints);
+    callerPoints = points;
+    shareDesign();
+}
+
+void RSMManager::shareDesign()
+{
     auto& pointSet = *design->pointSet;
     pointSet.allocateResponses(nResponses);
     pointSet.responseColumns.clear();

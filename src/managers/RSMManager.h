@@ -181,6 +181,8 @@ protected:
 
 private:
     void arrangeDesign(const DOE::DesignSettings& settings);
+    void adoptGivenPoints(const std::vector<std::vector<double>>& points);
+    void shareDesign();
     void createModels();
     void storeSampledResponses(const double* f);
     SearchResult runInnerSearch(const SearchTask& task);

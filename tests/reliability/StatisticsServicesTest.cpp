@@ -116,3 +116,24 @@ TEST(StatisticsServices, EachFamilyIsRecoveredFromItsSamples)
 }
 
 } // namespace
+
+// The distribution service over many values: the normal's known quantile and
+// moments, and a refused probability that clears the flag.
+TEST(StatisticsServices, DistributionFunctionsOverValues)
+{
+    const double normal[6] = {0, 10.0, 2.0, 0, 0, 0};
+    const double values[2] = {0.5, 0.975};
+    double results[2] = {0, 0};
+    unsigned char ok = 0;
+    ASSERT_EQ(evaluate_distribution(ZELKOR_DISTRIBUTION_QUANTILE, normal, 2, values, results, &ok), 2);
+    EXPECT_NEAR(results[0], 10.0, 1e-12);
+    EXPECT_NEAR(results[1], 10.0 + 2.0 * 1.959963984540054, 1e-9);
+    ASSERT_EQ(evaluate_distribution(ZELKOR_DISTRIBUTION_CDF, normal, 1, results, results, &ok), 1);
+    EXPECT_NEAR(results[0], 0.5, 1e-12);
+    ASSERT_EQ(evaluate_distribution(ZELKOR_DISTRIBUTION_SD, normal, 1, nullptr, results, &ok), 1);
+    EXPECT_DOUBLE_EQ(results[0], 2.0);
+    const double outside[1] = {1.5};
+    EXPECT_EQ(evaluate_distribution(ZELKOR_DISTRIBUTION_QUANTILE, normal, 1, outside, results, &ok), -1);
+    EXPECT_EQ(ok, 0);
+    EXPECT_EQ(zelkorLastStatus(), ZELKOR_STATUS_INVALID_INPUT);
+}
