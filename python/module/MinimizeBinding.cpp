@@ -47,7 +47,7 @@ void evaluateRowsInPython(const Rows* designs, Rows* responses, void* user)
 
 py::dict minimizeBatched(int method, py::object evaluateBatch, std::vector<double> x,
                          const Rows& bounds, int m, std::vector<int> ints,
-                         std::vector<double> reals, int batchLimit, int reportLevel)
+                         std::vector<double> reals, int batchLimit, int reportLevel, int seed)
 {
     if (m < 1) {
         throw py::value_error("the problem needs at least one response, not " + std::to_string(m));
@@ -62,9 +62,14 @@ py::dict minimizeBatched(int method, py::object evaluateBatch, std::vector<doubl
     int feasible = 0;
     {
         py::gil_scoped_release release;
+        // The seed belongs to this thread, which runs the whole study.
+        if (zelkorSetSeed(seed) != 1) {
+            throw py::value_error(zelkorLastMessage());
+        }
         feasible = ZelkorBatchVector(method, reportLevel, evaluateRowsInPython, &context,
                                      batchLimit, &x, &bounds, &f, ints.data(), reals.data(),
                                      nullptr, &counts);
+        zelkorSetSeed(0);
     }
     raisePendingError(context);
     py::dict run;
@@ -85,12 +90,14 @@ void bindMinimize(py::module_& module)
 {
     module.def("minimize_batched", &minimizeBatched, py::arg("method"), py::arg("evaluate_batch"),
                py::arg("x0"), py::arg("bounds"), py::arg("m"), py::arg("ints"), py::arg("reals"),
-               py::arg("batch_limit"), py::arg("report_level"),
+               py::arg("batch_limit"), py::arg("report_level"), py::arg("seed") = 0,
                R"doc(One run of the library's batched general entry point.
 
 method: 0 DIRECT, 1 SQP, 2 GA, 3 micro-GA, 4 hybrid GA, 5 SAO. evaluate_batch
 receives a (count, n) array of designs and returns a (count, m) array of
-responses (objective first, then constraints g <= 0). ints and reals are the
+responses (objective first, then constraints g <= 0); bounds holds one list per
+variable, [lower, upper] or [lower, level..., upper] for a discrete one; seed
+is the genetic methods' generator seed (0 or more). ints and reals are the
 entry point's user parameters by position (-999 for a default); ints must hold
 at least 9 values and reals at least 6. Returns a dict: feasible, status,
 message (the library's last status and message), x, f, batches, designs,

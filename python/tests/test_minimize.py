@@ -57,14 +57,27 @@ def test_constraint_callables_give_the_run_of_constraints_returned_by_fun():
     ({"options": {"maxiter": -3}}, "maxiter"),
     ({"method": "newton"}, "method"),
     ({"batch_size": 0}, "batch_size"),
-    ({"levels": [[0, 1]]}, "levels"),
-    ({"seed": 7}, "seed"),
+    ({"levels": {5: [0, 1]}}, "levels"),
+    ({"levels": {0: [0.5]}}, "levels\\[0\\]"),
+    ({"seed": -1}, "seed"),
 ])
 def test_bad_arguments_raise_value_errors_naming_them(kwargs, message):
     arguments = dict(fun=bowl, x0=BOWL_START, bounds=BOWL_BOUNDS)
     arguments.update(kwargs)
     with pytest.raises(ValueError, match=message):
         zelkor.minimize(**arguments)
+
+
+def test_levels_and_seed_of_the_genetic_search():
+    levels = {0: [-0.5, 0.25, 0.75]}
+    runs = [zelkor.minimize(bowl, [0.25, 0.9], BOWL_BOUNDS, method="ga", levels=levels, seed=seed,
+                            options={"population": 20, "maxfev": 400})
+            for seed in (3, 3, 4)]
+    for run in runs:
+        assert set(run.history_x[:, 0]) <= {-0.5, 0.25, 0.75}
+        assert run.x[0] == 0.25  # the level nearest the bowl's 0.3
+    np.testing.assert_array_equal(runs[0].history_x, runs[1].history_x)
+    assert not np.array_equal(runs[0].history_x, runs[2].history_x)
 
 
 class ModelCrashed(Exception):

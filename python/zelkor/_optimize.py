@@ -53,14 +53,35 @@ def _batch_limit(batch_size):
     return int(batch_size)
 
 
-def _check_seed(seed):
-    # The general entry point has no seed among its user parameters (hosts size
-    # their arrays by the positions it reads), and its genetic methods always
-    # start from the generator's default seed.
-    if seed is not None and seed != 0:
-        raise ValueError("seed = %r: the library's general entry point has no seed setting; "
-                         "its genetic methods always use seed 0, so runs repeat exactly"
-                         % (seed,))
+def _checked_seed(seed):
+    if seed is None:
+        return 0
+    if isinstance(seed, bool) or not isinstance(seed, numbers.Integral) \
+            or not 0 <= seed < 2 ** 31:
+        raise ValueError("seed = %r: None or a whole number from 0 to 2**31 - 1" % (seed,))
+    return int(seed)
+
+
+def _bound_lists(x0, bounds, levels):
+    """One list per variable: [lower, upper], or [lower, level..., upper] for a
+    variable levels names, whose bounds are then its lowest and highest level."""
+    lists = [list(map(float, pair)) for pair in bounds]
+    if levels is None:
+        return lists
+    if not isinstance(levels, dict):
+        levels = {i: values for i, values in enumerate(levels) if values is not None}
+    for i, values in levels.items():
+        if isinstance(i, bool) or not isinstance(i, numbers.Integral) or not 0 <= i < x0.size:
+            raise ValueError("levels: %r is not the index of a design variable (0 to %d)"
+                             % (i, x0.size - 1))
+        values = np.sort(np.asarray(values, dtype=float).ravel())
+        if values.size < 2 or not np.all(np.isfinite(values)) or np.any(np.diff(values) == 0):
+            raise ValueError("levels[%d]: two or more distinct finite values are needed" % i)
+        if not values[0] <= x0[i] <= values[-1]:
+            raise ValueError("x0[%d] = %r is outside its levels (%r to %r)"
+                             % (i, x0[i], values[0], values[-1]))
+        lists[i] = [values[0]] + values.tolist() + [values[-1]]
+    return lists
 
 
 def _result(run, evaluator, n):
@@ -94,9 +115,11 @@ def minimize(fun, x0, bounds, method="sqp", constraints=None, levels=None, optio
     x0: n starting values inside bounds (the genetic methods do not evaluate
     it). bounds: n pairs (lower, upper), finite, lower below upper.
     method: "sqp", "direct", "ga", "microga", "hybridga" or "sao".
-    levels: discrete variables are not served: the library's general entry
-    point, and its batched form that minimize runs on, take continuous
-    variables only; any value other than None raises ValueError.
+    levels: the discrete variables, as a dict {index: allowed values} or a
+    list of n entries (None for a continuous variable). A discrete variable's
+    bounds entry is not read (its range is that of its levels): the genetic
+    methods search its levels, the SQP snaps its result to the nearest level,
+    the SAO refuses discrete variables.
     options: a dict of the method's settings by name (zelkor.options_of(method)
     lists them with their defaults); an unknown name raises ValueError naming
     it. "disp" sets the library's console report level (0, silent, by default).
@@ -107,9 +130,8 @@ def minimize(fun, x0, bounds, method="sqp", constraints=None, levels=None, optio
     library hands over as one batch every design that does not depend on the
     others' responses, and the run is the same as without an executor.
     batch_size: the most designs in one batch (None: no limit).
-    seed: None or 0. Every method is deterministic: the genetic methods
-    always start from the generator's seed 0, as the library's general entry
-    point takes no seed; any other seed raises ValueError.
+    seed: the genetic methods' generator seed (None: 0). Every method is
+    deterministic: the same seed gives the same run.
 
     Returns an OptimizeResult. Raises ValueError for bad arguments (also those
     the library rejects, with its message), ZelkorError when the library fails
@@ -118,12 +140,10 @@ def minimize(fun, x0, bounds, method="sqp", constraints=None, levels=None, optio
     """
     if method not in METHODS:
         raise ValueError("method = %r: one of %s" % (method, ", ".join(METHODS)))
-    if levels is not None:
-        raise ValueError("levels: discrete variables are not served by zelkor.minimize, whose "
-                         "library entry point takes continuous variables only")
     x0, bounds = checked_start(x0, bounds)
+    bound_lists = _bound_lists(x0, bounds, levels)
     ints, reals, report_level = user_parameters(method, options)
-    _check_seed(seed)
+    seed = _checked_seed(seed)
     batch_limit = _batch_limit(batch_size)
     responses = Responses(fun, _constraint_list(constraints))
     mapper = mapper_of(executor)
@@ -132,6 +152,6 @@ def minimize(fun, x0, bounds, method="sqp", constraints=None, levels=None, optio
         raise ValueError("the response function must return a finite objective at x0, not %s"
                          % np.array2string(probe))
     evaluator = BatchEvaluator(responses, mapper, x0, probe)
-    run = _zelkor.minimize_batched(METHODS[method], evaluator, x0.tolist(), bounds.tolist(),
-                                   probe.size, ints, reals, batch_limit, report_level)
+    run = _zelkor.minimize_batched(METHODS[method], evaluator, x0.tolist(), bound_lists,
+                                   probe.size, ints, reals, batch_limit, report_level, seed)
     return _result(run, evaluator, x0.size)

@@ -40,9 +40,10 @@ std::string checkVectorArguments(const std::vector<double>* x, const std::vector
                std::to_string(x->size()) + " design variables";
     }
     for (std::size_t i = 0; i < bounds->size(); ++i) {
-        if ((*bounds)[i].size() != 2) {
+        if ((*bounds)[i].size() < 2) {
             return "bounds[" + std::to_string(i) + "] holds " +
-                   std::to_string((*bounds)[i].size()) + " values ([lower, upper] is needed)";
+                   std::to_string((*bounds)[i].size()) +
+                   " values ([lower, upper] or the levels of a discrete variable are needed)";
         }
     }
     return std::string();
@@ -106,10 +107,6 @@ int runVectorBatch(int method, int reportLevel, VectorBatchCallback callback, vo
                                 evaluateVectorBatch(callback, user, count, n, m, designs,
                                                     responses);
                             });
-    std::vector<double*> boundRows;
-    for (const std::vector<double>& list : *bounds) {
-        boundRows.push_back(const_cast<double*>(list.data())); // read only
-    }
     // The counts are handed back however the run ends.
     struct CountsOut {
         ZelkorBatchCounts* out;
@@ -121,9 +118,10 @@ int runVectorBatch(int method, int reportLevel, VectorBatchCallback callback, vo
             }
         }
     } countsOut{counts, batch};
-    const int result = runZelkor(method, reportLevel, {nullptr, gradients, &batch, kName},
-                                 static_cast<int>(n), x->data(), boundRows.data(),
-                                 static_cast<int>(m), f->data(), ints, reals);
+    const int result =
+        runZelkorOnLists(method, reportLevel, {nullptr, gradients, &batch, kName},
+                         static_cast<int>(n), x->data(), *bounds, static_cast<int>(m), f->data(),
+                         ints, reals);
     warnOfDefects(kName, batch.counts());
     return result;
 }

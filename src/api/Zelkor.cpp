@@ -4,6 +4,7 @@
 #include "api/zelkor.h"
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -53,6 +54,7 @@ const MethodTranslation* translationOf(int method)
 
 constexpr int kSaoMethod = 5;
 constexpr int kSqpMethod = 1;
+constexpr int kGaMethod = 2;
 constexpr int kHybridMethod = 4;
 constexpr int kSqpGradientMode = 5;     // engine position of the SQP's gradient mode
 constexpr int kHybridGradientMode = 25; // the hybrid's inner SQP reads from position 20
@@ -105,8 +107,14 @@ void adjustSaoSettings(std::vector<double>& reals, std::vector<int>& ints, const
     }
 }
 
-std::string checkArguments(bool canEvaluate, int n, const double* x,
-                           double* const* bounds, int m, const double* f)
+constexpr int kGaSeed = 13; // engine position of the genetic methods' seed
+
+bool isGeneticMethod(int method)
+{
+    return method >= kGaMethod && method <= kHybridMethod;
+}
+
+std::string checkArguments(bool canEvaluate, int n, const double* x, int m, const double* f)
 {
     if (!canEvaluate) {
         return "no response callback given";
@@ -117,21 +125,31 @@ std::string checkArguments(bool canEvaluate, int n, const double* x,
     if (m < 1) {
         return "m = " + std::to_string(m) + ": at least the objective response is needed";
     }
-    if (x == nullptr || f == nullptr || bounds == nullptr) {
-        return std::string(x == nullptr ? "x" : f == nullptr ? "f" : "bounds") + " is null";
-    }
-    for (int i = 0; i < n; ++i) {
-        if (bounds[i] == nullptr) {
-            return "bounds[" + std::to_string(i) + "] is null";
-        }
+    if (x == nullptr || f == nullptr) {
+        return std::string(x == nullptr ? "x" : "f") + " is null";
     }
     return std::string();
 }
 
+
 } // namespace
 
-int runZelkor(int method, int reportLevel, const HostEvaluation& host, int n, double* x,
-              double** bounds, int m, double* f, int* userInts, double* userReals)
+int& threadRunSeed()
+{
+    thread_local int seed = 0;
+    return seed;
+}
+
+namespace {
+
+// Reads the caller's bounds into one list per variable, or says what is wrong.
+using BoundReader = std::function<std::string(std::vector<std::vector<double>>&)>;
+
+// The run of every form: the method and the arguments are checked before the
+// bounds are read, so that each form reports the same first problem.
+int runWithBounds(int method, int reportLevel, const HostEvaluation& host, int n, double* x,
+                  const BoundReader& readBounds, int m, double* f, int* userInts,
+                  double* userReals)
 {
     const ResponseCallback evaluate = host.evaluate;
     const GradientCallback gradients = host.gradients;
@@ -146,16 +164,15 @@ int runZelkor(int method, int reportLevel, const HostEvaluation& host, int n, do
                             " has no engine");
         return 0;
     }
-    const std::string problem =
-        checkArguments(evaluate != nullptr || host.batch != nullptr, n, x, bounds, m, f);
+    std::string problem = checkArguments(evaluate != nullptr || host.batch != nullptr, n, x, m, f);
+    std::vector<std::vector<double>> boundLists;
+    if (problem.empty()) {
+        problem = readBounds(boundLists);
+    }
     if (!problem.empty()) {
         return rejectArgument(host.entryPoint, problem);
     }
     const std::vector<double> start(x, x + n);
-    std::vector<std::vector<double>> boundLists;
-    for (int i = 0; i < n; ++i) {
-        boundLists.push_back({bounds[i][0], bounds[i][1]});
-    }
     if (rejectProblem(host.entryPoint, n, m, start, boundLists)) {
         return 0;
     }
@@ -164,6 +181,9 @@ int runZelkor(int method, int reportLevel, const HostEvaluation& host, int n, do
     std::vector<int> ints = translate<int>(userInts, translation->ints, builder->intCount, kUnsetInt);
     if (method == kSaoMethod) {
         adjustSaoSettings(reals, ints, userReals, userInts);
+    }
+    if (isGeneticMethod(method) && ints.size() > kGaSeed) {
+        ints[kGaSeed] = threadRunSeed();
     }
     chooseGradientMode(ints, method, gradients != nullptr, reportLevel);
 
@@ -204,6 +224,41 @@ int runZelkor(int method, int reportLevel, const HostEvaluation& host, int n, do
     return LastStatus::recordRun(host.entryPoint, *session.engine, endState);
 }
 
+} // namespace
+
+int runZelkor(int method, int reportLevel, const HostEvaluation& host, int n, double* x,
+              double** bounds, int m, double* f, int* userInts, double* userReals)
+{
+    const BoundReader rows = [n, bounds](std::vector<std::vector<double>>& lists) {
+        if (bounds == nullptr) {
+            return std::string("bounds is null");
+        }
+        for (int i = 0; i < n; ++i) {
+            if (bounds[i] == nullptr) {
+                return "bounds[" + std::to_string(i) + "] is null";
+            }
+            lists.push_back({bounds[i][0], bounds[i][1]});
+        }
+        return std::string();
+    };
+    return runWithBounds(method, reportLevel, host, n, x, rows, m, f, userInts, userReals);
+}
+
+int runZelkorOnLists(int method, int reportLevel, const HostEvaluation& host, int n, double* x,
+                     const std::vector<std::vector<double>>& boundLists, int m, double* f,
+                     int* userInts, double* userReals)
+{
+    const BoundReader given = [n, &boundLists](std::vector<std::vector<double>>& lists) {
+        if (boundLists.size() != static_cast<std::size_t>(n)) {
+            return "bounds holds " + std::to_string(boundLists.size()) + " lists for " +
+                   std::to_string(n) + " design variables";
+        }
+        lists = boundLists;
+        return std::string();
+    };
+    return runWithBounds(method, reportLevel, host, n, x, given, m, f, userInts, userReals);
+}
+
 } // namespace Opt
 
 extern "C" ZELKOR_API int Zelkor(int method, int reportLevel, ResponseCallback evaluate, int n,
@@ -215,4 +270,17 @@ extern "C" ZELKOR_API int Zelkor(int method, int reportLevel, ResponseCallback e
         return Opt::runZelkor(method, reportLevel, {evaluate, gradients, nullptr}, n, x, bounds, m,
                               f, ints, reals);
     });
+}
+
+extern "C" ZELKOR_API int zelkorSetSeed(int seed)
+{
+    if (seed < 0) {
+        Opt::LastStatus::set(ZELKOR_STATUS_INVALID_INPUT,
+                             "zelkorSetSeed: seed = " + std::to_string(seed) +
+                                 ": 0 or a positive seed is needed; the seed is unchanged");
+        return 0;
+    }
+    Opt::threadRunSeed() = seed;
+    Opt::LastStatus::set(ZELKOR_STATUS_OK);
+    return 1;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "api/zelkor.h"
 
 namespace Opt {
@@ -22,5 +24,14 @@ struct HostEvaluation {
 // guard.
 int runZelkor(int method, int reportLevel, const HostEvaluation& host, int n, double* x,
               double** bounds, int m, double* f, int* userInts, double* userReals);
+// The same run with one bound list per variable: [lower, upper], or the
+// ascending levels of a discrete variable (more than two values).
+int runZelkorOnLists(int method, int reportLevel, const HostEvaluation& host, int n, double* x,
+                     const std::vector<std::vector<double>>& boundLists, int m, double* f,
+                     int* userInts, double* userReals);
+
+// The generator seed the genetic methods of the runs this thread starts take
+// (zelkorSetSeed); 0 unless set.
+int& threadRunSeed();
 
 } // namespace Opt

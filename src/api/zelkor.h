@@ -86,6 +86,13 @@ ZELKOR_API int zelkorLastStatus(void);
 /* Its message; valid until the thread's next call into the library. */
 ZELKOR_API const char* zelkorLastMessage(void);
 
+/* The seed of the genetic methods' random generator (ours): the runs of Zelkor
+   methods 2, 3 and 4, ZelkorBatch and ZelkorBatchVector that this thread starts
+   from now on use it. 0, the default, gives the runs documented here; each seed
+   gives its own run, the same every time. Returns 1, or 0 for a negative seed,
+   which leaves the seed as it was (zelkorLastStatus). */
+ZELKOR_API int zelkorSetSeed(int seed);
+
 /*
  * Fatal errors of the surrogate models: a model asked for on fewer than two
  * sample points ("ERROR : TOO SMALL DOE DATA FOR SURROGATES MODEL.") and a fit
@@ -1122,7 +1129,10 @@ ZELKOR_API int runMicroGA_(ArrayCallback evaluate, std::vector<double>* x,
 /*
  * ZelkorBatch for C++ hosts (ours): the design and responses in the caller's
  * vectors, x->size() design variables and f->size() responses; bounds holds one
- * [lower, upper] list per variable. The callback receives the batch's designs,
+ * list per variable, [lower, upper] for a continuous variable and
+ * [lower, level..., upper] for a discrete one (levels ascending, as for the
+ * session; methods 2 to 4 search the levels, the SQP snaps to them at the end,
+ * the SAO refuses them). The callback receives the batch's designs,
  * one vector per design, and a vector of as many rows of f->size() zeros, which
  * it fills in place without resizing (a row count or length changed is an error,
  * reported as a throwing callback is). Every design, a batch of one included,

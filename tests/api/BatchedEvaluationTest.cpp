@@ -350,3 +350,46 @@ TEST(BatchEntryPoints, RejectBadInputAndSurviveMisbehavingHosts)
 }
 
 } // namespace
+
+namespace {
+
+// A GA run through the vector form on a discrete and a continuous variable,
+// with the thread's seed.
+Trace seededGaRun(int seed)
+{
+    EXPECT_EQ(zelkorSetSeed(seed), 1);
+    Trace trace;
+    trace.x = {0.0, 0.0};
+    trace.f.assign(2, 0.0);
+    const Rows bounds = {{0.0, 0.25, 0.75, 1.25, 2.0}, {-1.7, 2.9}};
+    std::vector<int> ints(12, -999);
+    ints[1] = 400;
+    ints[5] = 20;
+    trace.result = ZelkorBatchVector(2, 0, vectorBatchHost, &trace, 0, &trace.x, &bounds,
+                                     &trace.f, ints.data(), nullptr, nullptr, &trace.counts);
+    zelkorSetSeed(0);
+    return trace;
+}
+
+} // namespace
+
+// Discrete levels go through the vector form as through the session; the
+// thread's seed picks the genetic methods' run, and the same seed repeats it.
+TEST(BatchEntryPoints, DiscreteLevelsAndTheThreadsSeed)
+{
+    const Trace first = seededGaRun(0);
+    const Trace again = seededGaRun(0);
+    const Trace other = seededGaRun(17);
+    for (const Trace* run : {&first, &other}) {
+        for (const auto& design : run->designs) {
+            EXPECT_TRUE(design[0] == 0.25 || design[0] == 0.75 || design[0] == 1.25)
+                << design[0];
+        }
+        EXPECT_EQ(run->x[0], 0.25); // the level nearest 0.5 with x0 + x1 <= 1
+    }
+    EXPECT_EQ(first.designs, again.designs);
+    EXPECT_NE(first.designs, other.designs);
+
+    EXPECT_EQ(zelkorSetSeed(-4), 0);
+    EXPECT_EQ(zelkorLastStatus(), ZELKOR_STATUS_INVALID_INPUT);
+}
