@@ -115,7 +115,7 @@ TEST(SAOManagerForLEMTest, EntryPointReportsAnAbortedSearch)
 
 TEST(SAOManagerForLEMTest, EntryPointRejectsBadInput)
 {
-    std::vector<double> x{0.5, 0.5};
+    std::vector<double> x{0.5, 0.5, 0.5};
     double f = 0.0;
     const std::vector<std::vector<double>> bounds{{0.0, 1.0}, {0.0, 1.0}};
     EXPECT_EQ(runSAOOPT_LEM(nullptr, x.data(), &f, &bounds, 2, nullptr, nullptr), 0);
