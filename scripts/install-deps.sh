@@ -8,7 +8,8 @@
 # Runs apt-get as root directly, otherwise through sudo.
 set -euo pipefail
 
-packages=(g++ cmake make pkg-config libboost-dev libopenblas-dev liblapack-dev libgtest-dev)
+packages=(g++ cmake make pkg-config libboost-dev libopenblas-dev liblapack-dev libgtest-dev
+          libtomlplusplus-dev libcli11-dev)
 fuzz_packages=(clang libclang-rt-14-dev libomp-dev)
 python_packages=(python3-dev python3-pybind11 pybind11-dev python3-numpy python3-pytest
                  python3-distributed)
