@@ -1,0 +1,152 @@
+#include "cli/AnalysisCommand.h"
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+namespace Opt {
+namespace Cli {
+
+namespace fs = std::filesystem;
+
+const char* const AnalysisCommand::kStdout = "analysis.out";
+const char* const AnalysisCommand::kStderr = "analysis.err";
+
+namespace {
+
+const char* const kSubmitStdout = "sbatch.out";
+const char* const kSubmitStderr = "sbatch.err";
+
+void replaceAll(std::string& text, const std::string& from, const std::string& to)
+{
+    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+}
+
+std::string inDirectory(const std::string& directory, const char* name)
+{
+    return (fs::path(directory) / name).string();
+}
+
+}  // namespace
+
+AnalysisCommand::AnalysisCommand(const Study& study)
+    : study_(study), host_(ProcessRunner::hostName())
+{
+}
+
+std::string AnalysisCommand::expand(const std::string& text, int index,
+                                    const std::string& directory) const
+{
+    std::string out = text;
+    replaceAll(out, "{index}", std::to_string(index));
+    replaceAll(out, "{dir}", directory);
+    replaceAll(out, "{study}", study_.folder);
+    return out;
+}
+
+std::string AnalysisCommand::workDirectory(int index) const
+{
+    const fs::path relative = expand(study_.analysis.workDirectory, index, "");
+    return (fs::path(study_.folder) / relative).lexically_normal().string();
+}
+
+ProcessSpec AnalysisCommand::processFor(int index, const std::string& directory) const
+{
+    ProcessSpec spec;
+    spec.directory = directory;
+    spec.timeLimitSeconds = study_.analysis.timeLimitSeconds;
+    spec.extraEnvironment = {"ZELKOR_EVALUATION=" + std::to_string(index)};
+    const std::string command = expand(study_.analysis.command, index, directory);
+    const bool slurm = study_.scheduler == SchedulerKind::Slurm;
+    const bool batch = slurm && !study_.slurm.insideAllocation;
+    spec.stdoutPath = inDirectory(directory, batch ? kSubmitStdout : kStdout);
+    spec.stderrPath = inDirectory(directory, batch ? kSubmitStderr : kStderr);
+    if (!slurm) {
+        spec.argv = {"/bin/sh", "-c", command};
+    } else if (batch) {
+        spec.argv = {"sbatch", "--wait", "--parsable"};
+        const std::vector<std::string> options = slurmOptions(index, directory);
+        spec.argv.insert(spec.argv.end(), options.begin(), options.end());
+        spec.argv.push_back("--output=" + inDirectory(directory, kStdout));
+        spec.argv.push_back("--error=" + inDirectory(directory, kStderr));
+        spec.argv.push_back("--wrap=" + command);
+    } else {
+        spec.argv = {"srun", "--ntasks=1"};
+        const std::vector<std::string> options = slurmOptions(index, directory);
+        spec.argv.insert(spec.argv.end(), options.begin(), options.end());
+        spec.argv.insert(spec.argv.end(), {"/bin/sh", "-c", command});
+    }
+    return spec;
+}
+
+std::vector<std::string> AnalysisCommand::slurmOptions(int index,
+                                                       const std::string& directory) const
+{
+    const SlurmSettings& slurm = study_.slurm;
+    std::vector<std::string> options = {"--job-name=zelkor-" + std::to_string(index),
+                                        "--chdir=" + directory,
+                                        "--cpus-per-task=" + std::to_string(slurm.cpusPerTask)};
+    if (!slurm.partition.empty()) {
+        options.push_back("--partition=" + slurm.partition);
+    }
+    if (!slurmTime().empty()) {
+        options.push_back("--time=" + slurmTime());
+    }
+    if (!slurm.memory.empty()) {
+        options.push_back("--mem=" + slurm.memory);
+    }
+    options.insert(options.end(), slurm.extraArguments.begin(), slurm.extraArguments.end());
+    return options;
+}
+
+// Slurm counts whole minutes; a shorter limit is still enforced here, by the
+// local guard on the launcher.
+std::string AnalysisCommand::slurmTime() const
+{
+    if (!study_.slurm.timeLimit.empty() || study_.analysis.timeLimitSeconds <= 0.0) {
+        return study_.slurm.timeLimit;
+    }
+    return std::to_string(static_cast<long>(std::ceil(study_.analysis.timeLimitSeconds / 60.0)));
+}
+
+std::string AnalysisCommand::jobId(const std::string& directory) const
+{
+    std::ifstream file(inDirectory(directory, kSubmitStdout));
+    std::string line;
+    std::getline(file, line);
+    return line.substr(0, line.find(';'));  // --parsable: "id" or "id;cluster"
+}
+
+std::string AnalysisCommand::whereItRan(const std::string& directory) const
+{
+    if (study_.scheduler == SchedulerKind::Local) {
+        return host_;
+    }
+    if (study_.slurm.insideAllocation) {
+        return "srun@" + host_;
+    }
+    const std::string id = jobId(directory);
+    return id.empty() ? "sbatch" : "job " + id;
+}
+
+void AnalysisCommand::cancel(const std::string& directory, ProcessRunner& processes) const
+{
+    if (study_.scheduler != SchedulerKind::Slurm || study_.slurm.insideAllocation) {
+        return;  // srun's steps end with srun itself
+    }
+    const std::string id = jobId(directory);
+    if (id.empty()) {
+        return;
+    }
+    ProcessSpec scancel;
+    scancel.argv = {"scancel", id};
+    scancel.directory = directory;
+    scancel.stdoutPath = "/dev/null";
+    scancel.stderrPath = "/dev/null";
+    processes.runToCompletion(scancel);
+}
+
+}  // namespace Cli
+}  // namespace Opt
