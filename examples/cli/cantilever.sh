@@ -13,8 +13,10 @@
 #   fail@k       exit 1 without results
 #   hang@k       sleep for an hour (for the time limit)
 #   garbage@k    write a results file that is not name = number
-#   interrupt@k  send SIGINT to the process whose id is in CANTILEVER_PID_FILE,
-#                once (a file CANTILEVER_PID_FILE.done remembers it), then hang
+#   interrupt@k  at the first analysis from evaluation k on (k itself may be a
+#                design the run answers without an analysis): send SIGINT to
+#                the process whose id is in CANTILEVER_PID_FILE, once (a file
+#                CANTILEVER_PID_FILE.done remembers it), then hang
 # CANTILEVER_SLEEP=seconds sleeps before answering (a slower analysis);
 # CANTILEVER_MARKER=file appends one line per analysis that completed.
 set -eu
@@ -28,7 +30,9 @@ fault_at() {
     esac
 }
 
-if fault_at interrupt && [ ! -e "$CANTILEVER_PID_FILE.done" ]; then
+interrupt_from=$(echo ",${CANTILEVER_FAULT:-}," | sed -n 's/.*,interrupt@\([0-9]*\),.*/\1/p')
+if [ -n "$interrupt_from" ] && [ "$index" -ge "$interrupt_from" ] &&
+    [ ! -e "$CANTILEVER_PID_FILE.done" ]; then
     : > "$CANTILEVER_PID_FILE.done"
     kill -INT "$(cat "$CANTILEVER_PID_FILE")"
     exec sleep 3600
