@@ -1,5 +1,6 @@
 #include "cli/StudyRunner.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -72,9 +73,13 @@ void StudyRunner::prepareLog()
         seed_ = static_cast<int>(std::random_device{}() % 1000000000u);
     }
     log_.create(path, study_, usesSeed() ? seed_ : std::nullopt);
+    std::sort(contents.evaluations.begin(), contents.evaluations.end(),
+              [](const Evaluation& a, const Evaluation& b) { return a.index < b.index; });
     for (const Evaluation& evaluation : contents.evaluations) {
         log_.append(evaluation);
-        known_[keyOf(evaluation.design)] = evaluation;
+        known_[keyOf(evaluation.design)].toReplay.push_back(evaluation);
+        ++evaluationsKept_;
+        failuresKept_ += evaluation.succeeded() ? 0 : 1;
     }
 }
 
@@ -106,8 +111,8 @@ int StudyRunner::run()
     progress_->close();
     if (ProcessRunner::interrupted()) {
         std::fprintf(stderr,
-                     "zelkor: interrupted; %zu evaluations kept in %s, continue with --resume\n",
-                     known_.size(), inStudyFolder(study_.logFile).c_str());
+                     "zelkor: interrupted; %d evaluations kept in %s, continue with --resume\n",
+                     evaluationsKept_, inStudyFolder(study_.logFile).c_str());
         return kInterrupted;
     }
     return finish(result, x, f);
@@ -200,43 +205,57 @@ void StudyRunner::onRowBatch(int count, const double* designs, double* responses
 void StudyRunner::evaluateBatch(const std::vector<std::vector<double>>& designs,
                                 std::vector<std::vector<double>>& responses)
 {
+    std::vector<std::optional<Evaluation>> answers(designs.size());
     std::vector<Evaluation> pending;
     std::set<DesignKey> pendingKeys;
-    std::vector<std::size_t> repeats;  // answered by a design earlier in this batch
     for (std::size_t k = 0; k < designs.size(); ++k) {
         Evaluation evaluation;
         evaluation.index = nextIndex_++;
         evaluation.design = designs[k];
         const DesignKey key = keyOf(designs[k]);
-        const auto known = known_.find(key);
-        if (known != known_.end()) {
+        answers[k] = recordedAnswer(known_[key]);
+        if (answers[k]) {
             ++answeredFromRecord_;
-            progress_->answeredFromLog(!known->second.succeeded(), feasibleObjective(known->second));
-        } else if (!pendingKeys.insert(key).second) {
-            repeats.push_back(k);
-        } else {
+            progress_->answeredFromLog(!answers[k]->succeeded(), feasibleObjective(*answers[k]));
+        } else if (pendingKeys.insert(key).second) {
             pending.push_back(evaluation);
         }
     }
     if (!pending.empty()) {
         runner_->run(pending);
     }
-    for (std::size_t k : repeats) {
-        const Evaluation& first = known_.at(keyOf(designs[k]));
-        ++answeredFromRecord_;
-        progress_->answeredFromLog(!first.succeeded(), feasibleObjective(first));
-    }
     for (std::size_t k = 0; k < designs.size(); ++k) {
-        const std::vector<double> values = libraryValues(known_.at(keyOf(designs[k])));
+        const Evaluation& answer = answers[k] ? *answers[k] : *known_.at(keyOf(designs[k])).latest;
+        const std::vector<double> values = libraryValues(answer);
         std::copy(values.begin(), values.end(), responses[k].begin());
     }
+}
+
+std::optional<Evaluation> StudyRunner::recordedAnswer(DesignRecord& record)
+{
+    if (!record.toReplay.empty()) {
+        Evaluation replayed = record.toReplay.front();
+        record.toReplay.pop_front();
+        record.latest = replayed;
+        if (replayed.succeeded()) {
+            record.success = replayed;
+        }
+        return replayed;
+    }
+    return record.success;
 }
 
 void StudyRunner::recordFinished(const Evaluation& evaluation, int running)
 {
     log_.append(evaluation);
-    known_[keyOf(evaluation.design)] = evaluation;
+    DesignRecord& record = known_[keyOf(evaluation.design)];
+    record.latest = evaluation;
+    if (evaluation.succeeded()) {
+        record.success = evaluation;
+    }
     ++ranHere_;
+    ++evaluationsKept_;
+    failuresKept_ += evaluation.succeeded() ? 0 : 1;
     progress_->finished(!evaluation.succeeded(), feasibleObjective(evaluation), running);
 }
 
@@ -296,26 +315,25 @@ int StudyRunner::finish(int result, const std::vector<double>& x, const std::vec
     }
     const auto known = known_.find(keyOf(x));
     std::printf("\nresponses:");
-    if (known != known_.end()) {
+    if (known != known_.end() && known->second.latest) {
+        const Evaluation& final = known->second.success ? *known->second.success
+                                                        : *known->second.latest;
         for (std::size_t j = 0; j < study_.responses.size(); ++j) {
-            std::printf("  %s = %.10g", study_.responses[j].name.c_str(), known->second.values[j]);
+            std::printf("  %s = %.10g", study_.responses[j].name.c_str(), final.values[j]);
         }
     } else {
         for (double value : f) {
             std::printf("  %.10g", value);  // the library's values: no evaluation of ours matched
         }
     }
-    int failed = 0;
-    for (const auto& entry : known_) {
-        failed += entry.second.succeeded() ? 0 : 1;
-    }
-    std::printf("\nevaluations: %d run now, %d answered from the log or repeated, %d failed in all\n",
-                ranHere_, answeredFromRecord_, failed);
+    std::printf("\nevaluations: %d run now, %d answered from the log or repeated; the log holds "
+                "%d, %d of them failed\n",
+                ranHere_, answeredFromRecord_, evaluationsKept_, failuresKept_);
     std::printf("log: %s\n", inStudyFolder(study_.logFile).c_str());
     if (!study_.reportFile.empty()) {
         std::printf("report: %s\n", inStudyFolder(study_.reportFile).c_str());
     }
-    if (failed > 0 && failed == static_cast<int>(known_.size())) {
+    if (failuresKept_ > 0 && failuresKept_ == evaluationsKept_) {
         std::fprintf(stderr, "zelkor: every evaluation failed; the log's status and detail "
                              "columns say why\n");
         return kError;
