@@ -98,7 +98,7 @@ MethodCall readMethod(const TableReader& method, const std::vector<Variable>& va
         readSurrogateStudy(method, variables, responses, call);
         return call;
     }
-    method.allowOnly(knownKeys(call.kind));
+    method.allowOnly(knownKeys(call.kind), "setting of method " + call.name);
     if (call.kind == MethodCall::Kind::Sao) {
         rejectLevels(method, variables);
     }

@@ -73,7 +73,7 @@ struct MethodCall {
     std::vector<int> designSettings;
     std::vector<int> modelSettings;
     std::vector<int> searchSettings;
-    std::string modelFile;
+    std::string modelFile;                // without ".rsm", relative to folder; empty: none
     std::optional<int> seed;              // GA methods; absent: clock-seeded, logged
     int evaluationBudget = 0;             // for the progress line; 0: unknown
 };

@@ -100,8 +100,8 @@ void describeZelkorMethod(const MethodCall& call, std::ostream& out)
         out << "  " << std::left << std::setw(30) << shown << ' ' << setting.meaning << '\n';
     }
     if (takesSeed(call.kind)) {
-        out << "  seed " << (call.seed ? "= " + std::to_string(*call.seed)
-                                        : ": from the clock, recorded with the run")
+        out << "  seed" << (call.seed ? " = " + std::to_string(*call.seed)
+                                       : ": from the clock, recorded with the run")
             << '\n';
     }
 }
@@ -153,7 +153,7 @@ void describeSurrogateStudy(const Study& study, std::ostream& out)
     const std::vector<int>& search = call.searchSettings;
     out << "  search on the models: " << nameOf(innerSearches(), search[0]) << ", "
         << (search[1] > 0 ? std::to_string(search[1]) + " model evaluations" : "default budget")
-        << ", " << search[2] << " fitting thread(s), sample "
+        << ", " << search[2] << " fitting thread" << (search[2] == 1 ? "" : "s") << ", sample "
         << (search[3] == 1 ? "repeatable" : "seeded from the clock") << '\n';
     out << "  model file: " << (call.modelFile.empty() ? "none" : call.modelFile + ".rsm") << '\n';
 }
@@ -162,7 +162,9 @@ void describeMethod(const Study& study, std::ostream& out)
 {
     const MethodCall& call = study.method;
     out << "Method: " << call.name;
-    if (call.kind != MethodCall::Kind::SurrogateStudy) {
+    if (call.kind == MethodCall::Kind::SurrogateStudy) {
+        out << " study";
+    } else {
         out << " (Zelkor method " << call.zelkorMethod << ")";
     }
     out << "; evaluation budget "
@@ -201,7 +203,8 @@ void describeSlurm(const SlurmSettings& slurm, std::ostream& out)
     out << "  Slurm: " << (slurm.insideAllocation ? "srun inside the allocation" : "sbatch --wait")
         << ", partition " << orDefault(slurm.partition, "(default)") << ", time "
         << orDefault(slurm.timeLimit, "(from the analysis' time limit)") << ", "
-        << slurm.cpusPerTask << " CPU(s) per task, memory "
+        << slurm.cpusPerTask << " CPU" << (slurm.cpusPerTask == 1 ? "" : "s")
+        << " per task, memory "
         << orDefault(slurm.memory, "(default)");
     for (const std::string& argument : slurm.extraArguments) {
         out << ' ' << argument;
@@ -211,7 +214,8 @@ void describeSlurm(const SlurmSettings& slurm, std::ostream& out)
 
 void describeRun(const Study& study, std::ostream& out)
 {
-    out << "Run: " << study.jobs << " analysis(es) at once, scheduler "
+    out << "Run: " << study.jobs << (study.jobs == 1 ? " analysis" : " analyses")
+        << " at once, scheduler "
         << (study.scheduler == SchedulerKind::Slurm ? "slurm" : "local") << ", log "
         << study.logFile << ", report " << study.reportFile << " (level " << study.reportLevel
         << ")\n";

@@ -139,7 +139,7 @@ std::vector<int> perResponse(const TableReader& method, const std::string& key,
     for (const Response& response : responses) {
         names.push_back(response.name);
     }
-    table.allowOnly(names);
+    table.allowOnly(names, "response");
     for (std::size_t i = 0; i < responses.size(); ++i) {
         if (table.has(names[i])) {
             codes[i] = readOne(table, names[i]);
@@ -206,7 +206,8 @@ void readSurrogateStudy(const TableReader& method, const std::vector<Variable>& 
                         const std::vector<Response>& responses, MethodCall& call)
 {
     const int design = method.choice("design", designTypes()).value_or(kLatinHypercube);
-    method.allowOnly(surrogateStudyKeys(design));
+    method.allowOnly(surrogateStudyKeys(design), "setting of the surrogate study with design " +
+                                                     nameOf(designTypes(), design));
     // Snapping puts the sample on the discrete variables' levels, the only
     // values an analysis program of a discrete variable is meant to see.
     const int snap = method.boolean("snap").value_or(true) ? 1 : 0;

@@ -74,7 +74,7 @@ TableReader::TableReader(const toml::table& table, std::string name, std::string
 {
 }
 
-void TableReader::allowOnly(const std::vector<std::string>& known) const
+void TableReader::allowOnly(const std::vector<std::string>& known, const std::string& what) const
 {
     for (const auto& [key, value] : *table_) {
         const std::string text(key.str());
@@ -87,7 +87,7 @@ void TableReader::allowOnly(const std::vector<std::string>& known) const
             for (const std::string& name : known) {
                 list += (list.empty() ? "" : ", ") + name;
             }
-            throwAt(file_, key.source().begin, keyName(text), "unknown key; known here: " + list);
+            throwAt(file_, key.source().begin, keyName(text), "unknown " + what + "; known here: " + list);
         }
     }
 }
@@ -303,7 +303,7 @@ std::optional<TableReader> TableReader::table(const std::string& key) const
 std::vector<TableReader> TableReader::tables(const std::string& key) const
 {
     const toml::node* value = node(key);
-    if (value == nullptr) {
+    if (value == nullptr || (value->is_array() && value->as_array()->empty())) {
         return {};
     }
     if (!value->is_array_of_tables()) {

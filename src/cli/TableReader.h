@@ -23,8 +23,9 @@ public:
     TableReader(const toml::table& table, std::string name, std::string file);
 
     // Rejects the first key that is not among known, listing the known ones:
-    // a misspelt key must not pass as an absent one.
-    void allowOnly(const std::vector<std::string>& known) const;
+    // a misspelt key must not pass as an absent one. what names such a key in
+    // the message ("setting of method sqp").
+    void allowOnly(const std::vector<std::string>& known, const std::string& what = "key") const;
     bool has(const std::string& key) const;
 
     std::optional<std::string> string(const std::string& key) const;
