@@ -91,6 +91,7 @@ void ProgressLine::show(bool force)
 
 void ProgressLine::close()
 {
+    running_ = 0;  // the run is over: every analysis has ended or been killed
     show(true);
     if (terminal_) {
         std::fprintf(out_, "\n");
