@@ -62,6 +62,10 @@ bool StudyRunner::usesSeed() const
 void StudyRunner::prepareLog()
 {
     const std::string path = inStudyFolder(study_.logFile);
+    fs::create_directories(fs::path(path).parent_path());
+    if (!study_.reportFile.empty()) {
+        fs::create_directories(fs::path(inStudyFolder(study_.reportFile)).parent_path());
+    }
     EvaluationLog::Contents contents;
     if (options_.resume && fs::exists(path)) {
         contents = EvaluationLog::load(path, study_);
