@@ -4,9 +4,11 @@
 
 #include <signal.h>
 
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "cli/EvaluationRunner.h"
 
@@ -18,13 +20,22 @@ using Opt::Cli::EvaluationRunner;
 using Opt::Cli::Study;
 
 // Killed, a process may linger as a zombie until whoever inherited it reaps it.
-bool isRunning(int pid)
+bool isRunningNow(int pid)
 {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
     std::string text;
     std::getline(stat, text);
     const auto close = text.rfind(')');
     return close != std::string::npos && close + 2 < text.size() && text[close + 2] != 'Z';
+}
+
+// SIGKILL is delivered after kill() returns: allow the process a moment to die.
+bool isRunning(int pid)
+{
+    for (int attempt = 0; attempt < 200 && isRunningNow(pid); ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return isRunningNow(pid);
 }
 
 class EvaluationRunnerTest : public ::testing::Test {
