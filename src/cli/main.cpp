@@ -46,7 +46,7 @@ int main(int argc, char** argv)
     run->add_option("study", runPath, "the study file (TOML)")->required();
     CLI::Option* jobsOption =
         run->add_option("-j,--jobs", jobs, "analyses at once (default: the study's jobs)")
-            ->check(CLI::PositiveNumber);
+            ->check(CLI::Range(1, 100000));
     run->add_flag("--resume", options.resume,
                   "continue an interrupted run: designs in its log are not run again");
 
