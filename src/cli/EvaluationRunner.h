@@ -7,20 +7,16 @@
 #pragma once
 
 #include <functional>
-#include <stdexcept>
 #include <vector>
 
 #include "cli/AnalysisCommand.h"
 #include "cli/Evaluation.h"
+#include "cli/Interrupted.h"
 #include "cli/ProcessRunner.h"
 #include "cli/Study.h"
 
 namespace Opt {
 namespace Cli {
-
-struct Interrupted : std::runtime_error {
-    Interrupted() : std::runtime_error("interrupted") {}
-};
 
 class EvaluationRunner {
 public:
