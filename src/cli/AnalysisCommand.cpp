@@ -1,6 +1,7 @@
 #include "cli/AnalysisCommand.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -125,7 +126,8 @@ std::string AnalysisCommand::whereItRan(const std::string& directory) const
         return host_;
     }
     if (study_.slurm.insideAllocation) {
-        return "srun@" + host_;
+        const char* allocation = std::getenv("SLURM_JOB_ID");
+        return allocation ? "job " + std::string(allocation) + " step" : "srun";
     }
     const std::string id = jobId(directory);
     return id.empty() ? "sbatch" : "job " + id;
