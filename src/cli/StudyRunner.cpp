@@ -310,15 +310,31 @@ int StudyRunner::finish(int result, const std::vector<double>& x, const std::vec
         return kError;
     }
     const int status = zelkorLastStatus();
-    std::printf("zelkor: %s finished: %s", study_.method.name.c_str(), statusWord(status));
+    printResult(status, x, f);
+    if (failuresKept_ > 0 && failuresKept_ == evaluationsKept_) {
+        std::fprintf(stderr, "zelkor: every evaluation failed; the log's status and detail "
+                             "columns say why\n");
+        return kError;
+    }
+    if (status == ZELKOR_STATUS_INVALID_INPUT || status == ZELKOR_STATUS_HOST_EXCEPTION ||
+        status == ZELKOR_STATUS_ENGINE_ERROR) {
+        return kError;
+    }
+    return result == 1 ? kFeasible : kInfeasible;
+}
+
+void StudyRunner::printResult(int status, const std::vector<double>& x,
+                              const std::vector<double>& f) const
+{
     const std::string message = zelkorLastMessage();
-    std::printf("%s\n", message.empty() ? "" : (" (" + message + ")").c_str());
+    std::printf("zelkor: %s finished: %s%s\n", study_.method.name.c_str(), statusWord(status),
+                message.empty() ? "" : (" (" + message + ")").c_str());
     std::printf("design:");
     for (std::size_t i = 0; i < x.size(); ++i) {
         std::printf("  %s = %s", study_.variables[i].name.c_str(), exactText(x[i]).c_str());
     }
-    const auto known = known_.find(keyOf(x));
     std::printf("\nresponses:");
+    const auto known = known_.find(keyOf(x));
     if (known != known_.end() && known->second.latest) {
         const Evaluation& final = known->second.success ? *known->second.success
                                                         : *known->second.latest;
@@ -337,16 +353,6 @@ int StudyRunner::finish(int result, const std::vector<double>& x, const std::vec
     if (!study_.reportFile.empty()) {
         std::printf("report: %s\n", inStudyFolder(study_.reportFile).c_str());
     }
-    if (failuresKept_ > 0 && failuresKept_ == evaluationsKept_) {
-        std::fprintf(stderr, "zelkor: every evaluation failed; the log's status and detail "
-                             "columns say why\n");
-        return kError;
-    }
-    if (status == ZELKOR_STATUS_INVALID_INPUT || status == ZELKOR_STATUS_HOST_EXCEPTION ||
-        status == ZELKOR_STATUS_ENGINE_ERROR) {
-        return kError;
-    }
-    return result == 1 ? kFeasible : kInfeasible;
 }
 
 }  // namespace Cli

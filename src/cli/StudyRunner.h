@@ -77,6 +77,7 @@ private:
     int callMethod(std::vector<double>& x, std::vector<double>& f);
     int callSurrogateStudy(std::vector<double>& x, std::vector<double>& f);
     int finish(int result, const std::vector<double>& x, const std::vector<double>& f);
+    void printResult(int status, const std::vector<double>& x, const std::vector<double>& f) const;
 
     void evaluateBatch(const std::vector<std::vector<double>>& designs,
                        std::vector<std::vector<double>>& responses);
