@@ -53,33 +53,33 @@ std::string AnalysisCommand::workDirectory(int index) const
     return (fs::path(study_.folder) / relative).lexically_normal().string();
 }
 
-ProcessSpec AnalysisCommand::processFor(int index, const std::string& directory) const
+LaunchRequest AnalysisCommand::processFor(int index, const std::string& directory) const
 {
-    ProcessSpec spec;
-    spec.directory = directory;
-    spec.timeLimitSeconds = study_.analysis.timeLimitSeconds;
-    spec.extraEnvironment = {"ZELKOR_EVALUATION=" + std::to_string(index)};
+    LaunchRequest request;
+    request.directory = directory;
+    request.timeLimitSeconds = study_.analysis.timeLimitSeconds;
+    request.extraEnvironment = {"ZELKOR_EVALUATION=" + std::to_string(index)};
     const std::string command = expand(study_.analysis.command, index, directory);
     const bool slurm = study_.scheduler == SchedulerKind::Slurm;
     const bool batch = slurm && !study_.slurm.insideAllocation;
-    spec.stdoutPath = inDirectory(directory, batch ? kSubmitStdout : kStdout);
-    spec.stderrPath = inDirectory(directory, batch ? kSubmitStderr : kStderr);
+    request.stdoutPath = inDirectory(directory, batch ? kSubmitStdout : kStdout);
+    request.stderrPath = inDirectory(directory, batch ? kSubmitStderr : kStderr);
     if (!slurm) {
-        spec.argv = {"/bin/sh", "-c", command};
+        request.argv = {"/bin/sh", "-c", command};
     } else if (batch) {
-        spec.argv = {"sbatch", "--wait", "--parsable"};
+        request.argv = {"sbatch", "--wait", "--parsable"};
         const std::vector<std::string> options = slurmOptions(index, directory);
-        spec.argv.insert(spec.argv.end(), options.begin(), options.end());
-        spec.argv.push_back("--output=" + inDirectory(directory, kStdout));
-        spec.argv.push_back("--error=" + inDirectory(directory, kStderr));
-        spec.argv.push_back("--wrap=" + command);
+        request.argv.insert(request.argv.end(), options.begin(), options.end());
+        request.argv.push_back("--output=" + inDirectory(directory, kStdout));
+        request.argv.push_back("--error=" + inDirectory(directory, kStderr));
+        request.argv.push_back("--wrap=" + command);
     } else {
-        spec.argv = {"srun", "--ntasks=1"};
+        request.argv = {"srun", "--ntasks=1"};
         const std::vector<std::string> options = slurmOptions(index, directory);
-        spec.argv.insert(spec.argv.end(), options.begin(), options.end());
-        spec.argv.insert(spec.argv.end(), {"/bin/sh", "-c", command});
+        request.argv.insert(request.argv.end(), options.begin(), options.end());
+        request.argv.insert(request.argv.end(), {"/bin/sh", "-c", command});
     }
-    return spec;
+    return request;
 }
 
 std::vector<std::string> AnalysisCommand::slurmOptions(int index,
@@ -142,7 +142,7 @@ void AnalysisCommand::cancel(const std::string& directory, ProcessRunner& proces
     if (id.empty()) {
         return;
     }
-    ProcessSpec scancel;
+    LaunchRequest scancel;
     scancel.argv = {"scancel", id};
     scancel.directory = directory;
     scancel.stdoutPath = "/dev/null";

@@ -20,7 +20,7 @@ public:
     // {index}, {dir} and {study} replaced in a template.
     std::string expand(const std::string& text, int index, const std::string& directory) const;
     std::string workDirectory(int index) const;   // absolute
-    ProcessSpec processFor(int index, const std::string& directory) const;
+    LaunchRequest processFor(int index, const std::string& directory) const;
     // Where the evaluation ran: the host, or the Slurm job id sbatch printed.
     std::string whereItRan(const std::string& directory) const;
     // After a time-out or Ctrl-C killed the launcher: cancels the Slurm job

@@ -146,16 +146,16 @@ ProcessRunner::ProcessRunner() { openWakePipe(); }
 
 ProcessRunner::~ProcessRunner() { killAll(); }
 
-int ProcessRunner::start(const ProcessSpec& spec)
+int ProcessRunner::start(const LaunchRequest& request)
 {
     const int handle = nextHandle_++;
     Child child;
     child.started = std::chrono::steady_clock::now();
-    child.timeLimitSeconds = spec.timeLimitSeconds;
+    child.timeLimitSeconds = request.timeLimitSeconds;
     child.failedStart.kind = ProcessOutcome::Kind::NotStarted;
 
-    std::vector<std::string> arguments = spec.argv;
-    std::vector<std::string> environment = environmentWith(spec.extraEnvironment);
+    std::vector<std::string> arguments = request.argv;
+    std::vector<std::string> environment = environmentWith(request.extraEnvironment);
     std::vector<char*> argv = pointersTo(arguments);
     std::vector<char*> envp = pointersTo(environment);
     int reportPipe[2];
@@ -166,7 +166,7 @@ int ProcessRunner::start(const ProcessSpec& spec)
     }
     const int pid = fork();
     if (pid == 0) {
-        becomeChild(spec.directory.c_str(), spec.stdoutPath.c_str(), spec.stderrPath.c_str(),
+        becomeChild(request.directory.c_str(), request.stdoutPath.c_str(), request.stderrPath.c_str(),
                     argv.data(), envp.data(), reportPipe[1]);
     }
     close(reportPipe[1]);
@@ -183,7 +183,7 @@ int ProcessRunner::start(const ProcessSpec& spec)
             waitForChild(pid);
         }
         child.failedStart.detail = std::string("cannot start ") + arguments[0] + " in " +
-                                   spec.directory + ": " +
+                                   request.directory + ": " +
                                    std::strerror(pid < 0 ? errno : childError);
     } else {
         child.pid = pid;
@@ -272,9 +272,9 @@ int ProcessRunner::millisecondsToNextDeadline() const
     return static_cast<int>(std::min(nearest * 1000.0 + 1.0, static_cast<double>(INT_MAX)));
 }
 
-int ProcessRunner::runToCompletion(const ProcessSpec& spec)
+int ProcessRunner::runToCompletion(const LaunchRequest& request)
 {
-    const int handle = start(spec);
+    const int handle = start(request);
     const Child child = children_[handle];
     children_.erase(handle);
     if (child.pid < 0) {

@@ -15,7 +15,7 @@ namespace Cli {
 // What to start: argv[0] is looked up on PATH; standard output and error go to
 // files (replaced); extraEnvironment ("NAME=value")
 // is added to the parent's environment.
-struct ProcessSpec {
+struct LaunchRequest {
     std::vector<std::string> argv;
     std::string directory;
     std::string stdoutPath;
@@ -41,7 +41,7 @@ public:
 
     // Starts a child and returns its handle; a child that cannot start still
     // gets a handle, whose outcome (NotStarted) the next waitForAny returns.
-    int start(const ProcessSpec& spec);
+    int start(const LaunchRequest& request);
     // A handle for a child that could not even be prepared: waitForAny returns
     // it as NotStarted with this detail.
     int notStarted(const std::string& detail);
@@ -51,7 +51,7 @@ public:
     bool waitForAny(int& handle, ProcessOutcome& outcome);
     // Runs a short command (scancel, say) to its end outside the children
     // waited for; returns its exit status, -1 when it could not run.
-    int runToCompletion(const ProcessSpec& spec);
+    int runToCompletion(const LaunchRequest& request);
     // Kills every running child's process group and reaps them.
     void killAll();
     std::size_t running() const { return children_.size(); }
