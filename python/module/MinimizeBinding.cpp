@@ -60,6 +60,8 @@ py::dict minimizeBatched(int method, py::object evaluateBatch, std::vector<doubl
     std::vector<double> f(static_cast<std::size_t>(m), 0.0);
     ZelkorBatchCounts counts{};
     int feasible = 0;
+    int status = 0;
+    std::string message;
     {
         py::gil_scoped_release release;
         // The seed belongs to this thread, which runs the whole study.
@@ -69,13 +71,16 @@ py::dict minimizeBatched(int method, py::object evaluateBatch, std::vector<doubl
         feasible = ZelkorBatchVector(method, reportLevel, evaluateRowsInPython, &context,
                                      batchLimit, &x, &bounds, &f, ints.data(), reals.data(),
                                      nullptr, &counts);
+        // The run's status before resetting the seed, which records a status of its own.
+        status = zelkorLastStatus();
+        message = zelkorLastMessage();
         zelkorSetSeed(0);
     }
     raisePendingError(context);
     py::dict run;
     run["feasible"] = feasible == 1;
-    run["status"] = zelkorLastStatus();
-    run["message"] = std::string(zelkorLastMessage());
+    run["status"] = status;
+    run["message"] = message;
     run["x"] = py::array_t<double>(static_cast<py::ssize_t>(x.size()), x.data());
     run["f"] = py::array_t<double>(static_cast<py::ssize_t>(f.size()), f.data());
     run["batches"] = counts.batches;

@@ -78,6 +78,11 @@ def test_levels_and_seed_of_the_genetic_search():
         assert run.x[0] == 0.25  # the level nearest the bowl's 0.3
     np.testing.assert_array_equal(runs[0].history_x, runs[1].history_x)
     assert not np.array_equal(runs[0].history_x, runs[2].history_x)
+    # A seeded run keeps the run's own verdict: no design meets this constraint.
+    impossible = zelkor.minimize(bowl, [0.25, 0.9], BOWL_BOUNDS, method="ga", seed=3,
+                                 constraints=lambda x: 1.0,
+                                 options={"population": 20, "maxfev": 100})
+    assert not impossible.success and "violates" in impossible.message
 
 
 class ModelCrashed(Exception):
