@@ -320,7 +320,16 @@ int StudyRunner::finish(int result, const std::vector<double>& x, const std::vec
         status == ZELKOR_STATUS_ENGINE_ERROR) {
         return kError;
     }
-    return result == 1 ? kFeasible : kInfeasible;
+    // The exit status judges the returned design by its responses: the micro-GA's
+    // own flag can call a feasible design infeasible (its elite keeps a stale
+    // constraint record under the penalty ranking).
+    const bool limitsHold = std::all_of(f.begin() + (f.empty() ? 0 : 1), f.end(),
+                                        [](double g) { return g <= 0.0; });
+    if (limitsHold != (result == 1)) {
+        std::printf("zelkor: by its responses the design %s every limit; the exit status "
+                    "follows the responses\n", limitsHold ? "meets" : "does not meet");
+    }
+    return limitsHold ? kFeasible : kInfeasible;
 }
 
 void StudyRunner::printResult(int status, const std::vector<double>& x,
