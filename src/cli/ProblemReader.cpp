@@ -10,14 +10,6 @@ namespace Cli {
 
 namespace {
 
-std::string text(double value)
-{
-    std::ostringstream out;
-    out.precision(12);
-    out << value;
-    return out.str();
-}
-
 bool isIdentifier(const std::string& name)
 {
     if (name.empty() || std::isdigit(static_cast<unsigned char>(name.front()))) {
@@ -69,8 +61,8 @@ std::vector<double> readLevels(const TableReader& table)
     }
     for (std::size_t i = 1; i < levels.size(); ++i) {
         if (levels[i] <= levels[i - 1]) {
-            table.fail("levels", "levels must ascend without repeats, but " + text(levels[i]) +
-                                     " follows " + text(levels[i - 1]));
+            table.fail("levels", "levels must ascend without repeats, but " + numberText(levels[i]) +
+                                     " follows " + numberText(levels[i - 1]));
         }
     }
     return levels;
@@ -95,11 +87,11 @@ double readStart(const TableReader& table, const Variable& variable)
     }
     const double start = *table.number("start");
     if (variable.levels.empty() && (start < variable.lower || start > variable.upper)) {
-        table.fail("start", text(start) + " is outside [" + text(variable.lower) + ", " +
-                                text(variable.upper) + "]");
+        table.fail("start", numberText(start) + " is outside [" + numberText(variable.lower) + ", " +
+                                numberText(variable.upper) + "]");
     }
     if (!variable.levels.empty() && nearestLevel(variable.levels, start) != start) {
-        table.fail("start", text(start) + " is not one of the levels");
+        table.fail("start", numberText(start) + " is not one of the levels");
     }
     return start;
 }
@@ -121,7 +113,7 @@ Variable readVariable(const TableReader& table, NameRegister& names)
         variable.lower = *table.number("lower");
         variable.upper = *table.number("upper");
         if (variable.lower >= variable.upper) {
-            table.fail("upper", "must be above lower (" + text(variable.lower) + ")");
+            table.fail("upper", "must be above lower (" + numberText(variable.lower) + ")");
         }
     }
     variable.start = readStart(table, variable);
@@ -156,7 +148,7 @@ Response readResponse(const TableReader& table, NameRegister& names)
         table.failHere("neither objective nor a limit: a constraint needs upper and/or lower");
     }
     if (response.upper && response.lower && *response.lower >= *response.upper) {
-        table.fail("lower", "must be below upper (" + text(*response.upper) + ")");
+        table.fail("lower", "must be below upper (" + numberText(*response.upper) + ")");
     }
     return response;
 }

@@ -5,6 +5,7 @@
 #include "cli/Study.h"
 
 #include <cmath>
+#include <sstream>
 
 namespace Opt {
 namespace Cli {
@@ -66,6 +67,14 @@ std::vector<std::vector<double>> Study::boundLists() const
         }
     }
     return lists;
+}
+
+std::string numberText(double value)
+{
+    std::ostringstream out;
+    out.precision(12);
+    out << value;
+    return out.str();
 }
 
 }  // namespace Cli

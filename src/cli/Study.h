@@ -101,5 +101,8 @@ struct Study {
     std::vector<std::vector<double>> boundLists() const;
 };
 
+// A number as messages and `zelkor check` show it: 12 significant digits.
+std::string numberText(double value);
+
 }  // namespace Cli
 }  // namespace Opt

@@ -14,19 +14,11 @@ namespace Cli {
 
 namespace {
 
-std::string text(double value)
-{
-    std::ostringstream out;
-    out.precision(12);
-    out << value;
-    return out.str();
-}
-
 std::string levelList(const std::vector<double>& levels)
 {
     std::string list;
     for (double level : levels) {
-        list += (list.empty() ? "" : ", ") + text(level);
+        list += (list.empty() ? "" : ", ") + numberText(level);
     }
     return list;
 }
@@ -37,17 +29,17 @@ void describeVariables(const Study& study, std::ostream& out)
     for (const Variable& variable : study.variables) {
         out << "  " << std::left << std::setw(14) << variable.name << ' ';
         if (variable.levels.empty()) {
-            out << "continuous in [" << text(variable.lower) << ", " << text(variable.upper) << "]";
+            out << "continuous in [" << numberText(variable.lower) << ", " << numberText(variable.upper) << "]";
         } else {
             out << "discrete, levels " << levelList(variable.levels);
         }
-        out << ", start " << text(variable.start) << '\n';
+        out << ", start " << numberText(variable.start) << '\n';
     }
 }
 
 std::string scaled(const std::string& difference, double limit)
 {
-    return "(" + difference + ") / " + text(limit == 0.0 ? 1.0 : std::abs(limit));
+    return "(" + difference + ") / " + numberText(limit == 0.0 ? 1.0 : std::abs(limit));
 }
 
 // One library response per line: the objective f, then g1, g2, ... each <= 0.
@@ -67,12 +59,12 @@ void describeResponses(const Study& study, std::ostream& out)
         std::string separator;
         if (response.upper) {
             out << "g" << ++constraint << " = "
-                << scaled(name + " - " + text(*response.upper), *response.upper);
+                << scaled(name + " - " + numberText(*response.upper), *response.upper);
             separator = ", ";
         }
         if (response.lower) {
             out << separator << "g" << ++constraint << " = "
-                << scaled(text(*response.lower) + " - " + name, *response.lower);
+                << scaled(numberText(*response.lower) + " - " + name, *response.lower);
         }
         out << '\n';
     }
@@ -82,7 +74,7 @@ std::string settingValue(const MethodSetting& setting, const MethodCall& call)
 {
     const auto position = static_cast<std::size_t>(setting.position);
     if (setting.array == MethodSetting::Array::Reals) {
-        return call.reals[position] < 0.0 ? std::string() : text(call.reals[position]);
+        return call.reals[position] < 0.0 ? std::string() : numberText(call.reals[position]);
     }
     const int value = call.ints[position];
     if (value < 0) {
@@ -191,7 +183,7 @@ void describeAnalysis(const Analysis& analysis, std::ostream& out)
         << formatName(analysis.parametersFormat) << "), results file: " << analysis.resultsFile
         << " (" << formatName(analysis.resultsFormat) << ")\n"
         << "  time limit: "
-        << (analysis.timeLimitSeconds > 0.0 ? text(analysis.timeLimitSeconds) + " s" : "none")
+        << (analysis.timeLimitSeconds > 0.0 ? numberText(analysis.timeLimitSeconds) + " s" : "none")
         << '\n';
 }
 
