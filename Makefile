@@ -24,6 +24,8 @@ demo: build
 	@$(BUILD_DIR)/examples/example_reinforcement
 	@$(BUILD_DIR)/examples/example_slope
 	@$(BUILD_DIR)/examples/example_frequency
+	@mkdir -p $(BUILD_DIR)/cli-demo && cp examples/cli/cantilever.sh examples/cli/cantilever.toml $(BUILD_DIR)/cli-demo/
+	@$(BUILD_DIR)/zelkor run $(BUILD_DIR)/cli-demo/cantilever.toml --jobs $(JOBS)
 	@echo "Exported interface of libzelkor.so:"
 	@nm -D --defined-only $(BUILD_DIR)/libzelkor.so | c++filt | awk '$$2 ~ /^[TW]$$/ {$$1=""; $$2=""; print "  " substr($$0, 3)}'
 
