@@ -2,8 +2,8 @@
 // analysis program (docs/study-file.md).
 //   zelkor check study.toml              validates the file and describes the study
 //   zelkor run study.toml [--jobs N] [--resume]
-// Exit status: 0 a feasible result (check: a valid file), 1 an error (a
-// malformed study file, an unusable log, every evaluation failed), 2 the run
+// Exit status: 0 a feasible result (check: a valid file; --help), 1 an error (a
+// usage error, a malformed study file, an unusable log, every evaluation failed), 2 the run
 // ended on an infeasible design, 130 interrupted (continue with --resume).
 #include <CLI/CLI.hpp>
 
@@ -50,7 +50,12 @@ int main(int argc, char** argv)
     run->add_flag("--resume", options.resume,
                   "continue an interrupted run: designs in its log are not run again");
 
-    CLI11_PARSE(app, argc, argv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        // --help prints and succeeds; a usage error is an error like any other (1).
+        return app.exit(error) == 0 ? 0 : 1;
+    }
     try {
         if (*check) {
             return checkStudy(checkPath);
