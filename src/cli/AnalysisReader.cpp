@@ -106,8 +106,12 @@ Analysis readAnalysis(const TableReader& table)
         table.fail("results_file", "must differ from parameters_file");
     }
     analysis.timeLimitSeconds = table.number("time_limit").value_or(0.0);
-    if (table.has("time_limit") && analysis.timeLimitSeconds <= 0.0) {
-        table.fail("time_limit", "seconds above 0 are needed (leave it out for no limit)");
+    // The upper end keeps the limit a whole number of minutes for Slurm's --time.
+    constexpr double kLongestLimit = 1e8;
+    if (table.has("time_limit") &&
+        !(analysis.timeLimitSeconds > 0.0 && analysis.timeLimitSeconds <= kLongestLimit)) {
+        table.fail("time_limit", "seconds above 0 and at most 1e8 are needed (leave it out for "
+                                 "no limit)");
     }
     return analysis;
 }

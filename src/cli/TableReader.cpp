@@ -31,11 +31,10 @@ toml::source_position knownOrFirst(const toml::source_position& where)
     return where.line == 0 ? toml::source_position{1, 1} : where;
 }
 
+// The upper end is named even when it is the int range's: a value beyond it is
+// otherwise refused with no visible reason.
 std::string rangeText(int least, int most)
 {
-    if (most == INT_MAX) {
-        return "an integer of at least " + std::to_string(least);
-    }
     return "an integer from " + std::to_string(least) + " to " + std::to_string(most);
 }
 

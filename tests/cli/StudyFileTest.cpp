@@ -211,6 +211,7 @@ const std::vector<Malformed> kMalformed = {
     {"one file for both", "out.txt", "in.txt", "16:16: analysis.results_file"},
     {"shared work directory", "", "work_directory = \"runs\"", "17:18: analysis.work_directory"},
     {"no time", "", "time_limit = 0", "17:14: analysis.time_limit"},
+    {"endless time", "", "time_limit = 1e300", "17:14: analysis.time_limit"},
     {"no jobs", "", "[run]\njobs = 0", "18:8: run.jobs"},
     {"unknown scheduler", "", "[run]\nscheduler = \"pbs\"", "18:13: run.scheduler"},
     {"Slurm memory", "", "[slurm]\nmemory = \"4 GB\"", "18:10: slurm.memory"},
