@@ -57,6 +57,9 @@ std::string workDirectory(const TableReader& table)
     }
     const std::string folder =
         checkedTemplate(table, "work_directory", table.requiredString("work_directory"));
+    if (folder.find("{dir}") != std::string::npos) {
+        table.fail("work_directory", "cannot use {dir}, the folder it names");
+    }
     if (folder.find("{index}") == std::string::npos) {
         table.fail("work_directory",
                    "must contain {index}: evaluations running at once need folders of their own");

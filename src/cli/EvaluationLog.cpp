@@ -1,5 +1,7 @@
 #include "cli/EvaluationLog.h"
 
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
@@ -56,6 +58,20 @@ double parseExact(const std::string& text)
     return value;
 }
 
+// An index or a seed: a whole number from 0 to INT_MAX, the whole field used.
+int parseCount(const std::string& text)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long long value = std::strtoll(text.c_str(), &end, 10);
+    if (text.empty() || end != text.c_str() + text.size() || errno == ERANGE || value < 0 ||
+        value > INT_MAX) {
+        throw std::runtime_error("not a whole number from 0 to " + std::to_string(INT_MAX) +
+                                 ": '" + text + "'");
+    }
+    return static_cast<int>(value);
+}
+
 }  // namespace
 
 std::string EvaluationLog::header(const Study& study)
@@ -95,7 +111,7 @@ Evaluation EvaluationLog::parseRow(const std::string& line, const Study& study)
                                  std::to_string(1 + n + m + 4));
     }
     Evaluation evaluation;
-    evaluation.index = static_cast<int>(parseExact(fields[0]));
+    evaluation.index = parseCount(fields[0]);
     for (std::size_t i = 0; i < n; ++i) {
         evaluation.design.push_back(parseExact(fields[1 + i]));
     }
@@ -121,7 +137,11 @@ EvaluationLog::Contents EvaluationLog::load(const std::string& path, const Study
     for (int number = 1; std::getline(file, line); ++number) {
         const std::string where = path + ":" + std::to_string(number) + ": ";
         if (line.rfind(kSeedPrefix, 0) == 0) {
-            contents.seed = std::atoi(line.c_str() + std::char_traits<char>::length(kSeedPrefix));
+            try {
+                contents.seed = parseCount(line.substr(std::char_traits<char>::length(kSeedPrefix)));
+            } catch (const std::runtime_error& error) {
+                throw std::runtime_error(where + "seed: " + error.what());
+            }
         } else if (!headerSeen) {
             if (line != header(study)) {
                 throw std::runtime_error(where + "the log's columns are not this study's (" +

@@ -89,6 +89,9 @@ void StudyRunner::prepareLog()
 
 int StudyRunner::run()
 {
+    // Interrupts are caught from here on: one during the log's rewrite below
+    // stops the run after it, not halfway through the rows.
+    ProcessRunner::catchInterrupts();
     try {
         prepareLog();
     } catch (const std::exception& error) {
@@ -103,7 +106,6 @@ int StudyRunner::run()
                                                ProcessRunner::isTerminal(2));
     runner_ = std::make_unique<EvaluationRunner>(
         study_, jobs, [this](const Evaluation& e, int running) { recordFinished(e, running); });
-    ProcessRunner::catchInterrupts();
     zelkorSetFatalHandler(keepRunningOnFatalError);
 
     std::vector<double> x;
@@ -210,26 +212,38 @@ void StudyRunner::evaluateBatch(const std::vector<std::vector<double>>& designs,
                                 std::vector<std::vector<double>>& responses)
 {
     std::vector<std::optional<Evaluation>> answers(designs.size());
+    // A design asked for twice in one batch is answered once: its later requests
+    // take the first one's answer and never draw on the log, whose rows belong to
+    // later requests of that design.
+    std::map<DesignKey, std::size_t> firstRequest;
+    std::vector<std::size_t> answeredBy(designs.size());
     std::vector<Evaluation> pending;
-    std::set<DesignKey> pendingKeys;
     for (std::size_t k = 0; k < designs.size(); ++k) {
-        Evaluation evaluation;
-        evaluation.index = nextIndex_++;
-        evaluation.design = designs[k];
+        const int index = nextIndex_++;
         const DesignKey key = keyOf(designs[k]);
+        const auto [first, isFirst] = firstRequest.emplace(key, k);
+        answeredBy[k] = first->second;
+        if (!isFirst) {
+            ++answeredFromRecord_;
+            continue;
+        }
         answers[k] = recordedAnswer(known_[key]);
         if (answers[k]) {
             ++answeredFromRecord_;
             progress_->answeredFromLog(!answers[k]->succeeded(), feasibleObjective(*answers[k]));
-        } else if (pendingKeys.insert(key).second) {
-            pending.push_back(evaluation);
+            continue;
         }
+        Evaluation evaluation;
+        evaluation.index = index;
+        evaluation.design = designs[k];
+        pending.push_back(evaluation);
     }
     if (!pending.empty()) {
         runner_->run(pending);
     }
     for (std::size_t k = 0; k < designs.size(); ++k) {
-        const Evaluation& answer = answers[k] ? *answers[k] : *known_.at(keyOf(designs[k])).latest;
+        const std::optional<Evaluation>& recorded = answers[answeredBy[k]];
+        const Evaluation& answer = recorded ? *recorded : *known_.at(keyOf(designs[k])).latest;
         const std::vector<double> values = libraryValues(answer);
         std::copy(values.begin(), values.end(), responses[k].begin());
     }
@@ -323,11 +337,12 @@ int StudyRunner::finish(int result, const std::vector<double>& x, const std::vec
     // The exit status judges the returned design by its responses: the micro-GA's
     // own flag can call a feasible design infeasible (its elite keeps a stale
     // constraint record under the penalty ranking).
-    const bool limitsHold = std::all_of(f.begin() + (f.empty() ? 0 : 1), f.end(),
-                                        [](double g) { return g <= 0.0; });
+    const bool limitsHold =
+        !f.empty() && std::isfinite(f.front()) &&
+        std::all_of(f.begin() + 1, f.end(), [](double g) { return g <= 0.0; });
     if (limitsHold != (result == 1)) {
-        std::printf("zelkor: by its responses the design %s every limit; the exit status "
-                    "follows the responses\n", limitsHold ? "meets" : "does not meet");
+        std::printf("zelkor: by its responses the design %s; the exit status follows the "
+                    "responses\n", limitsHold ? "meets every limit" : "failed or misses a limit");
     }
     return limitsHold ? kFeasible : kInfeasible;
 }

@@ -210,6 +210,8 @@ const std::vector<Malformed> kMalformed = {
     {"misspelt placeholder", "{dir}", "{folder}", "14:11: analysis.command"},
     {"one file for both", "out.txt", "in.txt", "16:16: analysis.results_file"},
     {"shared work directory", "", "work_directory = \"runs\"", "17:18: analysis.work_directory"},
+    {"folder named by itself", "", "work_directory = \"{dir}/{index}\"",
+     "17:18: analysis.work_directory"},
     {"no time", "", "time_limit = 0", "17:14: analysis.time_limit"},
     {"endless time", "", "time_limit = 1e300", "17:14: analysis.time_limit"},
     {"no jobs", "", "[run]\njobs = 0", "18:8: run.jobs"},

@@ -8,6 +8,9 @@
 #   resume        a clock-seeded run interrupted at evaluation k, resumed,
 #                 ends as an uninterrupted run with the logged seed, and no
 #                 analysis ran twice
+#   replay        on discrete levels, where one batch asks for a design more
+#                 than once and a failed design is asked for again, resuming
+#                 the finished run runs no analysis and logs nothing new
 #   malformed     a malformed study file gives one file:line:column line and
 #                 exit status 1; check accepts the example
 # usage: study_runs.sh SCENARIO ZELKOR EXAMPLE_FOLDER WORK_FOLDER
@@ -106,6 +109,22 @@ resume() {
     [ -z "$(sort "$marker" | uniq -d)" ] || fail "analyses ran twice: $(sort "$marker" | uniq -d | tr '\n' ' ')"
     [ "$(wc -l < "$marker")" -eq "$(wc -l < "$work/designs_whole")" ] ||
         fail "$(wc -l < "$marker") analyses ran, the uninterrupted run needed $(wc -l < "$work/designs_whole")"
+}
+
+replay() {
+    fresh_study "$work/levels" 's/^lower = 5.0$/levels = [8.0, 9.0, 10.0, 12.0]/; /^upper = 60.0$/d;
+        s/^lower = 20.0$/levels = [90.0, 95.0, 100.0]/; /^upper = 200.0$/d; s/^maxfev = 300/maxfev = 80/'
+    status=0
+    CANTILEVER_FAULT="fail@1" "$zelkor" run "$work/levels/cantilever.toml" --jobs 2 \
+        > "$work/levels/out.txt" 2>&1 || status=$?
+    [ "$status" -eq 0 ] || [ "$status" -eq 2 ] || fail "the study did not finish (exit status $status)"
+    designs_of "$work/levels" > "$work/levels/before"
+    "$zelkor" run "$work/levels/cantilever.toml" --jobs 2 --resume > "$work/levels/again.txt" 2>&1 ||
+        [ $? -eq 2 ] || fail "the resumed run failed: $(tail -n 2 "$work/levels/again.txt")"
+    designs_of "$work/levels" > "$work/levels/after"
+    cmp -s "$work/levels/before" "$work/levels/after" ||
+        fail "resuming the finished run changed its log: $(diff "$work/levels/before" "$work/levels/after" | head -n 3)"
+    grep -q "^evaluations: 0 run now" "$work/levels/again.txt" || fail "resuming ran analyses again"
 }
 
 malformed() {
