@@ -8,6 +8,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -93,10 +94,55 @@ std::vector<std::string> environmentWith(const std::vector<std::string>& extra)
     return entries;
 }
 
+// The highest descriptor number the child closes up to when the kernel has no
+// close_range; taken in the parent, since sysconf is not safe after fork.
+int highestDescriptor()
+{
+    const long limit = sysconf(_SC_OPEN_MAX);
+    return static_cast<int>(limit < 256 ? 256 : std::min(limit, 65536L));
+}
+
+// Closes first..last; without close_range (Linux before 5.9), one by one up
+// to highest.
+void closeRange(unsigned first, unsigned last, int highest)
+{
+    if (first > last) {
+        return;
+    }
+#ifdef SYS_close_range
+    if (syscall(SYS_close_range, first, last, 0) == 0) {
+        return;
+    }
+#endif
+    for (unsigned fd = first; fd <= last && fd <= static_cast<unsigned>(highest); ++fd) {
+        close(static_cast<int>(fd));
+    }
+}
+
+// An analysis inherits only standard input, output and error: any other
+// descriptor of ours (the log, the saved standard output, a pipe zelkor's
+// own output goes to) would otherwise stay open in it and in whatever it
+// leaves running, keeping a reader of that pipe waiting after zelkor ended.
+// The report pipe stays open (it is close-on-exec) for an exec failure.
+void closeDescriptorsAbove2(int keep, int highest)
+{
+    if (keep > 3) {
+        closeRange(3, static_cast<unsigned>(keep) - 1, highest);
+    }
+    closeRange(static_cast<unsigned>(std::max(keep + 1, 3)), ~0U, highest);
+}
+
+// dup2 onto itself keeps close-on-exec (when zelkor's own 0, 1 or 2 was closed
+// the open may return that very number), so clear the flag then.
+bool moveTo(int fd, int target)
+{
+    return fd == target ? fcntl(fd, F_SETFD, 0) == 0 : dup2(fd, target) == target;
+}
+
 // In the child between fork and exec: only async-signal-safe calls. A failure
 // sends errno through the report pipe and ends the child.
 [[noreturn]] void becomeChild(const char* directory, const char* out, const char* err,
-                              char** argv, char** envp, int reportPipe)
+                              char** argv, char** envp, int reportPipe, int highest)
 {
     setpgid(0, 0);
     sigset_t none;
@@ -105,12 +151,14 @@ std::vector<std::string> environmentWith(const std::vector<std::string>& extra)
     signal(SIGINT, SIG_DFL);
     signal(SIGTERM, SIG_DFL);
     signal(SIGCHLD, SIG_DFL);
-    const int flags = O_WRONLY | O_CREAT | O_TRUNC;
+    // Close-on-exec: only their copies on 0, 1 and 2 reach the analysis.
+    const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
     const int outFd = open(out, flags, 0644);
     const int errFd = open(err, flags, 0644);
-    const int nullFd = open("/dev/null", O_RDONLY);
+    const int nullFd = open("/dev/null", O_RDONLY | O_CLOEXEC);
     if (chdir(directory) == 0 && outFd >= 0 && errFd >= 0 && nullFd >= 0 &&
-        dup2(nullFd, 0) >= 0 && dup2(outFd, 1) >= 0 && dup2(errFd, 2) >= 0) {
+        moveTo(nullFd, 0) && moveTo(outFd, 1) && moveTo(errFd, 2)) {
+        closeDescriptorsAbove2(reportPipe, highest);
         execvpe(argv[0], argv, envp);
     }
     const int error = errno;
@@ -158,6 +206,7 @@ int ProcessRunner::start(const LaunchRequest& request)
     std::vector<std::string> environment = environmentWith(request.extraEnvironment);
     std::vector<char*> argv = pointersTo(arguments);
     std::vector<char*> envp = pointersTo(environment);
+    const int highest = highestDescriptor();
     int reportPipe[2];
     if (arguments.empty() || pipe2(reportPipe, O_CLOEXEC) != 0) {
         child.failedStart.detail = arguments.empty() ? "no command" : std::strerror(errno);
@@ -167,7 +216,7 @@ int ProcessRunner::start(const LaunchRequest& request)
     const int pid = fork();
     if (pid == 0) {
         becomeChild(request.directory.c_str(), request.stdoutPath.c_str(), request.stderrPath.c_str(),
-                    argv.data(), envp.data(), reportPipe[1]);
+                    argv.data(), envp.data(), reportPipe[1], highest);
     }
     close(reportPipe[1]);
     int childError = 0;
@@ -332,7 +381,7 @@ int ProcessRunner::redirectStandardOutput(const std::string& path, std::string& 
         error = std::strerror(errno);
         return -1;
     }
-    const int saved = dup(1);
+    const int saved = fcntl(1, F_DUPFD_CLOEXEC, 3);
     dup2(target, 1);
     close(target);
     return saved;
