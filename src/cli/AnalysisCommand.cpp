@@ -25,6 +25,17 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
     }
 }
 
+// For /bin/sh: inside single quotes nothing is special but the quote itself,
+// which closes, is escaped and reopens.
+std::string shellQuoted(const std::string& text)
+{
+    std::string quoted = "'";
+    for (const char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
 std::string inDirectory(const std::string& directory, const char* name)
 {
     return (fs::path(directory) / name).string();
@@ -47,6 +58,17 @@ std::string AnalysisCommand::expand(const std::string& text, int index,
     return out;
 }
 
+// The folders go into the command as single words, so that a study folder
+// with a space (or a quote) in its name still runs "sh {study}/analysis.sh".
+std::string AnalysisCommand::shellCommand(int index, const std::string& directory) const
+{
+    std::string out = study_.analysis.command;
+    replaceAll(out, "{index}", std::to_string(index));
+    replaceAll(out, "{dir}", shellQuoted(directory));
+    replaceAll(out, "{study}", shellQuoted(study_.folder));
+    return out;
+}
+
 std::string AnalysisCommand::workDirectory(int index) const
 {
     const fs::path relative = expand(study_.analysis.workDirectory, index, "");
@@ -58,8 +80,9 @@ LaunchRequest AnalysisCommand::processFor(int index, const std::string& director
     LaunchRequest request;
     request.directory = directory;
     request.timeLimitSeconds = study_.analysis.timeLimitSeconds;
-    request.extraEnvironment = {"ZELKOR_EVALUATION=" + std::to_string(index)};
-    const std::string command = expand(study_.analysis.command, index, directory);
+    request.extraEnvironment = {"ZELKOR_EVALUATION=" + std::to_string(index),
+                                "ZELKOR_DIR=" + directory, "ZELKOR_STUDY=" + study_.folder};
+    const std::string command = shellCommand(index, directory);
     const bool slurm = study_.scheduler == SchedulerKind::Slurm;
     const bool batch = slurm && !study_.slurm.insideAllocation;
     request.stdoutPath = inDirectory(directory, batch ? kSubmitStdout : kStdout);

@@ -17,7 +17,7 @@ class AnalysisCommand {
 public:
     explicit AnalysisCommand(const Study& study);
 
-    // {index}, {dir} and {study} replaced in a template.
+    // {index}, {dir} and {study} replaced in a template of a path.
     std::string expand(const std::string& text, int index, const std::string& directory) const;
     std::string workDirectory(int index) const;   // absolute
     LaunchRequest processFor(int index, const std::string& directory) const;
@@ -34,6 +34,7 @@ private:
     const Study& study_;
     std::string host_;
 
+    std::string shellCommand(int index, const std::string& directory) const;
     std::vector<std::string> slurmOptions(int index, const std::string& directory) const;
     std::string slurmTime() const;
     std::string jobId(const std::string& directory) const;

@@ -122,6 +122,18 @@ TEST_F(EvaluationRunnerTest, AnAnalysisInheritsNoDescriptorAbove2)
     EXPECT_TRUE(evaluation.succeeded()) << evaluation.detail;
 }
 
+TEST_F(EvaluationRunnerTest, AStudyFolderWithASpaceAndAQuoteInItsNameRunsItsScript)
+{
+    const fs::path folder = folder_ / "Dave's study";
+    fs::create_directories(folder);
+    study_.folder = folder.string();
+    std::ofstream(folder / "analysis.sh")
+        << "[ \"$1\" = \"$ZELKOR_DIR\" ] && [ -f \"$ZELKOR_STUDY/analysis.sh\" ] &&\n"
+           "printf 'f = 1\\ng = 2\\n' > results.txt\n";
+    const Evaluation evaluation = runOnce("sh {study}/analysis.sh {dir}");
+    EXPECT_TRUE(evaluation.succeeded()) << evaluation.detail;
+}
+
 TEST_F(EvaluationRunnerTest, AWorkingDirectoryThatCannotBeMadeIsAFailureNotACrash)
 {
     std::ofstream(folder_ / "runs") << "a file where the folder should be";
