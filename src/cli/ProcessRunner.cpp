@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -305,20 +306,25 @@ bool ProcessRunner::killOverdue(int& handle, ProcessOutcome& outcome)
     return false;
 }
 
+// A time limit already passed (its child not killed yet) is a wait of 0, not
+// "no limit": the poll must return at once so that killOverdue sees it.
 int ProcessRunner::millisecondsToNextDeadline() const
 {
-    double nearest = -1.0;
+    bool hasDeadline = false;
+    double nearest = 0.0;
     for (const auto& entry : children_) {
         const Child& child = entry.second;
         if (child.timeLimitSeconds > 0.0) {
             const double left = child.timeLimitSeconds - secondsSince(child.started);
-            nearest = nearest < 0.0 ? left : std::min(nearest, left);
+            nearest = hasDeadline ? std::min(nearest, left) : left;
+            hasDeadline = true;
         }
     }
-    if (nearest < 0.0) {
+    if (!hasDeadline) {
         return -1;
     }
-    return static_cast<int>(std::min(nearest * 1000.0 + 1.0, static_cast<double>(INT_MAX)));
+    const double milliseconds = std::ceil(nearest * 1000.0);
+    return static_cast<int>(std::max(0.0, std::min(milliseconds, static_cast<double>(INT_MAX))));
 }
 
 int ProcessRunner::runToCompletion(const LaunchRequest& request)
