@@ -63,6 +63,16 @@ void installHandler(int signalNumber, void (*handler)(int), int flags)
     sigaction(signalNumber, &action, nullptr);
 }
 
+// The signals that stop a run: Ctrl-C, kill, the terminal going away and
+// Ctrl-\. Each ends the running analyses instead of leaving them orphaned.
+const int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+bool isIgnored(int signalNumber)
+{
+    struct sigaction current {};
+    return sigaction(signalNumber, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
+}
+
 void openWakePipe()
 {
     if (wakePipe[0] >= 0) {
@@ -149,8 +159,13 @@ bool moveTo(int fd, int target)
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
-    signal(SIGINT, SIG_DFL);
-    signal(SIGTERM, SIG_DFL);
+    // Our handlers would write to the parent's wake pipe until exec; an ignored
+    // SIGHUP (zelkor started with nohup) stays ignored in the analysis too.
+    for (const int signalNumber : kStopSignals) {
+        if (!isIgnored(signalNumber)) {
+            signal(signalNumber, SIG_DFL);
+        }
+    }
     signal(SIGCHLD, SIG_DFL);
     // Close-on-exec: only their copies on 0, 1 and 2 reach the analysis.
     const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
@@ -362,8 +377,12 @@ double ProcessRunner::secondsSince(std::chrono::steady_clock::time_point start)
 void ProcessRunner::catchInterrupts()
 {
     openWakePipe();
-    installHandler(SIGINT, onInterrupt, 0);
-    installHandler(SIGTERM, onInterrupt, 0);
+    for (const int signalNumber : kStopSignals) {
+        // nohup's ignored SIGHUP is a request to outlive the terminal: kept.
+        if (signalNumber != SIGHUP || !isIgnored(signalNumber)) {
+            installHandler(signalNumber, onInterrupt, 0);
+        }
+    }
 }
 
 bool ProcessRunner::interrupted() { return interruptFlag != 0; }

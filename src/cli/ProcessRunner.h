@@ -56,7 +56,8 @@ public:
     void killAll();
     std::size_t running() const { return children_.size(); }
 
-    // Ctrl-C (SIGINT) and SIGTERM set a flag instead of ending the process, so
+    // Ctrl-C (SIGINT), SIGTERM, SIGHUP (the terminal closed; unless ignored,
+    // as under nohup) and SIGQUIT set a flag instead of ending the process, so
     // that the run can stop its analyses and keep its log.
     static void catchInterrupts();
     static bool interrupted();
