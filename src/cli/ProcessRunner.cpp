@@ -95,11 +95,25 @@ std::vector<char*> pointersTo(std::vector<std::string>& strings)
     return pointers;
 }
 
+// An inherited entry of a name we set goes (zelkor run from inside an analysis
+// of another run has ZELKOR_EVALUATION already): with two, which one a
+// program sees depends on how it reads its environment.
 std::vector<std::string> environmentWith(const std::vector<std::string>& extra)
 {
+    const auto setHere = [&extra](const char* entry) {
+        for (const std::string& mine : extra) {
+            const std::size_t nameEnd = mine.find('=');
+            if (nameEnd != std::string::npos && std::strncmp(entry, mine.c_str(), nameEnd + 1) == 0) {
+                return true;
+            }
+        }
+        return false;
+    };
     std::vector<std::string> entries;
     for (char** entry = environ; entry && *entry; ++entry) {
-        entries.emplace_back(*entry);
+        if (!setHere(*entry)) {
+            entries.emplace_back(*entry);
+        }
     }
     entries.insert(entries.end(), extra.begin(), extra.end());
     return entries;

@@ -14,7 +14,7 @@ namespace Cli {
 
 // What to start: argv[0] is looked up on PATH; standard output and error go to
 // files (replaced); extraEnvironment ("NAME=value")
-// is added to the parent's environment.
+// is added to the parent's environment, replacing an entry of the same name.
 struct LaunchRequest {
     std::vector<std::string> argv;
     std::string directory;

@@ -134,6 +134,17 @@ TEST_F(EvaluationRunnerTest, AStudyFolderWithASpaceAndAQuoteInItsNameRunsItsScri
     EXPECT_TRUE(evaluation.succeeded()) << evaluation.detail;
 }
 
+// As when zelkor runs inside another run's analysis: one ZELKOR_EVALUATION, ours.
+TEST_F(EvaluationRunnerTest, TheAnalysisEnvironmentHoldsEachOfOurVariablesOnce)
+{
+    setenv("ZELKOR_EVALUATION", "99", 1);
+    const Evaluation evaluation =
+        runOnce("[ \"$(tr '\\0' '\\n' < /proc/$$/environ | grep '^ZELKOR_EVALUATION=')\" = ZELKOR_EVALUATION=0 ] &&"
+                " printf 'f = 1\\ng = 1\\n' > results.txt");
+    unsetenv("ZELKOR_EVALUATION");
+    EXPECT_TRUE(evaluation.succeeded()) << evaluation.detail;
+}
+
 TEST_F(EvaluationRunnerTest, AWorkingDirectoryThatCannotBeMadeIsAFailureNotACrash)
 {
     std::ofstream(folder_ / "runs") << "a file where the folder should be";
