@@ -218,6 +218,39 @@ int waitForChild(int pid)
     return status;
 }
 
+// Whether the child has ended, left unreaped: while it is a zombie its process
+// group id cannot be taken by a new process, so killpg still aims right.
+bool hasEnded(int pid)
+{
+    siginfo_t info {};
+    if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0) {
+        return errno != EINTR;
+    }
+    return info.si_pid == pid;
+}
+
+// Waits, on the wake pipe, until every one of pids has ended or the deadline
+// passes; true when they all ended.
+bool waitUntilEnded(const std::vector<int>& pids, std::chrono::steady_clock::time_point deadline)
+{
+    for (;;) {
+        if (std::all_of(pids.begin(), pids.end(), hasEnded)) {
+            return true;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now()).count();
+        if (left <= 0) {
+            return false;
+        }
+        // At most 50 ms asleep, should the wake pipe be missing.
+        struct pollfd wait {wakePipe[0], POLLIN, 0};
+        poll(&wait, 1, static_cast<int>(std::min<long long>(left, 50)));
+        if (wakePipe[0] >= 0) {
+            drainWakePipe();
+        }
+    }
+}
+
 }  // namespace
 
 ProcessRunner::ProcessRunner() { openWakePipe(); }
@@ -230,6 +263,7 @@ int ProcessRunner::start(const LaunchRequest& request)
     Child child;
     child.started = std::chrono::steady_clock::now();
     child.timeLimitSeconds = request.timeLimitSeconds;
+    child.stopGraceSeconds = request.stopGraceSeconds;
     child.failedStart.kind = ProcessOutcome::Kind::NotStarted;
 
     std::vector<std::string> arguments = request.argv;
@@ -322,8 +356,7 @@ bool ProcessRunner::killOverdue(int& handle, ProcessOutcome& outcome)
     for (auto it = children_.begin(); it != children_.end(); ++it) {
         const Child& child = it->second;
         if (child.timeLimitSeconds > 0.0 && secondsSince(child.started) >= child.timeLimitSeconds) {
-            killpg(child.pid, SIGKILL);
-            waitForChild(child.pid);
+            stop({child.pid}, child.stopGraceSeconds);
             handle = it->first;
             outcome.kind = ProcessOutcome::Kind::TimedOut;
             outcome.code = SIGKILL;
@@ -364,22 +397,51 @@ int ProcessRunner::runToCompletion(const LaunchRequest& request)
     if (child.pid < 0) {
         return -1;
     }
+    if (request.timeLimitSeconds > 0.0) {
+        const auto deadline = child.started + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                                  std::chrono::duration<double>(request.timeLimitSeconds));
+        if (!waitUntilEnded({child.pid}, deadline)) {
+            killpg(child.pid, SIGKILL);
+        }
+    }
     const int status = waitForChild(child.pid);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// SIGTERM to the groups, when given a grace period, then SIGKILL to whatever
+// of them is left, and the children reaped.
+void ProcessRunner::stop(const std::vector<int>& pids, double graceSeconds)
+{
+    if (graceSeconds > 0.0) {
+        for (const int pid : pids) {
+            killpg(pid, SIGTERM);
+        }
+        waitUntilEnded(pids, std::chrono::steady_clock::now() +
+                                 std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                     std::chrono::duration<double>(graceSeconds)));
+    }
+    for (const int pid : pids) {
+        killpg(pid, SIGKILL);
+    }
+    for (const int pid : pids) {
+        waitForChild(pid);
+    }
+}
+
 void ProcessRunner::killAll()
 {
+    std::vector<int> graceful;
+    std::vector<int> others;
+    double grace = 0.0;
     for (const auto& entry : children_) {
-        if (entry.second.pid > 0) {
-            killpg(entry.second.pid, SIGKILL);
+        const Child& child = entry.second;
+        if (child.pid > 0) {
+            (child.stopGraceSeconds > 0.0 ? graceful : others).push_back(child.pid);
+            grace = std::max(grace, child.stopGraceSeconds);
         }
     }
-    for (const auto& entry : children_) {
-        if (entry.second.pid > 0) {
-            waitForChild(entry.second.pid);
-        }
-    }
+    stop(others, 0.0);
+    stop(graceful, grace);
     children_.clear();
 }
 
@@ -411,6 +473,10 @@ std::string ProcessRunner::hostName()
     }
     return name;
 }
+
+int ProcessRunner::processId() { return static_cast<int>(getpid()); }
+
+std::string ProcessRunner::userId() { return std::to_string(getuid()); }
 
 int ProcessRunner::redirectStandardOutput(const std::string& path, std::string& error)
 {
