@@ -17,6 +17,10 @@ namespace {
 
 const char* const kSubmitStdout = "sbatch.out";
 const char* const kSubmitStderr = "sbatch.err";
+// srun, sent SIGTERM, cancels its job step and ends within a second or so.
+const double kSrunGraceSeconds = 2.0;
+// scancel asks slurmctld; an unreachable controller must not hold up the run.
+const double kScancelTimeLimitSeconds = 10.0;
 
 void replaceAll(std::string& text, const std::string& from, const std::string& to)
 {
@@ -97,6 +101,7 @@ LaunchRequest AnalysisCommand::processFor(int index, const std::string& director
         request.argv.push_back("--error=" + inDirectory(directory, kStderr));
         request.argv.push_back("--wrap=" + command);
     } else {
+        request.stopGraceSeconds = kSrunGraceSeconds;
         request.argv = {"srun", "--ntasks=1"};
         const std::vector<std::string> options = slurmOptions(index, directory);
         request.argv.insert(request.argv.end(), options.begin(), options.end());
@@ -109,7 +114,7 @@ std::vector<std::string> AnalysisCommand::slurmOptions(int index,
                                                        const std::string& directory) const
 {
     const SlurmSettings& slurm = study_.slurm;
-    std::vector<std::string> options = {"--job-name=zelkor-" + std::to_string(index),
+    std::vector<std::string> options = {"--job-name=" + jobName(index),
                                         "--chdir=" + directory,
                                         "--cpus-per-task=" + std::to_string(slurm.cpusPerTask)};
     if (!slurm.partition.empty()) {
@@ -135,6 +140,15 @@ std::string AnalysisCommand::slurmTime() const
     return std::to_string(static_cast<long>(std::ceil(study_.analysis.timeLimitSeconds / 60.0)));
 }
 
+// Unique among this user's jobs while the run lasts (the process id), so that
+// the job can be cancelled by name: its id, which sbatch --parsable prints,
+// stays in sbatch's output buffer until the job ends, and is lost when sbatch
+// is killed.
+std::string AnalysisCommand::jobName(int index) const
+{
+    return "zelkor-" + std::to_string(ProcessRunner::processId()) + "-" + std::to_string(index);
+}
+
 std::string AnalysisCommand::jobId(const std::string& directory) const
 {
     std::ifstream file(inDirectory(directory, kSubmitStdout));
@@ -156,20 +170,18 @@ std::string AnalysisCommand::whereItRan(const std::string& directory) const
     return id.empty() ? "sbatch" : "job " + id;
 }
 
-void AnalysisCommand::cancel(const std::string& directory, ProcessRunner& processes) const
+void AnalysisCommand::cancel(int index, const std::string& directory,
+                             ProcessRunner& processes) const
 {
     if (study_.scheduler != SchedulerKind::Slurm || study_.slurm.insideAllocation) {
-        return;  // srun's steps end with srun itself
-    }
-    const std::string id = jobId(directory);
-    if (id.empty()) {
-        return;
+        return;  // srun, sent SIGTERM first, has ended its step itself
     }
     LaunchRequest scancel;
-    scancel.argv = {"scancel", id};
+    scancel.argv = {"scancel", "--name=" + jobName(index), "--user=" + ProcessRunner::userId()};
     scancel.directory = directory;
     scancel.stdoutPath = "/dev/null";
     scancel.stderrPath = "/dev/null";
+    scancel.timeLimitSeconds = kScancelTimeLimitSeconds;
     processes.runToCompletion(scancel);
 }
 

@@ -24,8 +24,9 @@ public:
     // Where the evaluation ran: the host, or the Slurm job id sbatch printed.
     std::string whereItRan(const std::string& directory) const;
     // After a time-out or Ctrl-C killed the launcher: cancels the Slurm job
-    // it had submitted (nothing to do locally, the process group is gone).
-    void cancel(const std::string& directory, ProcessRunner& processes) const;
+    // it had submitted, by its name (nothing to do locally, the process group
+    // is gone).
+    void cancel(int index, const std::string& directory, ProcessRunner& processes) const;
 
     static const char* const kStdout;   // the analysis' standard output, in its directory
     static const char* const kStderr;
@@ -37,6 +38,7 @@ private:
     std::string shellCommand(int index, const std::string& directory) const;
     std::vector<std::string> slurmOptions(int index, const std::string& directory) const;
     std::string slurmTime() const;
+    std::string jobName(int index) const;
     std::string jobId(const std::string& directory) const;
 };
 
