@@ -17,12 +17,27 @@ namespace {
 
 const char* const kSubmitStdout = "sbatch.out";
 const char* const kSubmitStderr = "sbatch.err";
+// srun, sent SIGTERM, cancels its job step and ends within a second or so.
+const double kSrunGraceSeconds = 2.0;
+// scancel asks slurmctld; an unreachable controller must not hold up the run.
+const double kScancelTimeLimitSeconds = 10.0;
 
 void replaceAll(std::string& text, const std::string& from, const std::string& to)
 {
     for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
         text.replace(at, from.size(), to);
     }
+}
+
+// For /bin/sh: inside single quotes nothing is special but the quote itself,
+// which closes, is escaped and reopens.
+std::string shellQuoted(const std::string& text)
+{
+    std::string quoted = "'";
+    for (const char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
 }
 
 std::string inDirectory(const std::string& directory, const char* name)
@@ -47,6 +62,17 @@ std::string AnalysisCommand::expand(const std::string& text, int index,
     return out;
 }
 
+// The folders go into the command as single words, so that a study folder
+// with a space (or a quote) in its name still runs "sh {study}/analysis.sh".
+std::string AnalysisCommand::shellCommand(int index, const std::string& directory) const
+{
+    std::string out = study_.analysis.command;
+    replaceAll(out, "{index}", std::to_string(index));
+    replaceAll(out, "{dir}", shellQuoted(directory));
+    replaceAll(out, "{study}", shellQuoted(study_.folder));
+    return out;
+}
+
 std::string AnalysisCommand::workDirectory(int index) const
 {
     const fs::path relative = expand(study_.analysis.workDirectory, index, "");
@@ -58,8 +84,9 @@ LaunchRequest AnalysisCommand::processFor(int index, const std::string& director
     LaunchRequest request;
     request.directory = directory;
     request.timeLimitSeconds = study_.analysis.timeLimitSeconds;
-    request.extraEnvironment = {"ZELKOR_EVALUATION=" + std::to_string(index)};
-    const std::string command = expand(study_.analysis.command, index, directory);
+    request.extraEnvironment = {"ZELKOR_EVALUATION=" + std::to_string(index),
+                                "ZELKOR_DIR=" + directory, "ZELKOR_STUDY=" + study_.folder};
+    const std::string command = shellCommand(index, directory);
     const bool slurm = study_.scheduler == SchedulerKind::Slurm;
     const bool batch = slurm && !study_.slurm.insideAllocation;
     request.stdoutPath = inDirectory(directory, batch ? kSubmitStdout : kStdout);
@@ -74,6 +101,7 @@ LaunchRequest AnalysisCommand::processFor(int index, const std::string& director
         request.argv.push_back("--error=" + inDirectory(directory, kStderr));
         request.argv.push_back("--wrap=" + command);
     } else {
+        request.stopGraceSeconds = kSrunGraceSeconds;
         request.argv = {"srun", "--ntasks=1"};
         const std::vector<std::string> options = slurmOptions(index, directory);
         request.argv.insert(request.argv.end(), options.begin(), options.end());
@@ -86,7 +114,7 @@ std::vector<std::string> AnalysisCommand::slurmOptions(int index,
                                                        const std::string& directory) const
 {
     const SlurmSettings& slurm = study_.slurm;
-    std::vector<std::string> options = {"--job-name=zelkor-" + std::to_string(index),
+    std::vector<std::string> options = {"--job-name=" + jobName(index),
                                         "--chdir=" + directory,
                                         "--cpus-per-task=" + std::to_string(slurm.cpusPerTask)};
     if (!slurm.partition.empty()) {
@@ -112,6 +140,15 @@ std::string AnalysisCommand::slurmTime() const
     return std::to_string(static_cast<long>(std::ceil(study_.analysis.timeLimitSeconds / 60.0)));
 }
 
+// Unique among this user's jobs while the run lasts (the process id), so that
+// the job can be cancelled by name: its id, which sbatch --parsable prints,
+// stays in sbatch's output buffer until the job ends, and is lost when sbatch
+// is killed.
+std::string AnalysisCommand::jobName(int index) const
+{
+    return "zelkor-" + std::to_string(ProcessRunner::processId()) + "-" + std::to_string(index);
+}
+
 std::string AnalysisCommand::jobId(const std::string& directory) const
 {
     std::ifstream file(inDirectory(directory, kSubmitStdout));
@@ -133,20 +170,18 @@ std::string AnalysisCommand::whereItRan(const std::string& directory) const
     return id.empty() ? "sbatch" : "job " + id;
 }
 
-void AnalysisCommand::cancel(const std::string& directory, ProcessRunner& processes) const
+void AnalysisCommand::cancel(int index, const std::string& directory,
+                             ProcessRunner& processes) const
 {
     if (study_.scheduler != SchedulerKind::Slurm || study_.slurm.insideAllocation) {
-        return;  // srun's steps end with srun itself
-    }
-    const std::string id = jobId(directory);
-    if (id.empty()) {
-        return;
+        return;  // srun, sent SIGTERM first, has ended its step itself
     }
     LaunchRequest scancel;
-    scancel.argv = {"scancel", id};
+    scancel.argv = {"scancel", "--name=" + jobName(index), "--user=" + ProcessRunner::userId()};
     scancel.directory = directory;
     scancel.stdoutPath = "/dev/null";
     scancel.stderrPath = "/dev/null";
+    scancel.timeLimitSeconds = kScancelTimeLimitSeconds;
     processes.runToCompletion(scancel);
 }
 

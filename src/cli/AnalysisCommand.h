@@ -17,15 +17,16 @@ class AnalysisCommand {
 public:
     explicit AnalysisCommand(const Study& study);
 
-    // {index}, {dir} and {study} replaced in a template.
+    // {index}, {dir} and {study} replaced in a template of a path.
     std::string expand(const std::string& text, int index, const std::string& directory) const;
     std::string workDirectory(int index) const;   // absolute
     LaunchRequest processFor(int index, const std::string& directory) const;
     // Where the evaluation ran: the host, or the Slurm job id sbatch printed.
     std::string whereItRan(const std::string& directory) const;
     // After a time-out or Ctrl-C killed the launcher: cancels the Slurm job
-    // it had submitted (nothing to do locally, the process group is gone).
-    void cancel(const std::string& directory, ProcessRunner& processes) const;
+    // it had submitted, by its name (nothing to do locally, the process group
+    // is gone).
+    void cancel(int index, const std::string& directory, ProcessRunner& processes) const;
 
     static const char* const kStdout;   // the analysis' standard output, in its directory
     static const char* const kStderr;
@@ -34,8 +35,10 @@ private:
     const Study& study_;
     std::string host_;
 
+    std::string shellCommand(int index, const std::string& directory) const;
     std::vector<std::string> slurmOptions(int index, const std::string& directory) const;
     std::string slurmTime() const;
+    std::string jobName(int index) const;
     std::string jobId(const std::string& directory) const;
 };
 

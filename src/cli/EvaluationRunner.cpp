@@ -36,9 +36,9 @@ std::vector<Evaluation> EvaluationRunner::run(std::vector<Evaluation> pending)
         int handle = -1;
         ProcessOutcome outcome;
         if (!processes_.waitForAny(handle, outcome)) {
-            std::vector<std::string> stillRunning;
+            std::map<int, std::string> stillRunning;   // index -> working directory
             for (const auto& entry : directories) {
-                stillRunning.push_back(entry.second);
+                stillRunning[pending[running.at(entry.first)].index] = entry.second;
             }
             stopAll(stillRunning);
             throw Interrupted();
@@ -81,7 +81,7 @@ void EvaluationRunner::complete(Evaluation& evaluation, const std::string& direc
         evaluation.detail = outcome.detail;
         return;
     case ProcessOutcome::Kind::TimedOut:
-        command_.cancel(directory, processes_);
+        command_.cancel(evaluation.index, directory, processes_);
         evaluation.status = "timeout";
         evaluation.detail = "killed after the time limit of " +
                             exactText(study_.analysis.timeLimitSeconds) + " s";
@@ -135,11 +135,11 @@ void EvaluationRunner::readResponses(Evaluation& evaluation, const std::string& 
     }
 }
 
-void EvaluationRunner::stopAll(const std::vector<std::string>& runningDirectories)
+void EvaluationRunner::stopAll(const std::map<int, std::string>& running)
 {
     processes_.killAll();
-    for (const std::string& directory : runningDirectories) {
-        command_.cancel(directory, processes_);
+    for (const auto& entry : running) {
+        command_.cancel(entry.first, entry.second, processes_);
     }
 }
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "cli/AnalysisCommand.h"
@@ -38,7 +39,8 @@ private:
     void complete(Evaluation& evaluation, const std::string& directory,
                   const ProcessOutcome& outcome);
     void readResponses(Evaluation& evaluation, const std::string& directory);
-    void stopAll(const std::vector<std::string>& runningDirectories);
+    // running: index -> working directory of the analyses still running.
+    void stopAll(const std::map<int, std::string>& running);
     static std::string lastLineOf(const std::string& path);
 };
 

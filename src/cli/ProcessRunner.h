@@ -14,7 +14,7 @@ namespace Cli {
 
 // What to start: argv[0] is looked up on PATH; standard output and error go to
 // files (replaced); extraEnvironment ("NAME=value")
-// is added to the parent's environment.
+// is added to the parent's environment, replacing an entry of the same name.
 struct LaunchRequest {
     std::vector<std::string> argv;
     std::string directory;
@@ -22,6 +22,10 @@ struct LaunchRequest {
     std::string stderrPath;
     std::vector<std::string> extraEnvironment;
     double timeLimitSeconds = 0.0;   // 0: no limit
+    // Stopping it (time-out, killAll): SIGTERM first and SIGKILL only after
+    // this long, for a launcher that has cleaning up to do (srun ends its job
+    // step); 0: SIGKILL at once.
+    double stopGraceSeconds = 0.0;
 };
 
 struct ProcessOutcome {
@@ -49,19 +53,24 @@ public:
     // killed and its outcome is TimedOut), or Ctrl-C is pressed (returns
     // false). On true, handle and outcome describe the child that ended.
     bool waitForAny(int& handle, ProcessOutcome& outcome);
-    // Runs a short command (scancel, say) to its end outside the children
-    // waited for; returns its exit status, -1 when it could not run.
+    // Runs a short command (scancel, say) to its end, or to its time limit,
+    // outside the children waited for; returns its exit status, -1 when it
+    // could not run or was killed.
     int runToCompletion(const LaunchRequest& request);
-    // Kills every running child's process group and reaps them.
+    // Kills every running child's process group (after their grace period)
+    // and reaps them.
     void killAll();
     std::size_t running() const { return children_.size(); }
 
-    // Ctrl-C (SIGINT) and SIGTERM set a flag instead of ending the process, so
+    // Ctrl-C (SIGINT), SIGTERM, SIGHUP (the terminal closed; unless ignored,
+    // as under nohup) and SIGQUIT set a flag instead of ending the process, so
     // that the run can stop its analyses and keep its log.
     static void catchInterrupts();
     static bool interrupted();
     static bool isTerminal(int fileDescriptor);
     static std::string hostName();
+    static int processId();
+    static std::string userId();     // numeric, as Slurm's --user takes it
     // Points standard output at path (the library prints its report there);
     // returns a descriptor for restoreStandardOutput, or -1 with errno's text.
     static int redirectStandardOutput(const std::string& path, std::string& error);
@@ -72,6 +81,7 @@ private:
         int pid = -1;
         std::chrono::steady_clock::time_point started;
         double timeLimitSeconds = 0.0;
+        double stopGraceSeconds = 0.0;
         ProcessOutcome failedStart;
     };
     int nextHandle_ = 0;
@@ -80,6 +90,7 @@ private:
     bool reapOne(int& handle, ProcessOutcome& outcome);
     bool killOverdue(int& handle, ProcessOutcome& outcome);
     int millisecondsToNextDeadline() const;
+    void stop(const std::vector<int>& pids, double graceSeconds);
     static double secondsSince(std::chrono::steady_clock::time_point start);
 };
 

@@ -2,7 +2,9 @@
 // status would hand it a value that is no response, or lose a good one.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cmath>
@@ -104,6 +106,43 @@ TEST_F(EvaluationRunnerTest, ATimeOutKillsTheAnalysisWithEverythingItStarted)
     std::ifstream(pidFile) >> grandchild;
     ASSERT_GT(grandchild, 0);
     EXPECT_FALSE(isRunning(grandchild)) << "the analysis' own child outlived the time-out";
+}
+
+// A descriptor left open in an analysis (and in what it leaves running) keeps,
+// for instance, the reader of a pipe zelkor writes to waiting after zelkor ended.
+TEST_F(EvaluationRunnerTest, AnAnalysisInheritsNoDescriptorAbove2)
+{
+    // Not close-on-exec, like a stream the library or a caller opened.
+    const int inheritable = fcntl(STDERR_FILENO, F_DUPFD, 57);
+    ASSERT_GE(inheritable, 57);
+    const Evaluation evaluation =
+        runOnce("[ ! -e /proc/$$/fd/" + std::to_string(inheritable) +
+                " ] && printf 'f = 1\\ng = 1\\n' > results.txt");
+    close(inheritable);
+    EXPECT_TRUE(evaluation.succeeded()) << evaluation.detail;
+}
+
+TEST_F(EvaluationRunnerTest, AStudyFolderWithASpaceAndAQuoteInItsNameRunsItsScript)
+{
+    const fs::path folder = folder_ / "Dave's study";
+    fs::create_directories(folder);
+    study_.folder = folder.string();
+    std::ofstream(folder / "analysis.sh")
+        << "[ \"$1\" = \"$ZELKOR_DIR\" ] && [ -f \"$ZELKOR_STUDY/analysis.sh\" ] &&\n"
+           "printf 'f = 1\\ng = 2\\n' > results.txt\n";
+    const Evaluation evaluation = runOnce("sh {study}/analysis.sh {dir}");
+    EXPECT_TRUE(evaluation.succeeded()) << evaluation.detail;
+}
+
+// As when zelkor runs inside another run's analysis: one ZELKOR_EVALUATION, ours.
+TEST_F(EvaluationRunnerTest, TheAnalysisEnvironmentHoldsEachOfOurVariablesOnce)
+{
+    setenv("ZELKOR_EVALUATION", "99", 1);
+    const Evaluation evaluation =
+        runOnce("[ \"$(tr '\\0' '\\n' < /proc/$$/environ | grep '^ZELKOR_EVALUATION=')\" = ZELKOR_EVALUATION=0 ] &&"
+                " printf 'f = 1\\ng = 1\\n' > results.txt");
+    unsetenv("ZELKOR_EVALUATION");
+    EXPECT_TRUE(evaluation.succeeded()) << evaluation.detail;
 }
 
 TEST_F(EvaluationRunnerTest, AWorkingDirectoryThatCannotBeMadeIsAFailureNotACrash)

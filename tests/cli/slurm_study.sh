@@ -1,8 +1,9 @@
 #!/bin/sh
 # The cantilever study through Slurm (sbatch --wait, one job per analysis) must
 # evaluate the same designs and reach the same result as the same study run
-# locally, a failing analysis included. Needs a running cluster: .ci/run calls
-# it between scripts/slurm-local.sh start and stop.
+# locally, a failing analysis included; a run interrupted while its jobs run
+# must leave none of them behind. Needs a running cluster: .ci/run calls it
+# between scripts/slurm-local.sh start and stop.
 # usage: slurm_study.sh ZELKOR EXAMPLE_FOLDER WORK_FOLDER
 set -eu
 
@@ -47,4 +48,19 @@ grep -q '^2,.*,exit,.*"job [0-9]*",' "$work/slurm/evaluations.csv" ||
     fail "the failing analysis is not logged as a failed Slurm job"
 [ "$(grep -c ',"job [0-9]*",' "$work/slurm/evaluations.csv")" -eq "$(wc -l < "$work/designs_slurm")" ] ||
     fail "evaluations without a Slurm job id"
+
+# Ctrl-C while a job hangs: no job of the run may stay pending or running,
+# neither a batch job (cancelled by its name) nor srun's (srun ends its job
+# when sent SIGTERM; killed at once, it leaves it running).
+for mode in sbatch srun; do
+    study_in "$work/cut-$mode" slurm
+    printf 'mode = "%s"\n' "$mode" >> "$work/cut-$mode/cantilever.toml"
+    status=0
+    CANTILEVER_FAULT="interrupt@0" CANTILEVER_PID_FILE="$work/cut-$mode/pid" \
+        sh -c 'echo $$ > "$1"; exec "$2" run "$3" --jobs 2' sh "$work/cut-$mode/pid" "$zelkor" \
+        "$work/cut-$mode/cantilever.toml" > "$work/cut-$mode/out.txt" 2>&1 || status=$?
+    [ "$status" -eq 130 ] || fail "the interrupted $mode run exited with $status, not 130"
+    left=$(squeue -h -t PENDING,RUNNING -o %j | grep "^zelkor-$(cat "$work/cut-$mode/pid")-" || true)
+    [ -z "$left" ] || fail "jobs left after the interrupted $mode run: $left"
+done
 echo "ok (slurm): $(wc -l < "$work/designs_slurm") analyses as Slurm jobs, same designs and result as locally"
