@@ -9,7 +9,9 @@ set -eu
 
 zelkor=$1
 example=$2
-work=$3
+# Absolute: the analyses run in folders of their own and find files through it.
+mkdir -p "$3"
+work=$(cd "$3" && pwd)
 
 fail() {
     echo "FAIL (slurm): $*" >&2
