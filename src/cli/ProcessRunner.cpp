@@ -465,6 +465,16 @@ bool ProcessRunner::interrupted() { return interruptFlag != 0; }
 
 bool ProcessRunner::isTerminal(int fileDescriptor) { return isatty(fileDescriptor) == 1; }
 
+void ProcessRunner::openMissingStandardStreams()
+{
+    for (int descriptor = 0; descriptor <= 2; ++descriptor) {
+        if (fcntl(descriptor, F_GETFD) == -1 && errno == EBADF) {
+            // The lowest free descriptor is this one: the ones below are open.
+            open("/dev/null", descriptor == 0 ? O_RDONLY : O_WRONLY);
+        }
+    }
+}
+
 std::string ProcessRunner::hostName()
 {
     char name[256] = {};

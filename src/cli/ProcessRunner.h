@@ -68,6 +68,9 @@ public:
     static void catchInterrupts();
     static bool interrupted();
     static bool isTerminal(int fileDescriptor);
+    // Opens /dev/null on whichever of descriptors 0, 1 and 2 is closed, so that
+    // no file the command opens later lands there and takes a stream's place.
+    static void openMissingStandardStreams();
     static std::string hostName();
     static int processId();
     static std::string userId();     // numeric, as Slurm's --user takes it

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "cli/ProcessRunner.h"
 #include "cli/StudyFile.h"
 #include "cli/StudyRunner.h"
 
@@ -32,6 +33,7 @@ int runStudy(const std::string& path, const Opt::Cli::RunOptions& options)
 
 int main(int argc, char** argv)
 {
+    Opt::Cli::ProcessRunner::openMissingStandardStreams();
     CLI::App app{"zelkor: design studies with an external analysis program"};
     app.require_subcommand(1);
 
