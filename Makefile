@@ -21,7 +21,7 @@ build: configure
 demo: build
 	@$(BUILD_DIR)/examples/zelkor_demo
 	@$(BUILD_DIR)/examples/example_restart
-	@$(BUILD_DIR)/examples/example_reinforcement
+	@cd $(BUILD_DIR) && examples/example_reinforcement
 	@$(BUILD_DIR)/examples/example_slope
 	@$(BUILD_DIR)/examples/example_frequency
 	@mkdir -p $(BUILD_DIR)/cli-demo && cp examples/cli/cantilever.sh examples/cli/cantilever.toml $(BUILD_DIR)/cli-demo/
