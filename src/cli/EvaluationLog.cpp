@@ -50,9 +50,8 @@ std::vector<std::string> splitFields(const std::string& line)
 
 double parseExact(const std::string& text)
 {
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (text.empty() || end != text.c_str() + text.size()) {
+    double value = 0.0;
+    if (!parseNumber(text, value)) {
         throw std::runtime_error("not a number: '" + text + "'");
     }
     return value;

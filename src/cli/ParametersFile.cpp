@@ -1,6 +1,7 @@
 #include "cli/ParametersFile.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 
@@ -12,6 +13,16 @@ std::string exactText(double value)
     char buffer[40];
     std::snprintf(buffer, sizeof buffer, "%.17g", value);
     return buffer;
+}
+
+bool parseNumber(const std::string& text, double& value)
+{
+    if (text.empty()) {
+        return false;
+    }
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return end == text.c_str() + text.size();
 }
 
 std::string ParametersFile::text(const std::vector<Variable>& variables,

@@ -22,6 +22,9 @@ public:
 
 // %.17g: the shortest printf form that always reads back bit-identical.
 std::string exactText(double value);
+// Reads text written so (or any number strtod takes): false unless the whole
+// of text is one number.
+bool parseNumber(const std::string& text, double& value);
 
 }  // namespace Cli
 }  // namespace Opt

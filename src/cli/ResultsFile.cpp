@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "cli/ParametersFile.h"
+
 namespace Opt {
 namespace Cli {
 
@@ -17,17 +19,6 @@ std::string trimmed(const std::string& text)
         return "";
     }
     return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
-// The whole of text must be one number.
-bool parseNumber(const std::string& text, double& value)
-{
-    if (text.empty()) {
-        return false;
-    }
-    char* end = nullptr;
-    value = std::strtod(text.c_str(), &end);
-    return end == text.c_str() + text.size();
 }
 
 // A cursor over JSON text; every step skips the white space before it.
