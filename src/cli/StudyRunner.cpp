@@ -8,7 +8,6 @@
 #include <iostream>
 #include <limits>
 #include <random>
-#include <set>
 
 #include "zelkor.h"
 #include "cli/ParametersFile.h"
@@ -36,6 +35,14 @@ const char* statusWord(int status)
     case ZELKOR_STATUS_BUDGET_REACHED: return "feasible, evaluation budget reached";
     default: return "unknown status";
     }
+}
+
+// The library's responses (objective first, then g <= 0) of a design that is
+// an answer: a finite objective and every limit met.
+bool meetsEveryLimit(const std::vector<double>& values)
+{
+    return !values.empty() && std::isfinite(values.front()) &&
+           std::all_of(values.begin() + 1, values.end(), [](double g) { return g <= 0.0; });
 }
 
 }  // namespace
@@ -295,11 +302,8 @@ std::optional<double> StudyRunner::feasibleObjective(const Evaluation& evaluatio
     if (!evaluation.succeeded()) {
         return std::nullopt;
     }
-    const std::vector<double> values = study_.libraryResponses(evaluation.values);
-    for (std::size_t j = 1; j < values.size(); ++j) {
-        if (!(values[j] <= 0.0)) {
-            return std::nullopt;
-        }
+    if (!meetsEveryLimit(study_.libraryResponses(evaluation.values))) {
+        return std::nullopt;
     }
     for (std::size_t j = 0; j < study_.responses.size(); ++j) {
         if (study_.responses[j].role == Response::Role::Objective) {
@@ -337,9 +341,7 @@ int StudyRunner::finish(int result, const std::vector<double>& x, const std::vec
     // The exit status judges the returned design by its responses: the micro-GA's
     // own flag can call a feasible design infeasible (its elite keeps a stale
     // constraint record under the penalty ranking).
-    const bool limitsHold =
-        !f.empty() && std::isfinite(f.front()) &&
-        std::all_of(f.begin() + 1, f.end(), [](double g) { return g <= 0.0; });
+    const bool limitsHold = meetsEveryLimit(f);
     if (limitsHold != (result == 1)) {
         std::printf("zelkor: by its responses the design %s; the exit status follows the "
                     "responses\n", limitsHold ? "meets every limit" : "failed or misses a limit");
