@@ -40,6 +40,15 @@ std::string shellQuoted(const std::string& text)
     return quoted + "'";
 }
 
+std::string substituted(std::string text, int index, const std::string& directory,
+                        const std::string& studyFolder)
+{
+    replaceAll(text, "{index}", std::to_string(index));
+    replaceAll(text, "{dir}", directory);
+    replaceAll(text, "{study}", studyFolder);
+    return text;
+}
+
 std::string inDirectory(const std::string& directory, const char* name)
 {
     return (fs::path(directory) / name).string();
@@ -55,22 +64,15 @@ AnalysisCommand::AnalysisCommand(const Study& study)
 std::string AnalysisCommand::expand(const std::string& text, int index,
                                     const std::string& directory) const
 {
-    std::string out = text;
-    replaceAll(out, "{index}", std::to_string(index));
-    replaceAll(out, "{dir}", directory);
-    replaceAll(out, "{study}", study_.folder);
-    return out;
+    return substituted(text, index, directory, study_.folder);
 }
 
 // The folders go into the command as single words, so that a study folder
 // with a space (or a quote) in its name still runs "sh {study}/analysis.sh".
 std::string AnalysisCommand::shellCommand(int index, const std::string& directory) const
 {
-    std::string out = study_.analysis.command;
-    replaceAll(out, "{index}", std::to_string(index));
-    replaceAll(out, "{dir}", shellQuoted(directory));
-    replaceAll(out, "{study}", shellQuoted(study_.folder));
-    return out;
+    return substituted(study_.analysis.command, index, shellQuoted(directory),
+                       shellQuoted(study_.folder));
 }
 
 std::string AnalysisCommand::workDirectory(int index) const
