@@ -229,6 +229,13 @@ bool hasEnded(int pid)
     return info.si_pid == pid;
 }
 
+std::chrono::steady_clock::time_point secondsAfter(std::chrono::steady_clock::time_point start,
+                                                  double seconds)
+{
+    return start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                       std::chrono::duration<double>(seconds));
+}
+
 // Waits, on the wake pipe, until every one of pids has ended or the deadline
 // passes; true when they all ended.
 bool waitUntilEnded(const std::vector<int>& pids, std::chrono::steady_clock::time_point deadline)
@@ -398,9 +405,7 @@ int ProcessRunner::runToCompletion(const LaunchRequest& request)
         return -1;
     }
     if (request.timeLimitSeconds > 0.0) {
-        const auto deadline = child.started + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                                  std::chrono::duration<double>(request.timeLimitSeconds));
-        if (!waitUntilEnded({child.pid}, deadline)) {
+        if (!waitUntilEnded({child.pid}, secondsAfter(child.started, request.timeLimitSeconds))) {
             killpg(child.pid, SIGKILL);
         }
     }
@@ -416,9 +421,7 @@ void ProcessRunner::stop(const std::vector<int>& pids, double graceSeconds)
         for (const int pid : pids) {
             killpg(pid, SIGTERM);
         }
-        waitUntilEnded(pids, std::chrono::steady_clock::now() +
-                                 std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                     std::chrono::duration<double>(graceSeconds)));
+        waitUntilEnded(pids, secondsAfter(std::chrono::steady_clock::now(), graceSeconds));
     }
     for (const int pid : pids) {
         killpg(pid, SIGKILL);
