@@ -9,10 +9,13 @@
 
 #include "common/NumericConstants.h"
 #include "engine/PenalisedResponse.h"
+#include "linalg/VectorMath.h"
 
 namespace Opt {
 
 namespace {
+
+using Linalg::dot;
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr const char* kIterationLimitMessage = " MAXIMUM ITERATION REACHED.";
@@ -26,15 +29,6 @@ bool allFinite(const Matrix& matrix)
         static_cast<std::size_t>(matrix.rows()) * static_cast<std::size_t>(matrix.columns());
     return std::all_of(matrix.data(), matrix.data() + count,
                        [](double value) { return std::isfinite(value); });
-}
-
-double dot(const std::vector<double>& a, const std::vector<double>& b)
-{
-    double sum = 0.0;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        sum += a[i] * b[i];
-    }
-    return sum;
 }
 
 std::vector<double> multiply(const Matrix& matrix, const std::vector<double>& vector)

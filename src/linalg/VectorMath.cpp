@@ -45,4 +45,33 @@ void logarithm(const double* arguments, double* results, std::size_t count)
     }
 }
 
+ZELKOR_CLONES
+double dot(const double* a, const double* b, std::size_t count)
+{
+    double sum = 0.0;
+#pragma omp simd reduction(+ : sum)
+    for (std::size_t i = 0; i < count; ++i) {
+        sum += a[i] * b[i];
+    }
+    return sum;
+}
+
+ZELKOR_CLONES
+void rootTimesSelf(const double* values, double* results, std::size_t count)
+{
+#pragma omp simd
+    for (std::size_t i = 0; i < count; ++i) {
+        results[i] = std::sqrt(values[i]) * values[i];
+    }
+}
+
+ZELKOR_CLONES
+void addWeighted(const double* values, double weight, double* sums, std::size_t count)
+{
+#pragma omp simd
+    for (std::size_t i = 0; i < count; ++i) {
+        sums[i] += weight * values[i];
+    }
+}
+
 } // namespace Opt::Linalg

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 // Element-wise exponentials (and logarithms) over whole arrays, for the loops whose cost is
 // dominated by exp (the kriging likelihood fills N(N-1)/2 correlations, each
@@ -27,5 +28,25 @@ inline void exponentiate(double* values, std::size_t count)
 // results[i] := ln(arguments[i]) for i < count; ln(0) = -inf. Same aliasing
 // rule as exponentiate; vectorised the same way.
 void logarithm(const double* arguments, double* results, std::size_t count);
+
+// The sum of a[i] * b[i] for i < count, accumulated in as many lanes as the
+// machine has (so in an order of its own, the same on every call).
+double dot(const double* a, const double* b, std::size_t count);
+
+// The dot product of a and the first a.size() entries of b.
+inline double dot(const std::vector<double>& a, const std::vector<double>& b)
+{
+    return dot(a.data(), b.data(), a.size());
+}
+
+// results[i] := sqrt(values[i]) * values[i] (values^1.5) for i < count; same
+// aliasing rule as exponentiate.
+void rootTimesSelf(const double* values, double* results, std::size_t count);
+
+// sums[i] += weight * values[i] for i < count (the weighted sums of a product
+// correlation, one coordinate at a time). Compiled per instruction set like
+// exponentiate, so that a prediction's short loops run as wide as the machine
+// allows. sums must not overlap values.
+void addWeighted(const double* values, double weight, double* sums, std::size_t count);
 
 } // namespace Opt::Linalg

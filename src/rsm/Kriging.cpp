@@ -20,6 +20,7 @@ namespace Opt::RSM {
 namespace {
 
 using Linalg::Transpose;
+using Linalg::dot;
 
 constexpr double kThetaStart = 0.3;
 constexpr double kPowerKindStart = 1.5;
@@ -63,15 +64,6 @@ std::vector<T> firstOf(const std::vector<T>& values, std::size_t count)
 {
     return std::vector<T>(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(
                                                                std::min(count, values.size())));
-}
-
-double dot(const std::vector<double>& a, const std::vector<double>& b)
-{
-    double sum = 0.0;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        sum += a[i] * b[i];
-    }
-    return sum;
 }
 
 // sigma^2 = w^T (A w) / N, the same sum for a fitted and for a restored model.
@@ -608,7 +600,7 @@ std::vector<double> Kriging::sampleColumns() const
 }
 
 void Kriging::fillDistances(const double* x, const std::vector<double>& columns,
-                            bool withLogarithm, DistanceTable& table) const
+                            const TablePlan& plan, DistanceTable& table) const
 {
     const std::size_t count = samples.size();
     const auto width = static_cast<std::size_t>(variableCount);
@@ -622,79 +614,84 @@ void Kriging::fillDistances(const double* x, const std::vector<double>& columns,
             d[i] = std::fabs(xk - s[i]);
         }
     }
-    if (withLogarithm) {
+    if (plan.power15) {
+        table.power15.resize(table.distance.size());
+        Linalg::rootTimesSelf(table.distance.data(), table.power15.data(), table.distance.size());
+    }
+    if (plan.logarithm) {
         // ln 0 = -inf, so that exp(p ln d) gives 0 as pow does for p > 0.
         table.logarithm.resize(table.distance.size());
         Linalg::logarithm(table.distance.data(), table.logarithm.data(), table.distance.size());
     }
-}
-
-bool Kriging::needsLogarithm() const
-{
-    if (correlationKind != 2) {
-        return false;
-    }
-    const std::vector<double>& h = record().hyperParameters;
-    const auto width = static_cast<std::size_t>(variableCount);
-    for (std::size_t k = 0; k < width; ++k) {
-        if (h[width + k] > 0.0 && std::isfinite(h[width + k])) {
-            return true;
-        }
-    }
-    return false;
-}
-
-void Kriging::correlationsFrom(const DistanceTable& table, std::vector<double>& r,
-                               std::vector<double>& term) const
-{
-    const std::size_t count = samples.size();
-    const auto width = static_cast<std::size_t>(variableCount);
-    const std::vector<double>& h = record().hyperParameters;
-    r.assign(count, 0.0);
-    term.resize(count);
-    double* const sum = r.data();
-    double* const t = term.data();
-    for (std::size_t k = 0; k < width; ++k) {
-        const double* d = table.distance.data() + k * count;
-        const double theta = h[k];
-        if (correlationKind == 0) {
-#pragma omp simd
-            for (std::size_t i = 0; i < count; ++i) {
-                sum[i] += theta * d[i];
-            }
-            continue;
-        }
-        if (correlationKind == 1) {
-#pragma omp simd
-            for (std::size_t i = 0; i < count; ++i) {
-                sum[i] += theta * std::sqrt(d[i]) * d[i];
-            }
-            continue;
-        }
-        const double power = h[width + k];
+    table.powers.resize(plan.powers.size() * count);
+    for (std::size_t block = 0; block < plan.powers.size(); ++block) {
+        const auto [k, power] = plan.powers[block];
+        double* t = table.powers.data() + block * count;
         if (power > 0.0 && std::isfinite(power)) {
             Linalg::exponentiate(table.logarithm.data() + k * count, power, t, count);
-        } else {
-            for (std::size_t i = 0; i < count; ++i) {
-                t[i] = std::pow(d[i], power);
-            }
+            continue;
         }
-#pragma omp simd
+        const double* d = table.distance.data() + k * count;
         for (std::size_t i = 0; i < count; ++i) {
-            sum[i] += theta * t[i];
+            t[i] = std::pow(d[i], power);
         }
     }
-    Linalg::exponentiate(sum, -1.0, sum, count);
+}
+
+Kriging::TablePlan Kriging::planTable(const std::vector<const Kriging*>& group)
+{
+    TablePlan plan;
+    for (const Kriging* model : group) {
+        const auto count = model->samples.size();
+        const auto width = static_cast<std::size_t>(model->variableCount);
+        ModelTerms& terms = plan.models.emplace_back();
+        for (std::size_t k = 0; k < width; ++k) {
+            terms.offsets.push_back(k * count);
+        }
+        if (model->correlationKind == 1) {
+            plan.power15 = true;
+            terms.source = TermSource::Power15;
+        }
+        if (model->correlationKind != 2) {
+            continue;
+        }
+        terms.source = TermSource::Powers;
+        const std::vector<double>& h = model->record().hyperParameters;
+        for (std::size_t k = 0; k < width; ++k) {
+            const std::pair<std::size_t, double> pair{k, h[width + k]};
+            const auto found = std::find(plan.powers.begin(), plan.powers.end(), pair);
+            terms.offsets[k] = static_cast<std::size_t>(found - plan.powers.begin()) * count;
+            if (found == plan.powers.end()) {
+                plan.powers.push_back(pair);
+                plan.logarithm = plan.logarithm || (pair.second > 0.0 && std::isfinite(pair.second));
+            }
+        }
+    }
+    return plan;
+}
+
+void Kriging::correlationsFrom(const DistanceTable& table, const ModelTerms& terms,
+                               std::vector<double>& r) const
+{
+    const std::vector<double>& source = terms.source == TermSource::Distance  ? table.distance
+                                        : terms.source == TermSource::Power15 ? table.power15
+                                                                              : table.powers;
+    const double* const thetas = record().hyperParameters.data();
+    r.assign(samples.size(), 0.0);
+    for (std::size_t k = 0; k < terms.offsets.size(); ++k) {
+        Linalg::addWeighted(source.data() + terms.offsets[k], thetas[k], r.data(), r.size());
+    }
+    Linalg::exponentiate(r.data(), -1.0, r.data(), r.size());
 }
 
 std::vector<double> Kriging::correlationVector(const std::vector<double>& x) const
 {
     requirePoint(x, variableCount);
+    const TablePlan plan = planTable({this});
     DistanceTable table;
-    fillDistances(x.data(), sampleColumns(), needsLogarithm(), table);
+    fillDistances(x.data(), sampleColumns(), plan, table);
     std::vector<double> r;
-    std::vector<double> term;
-    correlationsFrom(table, r, term);
+    correlationsFrom(table, plan.models.front(), r);
     return r;
 }
 
@@ -708,20 +705,18 @@ void Kriging::predictSharingSample(const std::vector<const Kriging*>& group, con
 {
     const Kriging& first = *group.front();
     const std::vector<double> columns = first.sampleColumns();
-    const bool withLogarithm = std::any_of(group.begin(), group.end(),
-                                           [](const Kriging* model) { return model->needsLogarithm(); });
+    const TablePlan plan = planTable(group);
     const auto width = static_cast<std::size_t>(first.variableCount);
     std::vector<double> x(width);
     DistanceTable table;
     std::vector<double> r;
-    std::vector<double> term;
     for (int at = 0; at < count; ++at) {
         std::copy_n(points + static_cast<std::ptrdiff_t>(at) * first.variableCount, width, x.begin());
-        first.fillDistances(x.data(), columns, withLogarithm, table);
+        first.fillDistances(x.data(), columns, plan, table);
         for (std::size_t j = 0; j < group.size(); ++j) {
             const Kriging& model = *group[j];
             const KrigData& fitted = model.record();
-            model.correlationsFrom(table, r, term);
+            model.correlationsFrom(table, plan.models[j], r);
             const double value = dot(termValues(fitted.terms, x), fitted.coefficients) +
                                  dot(r, fitted.predictionWeights);
             values[j][at] = value * model.data->scale;

@@ -100,9 +100,10 @@ struct KrigingSearchOptions {
 //   (d_k^p_k as exp(p_k ln d_k), then one exp per point), in loops that run on
 //   the vectorised exp and ln of linalg/VectorMath; predictMany does so for
 //   many points per call, reusing one table of the sample's coordinates, and
-//   predictModels shares each point's distances and their logarithms among
-//   models fitted on the same sample. The values equal the scalar formula's
-//   up to rounding (a few ulps per term).
+//   predictModels shares each point's distances, their square roots,
+//   logarithms and powers among models fitted on the same sample (a power once
+//   per distinct pair of coordinate and exponent). The values equal the scalar
+//   formula's up to rounding (a few ulps per term).
 // - storeModel writes the trend as the polynomial does (kind = trend kind) and in
 //   extra: the correlation kind, the hyper-parameters, the log-likelihood and
 //   sigma^2.
@@ -243,19 +244,38 @@ private:
     std::vector<double> sampleColumns() const;
     // What the correlation vectors at one point have in common for every model
     // fitted on the same sample: |x_k - s_ik| coordinate by coordinate (k N + i)
-    // and, when asked, their logarithms (kind 2's d^p = exp(p ln d)).
+    // and, when a model reads them, d^1.5 = sqrt(d) d (kind 1) and the powers
+    // d^p of kind 2 (exp(p ln d)), one block of N per distinct pair of
+    // coordinate and power. Models fitted on one sample by the same search often
+    // share powers (DIRECT's points lie on a lattice), so ten models at one point
+    // take each square root, logarithm and power once instead of ten times.
     struct DistanceTable {
         std::vector<double> distance;
+        std::vector<double> power15;
         std::vector<double> logarithm;
+        std::vector<double> powers;
     };
-    void fillDistances(const double* x, const std::vector<double>& columns, bool withLogarithm,
+    // What a group of models needs in its tables: the distinct (coordinate,
+    // power) pairs of its kind-2 models, and for each model where in the table
+    // its per-coordinate terms lie (an array and one offset per coordinate).
+    enum class TermSource { Distance, Power15, Powers };
+    struct ModelTerms {
+        TermSource source = TermSource::Distance;
+        std::vector<std::size_t> offsets;
+    };
+    struct TablePlan {
+        bool power15 = false;
+        bool logarithm = false;
+        std::vector<std::pair<std::size_t, double>> powers;
+        std::vector<ModelTerms> models;
+    };
+    static TablePlan planTable(const std::vector<const Kriging*>& group);
+    void fillDistances(const double* x, const std::vector<double>& columns, const TablePlan& plan,
                        DistanceTable& table) const;
-    // Whether the model's correlations read the logarithms of the distances.
-    bool needsLogarithm() const;
-    // r[i] := r(x, s_i) for every sample point from the point's distance table
-    // (with logarithms when needsLogarithm()); term is scratch of N entries.
-    void correlationsFrom(const DistanceTable& table, std::vector<double>& r,
-                          std::vector<double>& term) const;
+    // r[i] := r(x, s_i) for every sample point from the point's distance table;
+    // terms the model's entry of the plan the table was filled by.
+    void correlationsFrom(const DistanceTable& table, const ModelTerms& terms,
+                          std::vector<double>& r) const;
     // Models fitted on one sample, predicted together: they share the sample's
     // columns and each point's distance table.
     static void predictSharingSample(const std::vector<const Kriging*>& group, const double* points,

@@ -9,6 +9,7 @@
 
 #include "common/NumericConstants.h"
 #include "linalg/LinearAlgebra.h"
+#include "linalg/VectorMath.h"
 #include "rsm/ModelFileError.h"
 #include "rsm/ModelFileReader.h"
 #include "rsm/ModelFileWriter.h"
@@ -16,6 +17,8 @@
 namespace Opt::RSM {
 
 namespace {
+
+using Linalg::dot;
 
 int resolvedKernel(int kernel)
 {
@@ -27,15 +30,6 @@ int resolvedKernel(int kernel)
                                     std::to_string(kernel) + " is not one of 0 to 4");
     }
     return kernel;
-}
-
-double dot(const std::vector<double>& x, const std::vector<double>& z)
-{
-    double sum = 0.0;
-    for (std::size_t k = 0; k < x.size(); ++k) {
-        sum += x[k] * z[k];
-    }
-    return sum;
 }
 
 double standardDeviation(const std::vector<double>& values)

@@ -65,6 +65,11 @@ TEST_F(KrigingTest, ModelsPredictedTogetherEqualEachModelAlone)
     for (int kind = 0; kind <= 2; ++kind) {
         models.push_back(fitted(0, kind, 2));
     }
+    // A second kind-2 model sharing the first one's power in coordinate 0 only.
+    const std::vector<double>& searched = dynamic_cast<Kriging&>(*models[2]).record().hyperParameters;
+    auto sharing = std::make_shared<Kriging>(0, 2, Kriging::kCholeskySolve, 16, 2, 0);
+    ASSERT_TRUE(sharing->buildWithHyperParameters({0.7, 1.1, searched[2], 1.234}, false));
+    models.push_back(sharing);
     models.push_back(fit<PolynomialRegression>(0, false, 4, 0, 2, 16));
     installFunction(scattered(12, 2), [](const std::vector<double>& x) { return x[0] - x[1] * x[1]; });
     models.push_back(fitted(1, 2, 2));
