@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -92,7 +93,7 @@ void RandomInputSampler::correlate(std::vector<double>& probabilities, int count
     }
 }
 
-std::vector<double> RandomInputSampler::draw(RandomSource& generator, int count) const
+std::vector<double> RandomInputSampler::draw(RandomSource& generator, int count, int threads) const
 {
     const std::size_t n = given.size();
     std::vector<double> rows(static_cast<std::size_t>(count) * n);
@@ -107,12 +108,26 @@ std::vector<double> RandomInputSampler::draw(RandomSource& generator, int count)
         correlate(u, count);
     }
     const std::size_t r = randomIndex.size();
+    // An exception must not leave an OpenMP region (it would end the process):
+    // one is kept and thrown after it.
+    std::exception_ptr failure;
+#pragma omp parallel for schedule(static) num_threads(std::max(1, threads))
     for (int s = 0; s < count; ++s) {
-        for (std::size_t j = 0; j < r; ++j) {
-            const auto i = static_cast<std::size_t>(randomIndex[j]);
-            rows[static_cast<std::size_t>(s) * n + i] =
-                records[i]->quantile(u[static_cast<std::size_t>(s) * r + j]);
+        try {
+            for (std::size_t j = 0; j < r; ++j) {
+                const auto i = static_cast<std::size_t>(randomIndex[j]);
+                rows[static_cast<std::size_t>(s) * n + i] =
+                    records[i]->quantile(u[static_cast<std::size_t>(s) * r + j]);
+            }
+        } catch (...) {
+#pragma omp critical(zelkor_sampler_failure)
+            if (!failure) {
+                failure = std::current_exception();
+            }
         }
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
     }
     return rows;
 }

@@ -39,8 +39,10 @@ public:
                        std::vector<double> givenValues, int method,
                        const std::vector<double>& correlation);
 
-    // count rows of nVariables values each, row-major.
-    std::vector<double> draw(RandomSource& generator, int count) const;
+    // count rows of nVariables values each, row-major. The uniform draws are
+    // made in order on the calling thread; their quantiles may be taken on
+    // threads (OpenMP), which changes no value.
+    std::vector<double> draw(RandomSource& generator, int count, int threads = 1) const;
 
     int variableCount() const { return static_cast<int>(given.size()); }
 

@@ -174,7 +174,7 @@ StepCode ReliabilityAnalysis::computeStep(double*, double*, double**)
         given[i] = designVariables[i].start;
     }
     const RandomInputSampler sampler(records, given, parameter.samplingMethod, inputCorrelation);
-    inputTable = sampler.draw(generator, kSampleCount);
+    inputTable = sampler.draw(generator, kSampleCount, std::max(1, parameter.reliabilityOption1));
     predictSamples();
     stage = Stage::Done;
     return StepCode::Finished;

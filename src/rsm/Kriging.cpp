@@ -710,6 +710,7 @@ void Kriging::predictSharingSample(const std::vector<const Kriging*>& group, con
     std::vector<double> x(width);
     DistanceTable table;
     std::vector<double> r;
+    std::vector<double> trendTerms;
     for (int at = 0; at < count; ++at) {
         std::copy_n(points + static_cast<std::ptrdiff_t>(at) * first.variableCount, width, x.begin());
         first.fillDistances(x.data(), columns, plan, table);
@@ -717,8 +718,9 @@ void Kriging::predictSharingSample(const std::vector<const Kriging*>& group, con
             const Kriging& model = *group[j];
             const KrigData& fitted = model.record();
             model.correlationsFrom(table, plan.models[j], r);
-            const double value = dot(termValues(fitted.terms, x), fitted.coefficients) +
-                                 dot(r, fitted.predictionWeights);
+            termValues(fitted.terms, x, trendTerms);
+            const double value =
+                dot(trendTerms, fitted.coefficients) + dot(r, fitted.predictionWeights);
             values[j][at] = value * model.data->scale;
         }
     }

@@ -159,11 +159,18 @@ TermTable PolynomialRegression::termTableOf(int kind, int n)
 std::vector<double> PolynomialRegression::termValues(const TermTable& terms,
                                                      const std::vector<double>& x)
 {
-    std::vector<double> values(terms[0].size());
+    std::vector<double> values;
+    termValues(terms, x, values);
+    return values;
+}
+
+void PolynomialRegression::termValues(const TermTable& terms, const std::vector<double>& x,
+                                      std::vector<double>& values)
+{
+    values.resize(terms[0].size());
     for (std::size_t k = 0; k < values.size(); ++k) {
         values[k] = termValue(terms, k, x);
     }
-    return values;
 }
 
 void PolynomialRegression::installReducedPoints(int pointCount)

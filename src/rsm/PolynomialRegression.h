@@ -66,6 +66,9 @@ public:
     static TermTable termTableOf(int kind, int variableCount);
     // The value of every term at x.
     static std::vector<double> termValues(const TermTable& terms, const std::vector<double>& x);
+    // The same into values (resized), for loops that reuse one vector.
+    static void termValues(const TermTable& terms, const std::vector<double>& x,
+                           std::vector<double>& values);
 
     double looRSquared() const override;
     double predict(const std::vector<double>& x) const override;
