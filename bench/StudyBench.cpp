@@ -8,9 +8,10 @@
 //   study     runRSMOPT: a random Latin hypercube of N - 1 points, one kriging
 //             model per response, the genetic algorithm with feasibility-first
 //             ranking on the models (the defaults), and the host's evaluation
-//             of the surrogate optimum, which is returned;
+//             of the surrogate optimum, which is returned unless a sampled
+//             design is better (then that one is);
 //   best seen the best design among the study's own N evaluations (feasible
-//             first), which runRSMOPT does not return;
+//             first, within 1e-6);
 //   DIRECT    ours on the true function (Zelkor method 0, evaluation limit N):
 //             the best of its first N evaluations, since it checks the limit
 //             between iterations and may take more, and beside it the design
@@ -302,6 +303,39 @@ void reseedSample(Opt::RSM::RSMManager& study, const Opt::DataSet& dataSet, unsi
     }
 }
 
+// The largest constraint value where it is positive (0 when every g <= 0),
+// infinite for a non-finite response.
+double largestViolation(const ConstrainedProblem& problem, const std::vector<double>& x)
+{
+    std::vector<double> f(static_cast<std::size_t>(problem.constraints + 1));
+    problem.evaluate(x.data(), f.data());
+    double largest = std::isfinite(f[0]) ? 0.0 : HUGE_VAL;
+    for (std::size_t j = 1; j < f.size(); ++j) {
+        largest = std::isfinite(f[j]) ? std::max(largest, f[j]) : HUGE_VAL;
+    }
+    return largest;
+}
+
+// What runRSMOPT returns: the verified surrogate optimum, or the best sampled
+// design when that is better (feasible first, then the lower objective; among
+// infeasible designs the smaller largest violation).
+std::vector<double> returnedDesign(const ConstrainedProblem& problem,
+                                   const std::vector<double>& sampled,
+                                   const std::vector<double>& verified)
+{
+    if (sampled.empty()) {
+        return verified;
+    }
+    const double sampledViolation = largestViolation(problem, sampled);
+    const double verifiedViolation = largestViolation(problem, verified);
+    if (sampledViolation == 0.0 && verifiedViolation == 0.0) {
+        return judge(problem, sampled, 0).objective < judge(problem, verified, 0).objective
+                   ? sampled
+                   : verified;
+    }
+    return sampledViolation < verifiedViolation ? sampled : verified;
+}
+
 // The study stepped through a session, each phase timed by its step codes.
 StudyRun studyInDataSetMode(const ConstrainedProblem& problem, int budget, int innerSearch,
                             unsigned seed)
@@ -350,8 +384,8 @@ StudyRun studyInDataSetMode(const ConstrainedProblem& problem, int budget, int i
     run.finishing = seconds(start);
     run.host = hostSeconds;
     run.completed = code == 0;
-    run.design = lastDesign;
-    run.verified = judge(problem, lastDesign, evaluations);
+    run.design = returnedDesign(problem, bestSeen, lastDesign);
+    run.verified = judge(problem, run.design, evaluations);
     run.best = judge(problem, bestSeen, evaluations);
     return run;
 }
