@@ -1,5 +1,6 @@
 #include "linalg/VectorMath.h"
 
+#include <algorithm>
 #include <cmath>
 
 #if defined(ZELKOR_HAVE_LIBMVEC) && defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
@@ -57,6 +58,15 @@ double dot(const double* a, const double* b, std::size_t count)
 }
 
 ZELKOR_CLONES
+void absoluteDifferences(double point, const double* values, double* results, std::size_t count)
+{
+#pragma omp simd
+    for (std::size_t i = 0; i < count; ++i) {
+        results[i] = std::fabs(point - values[i]);
+    }
+}
+
+ZELKOR_CLONES
 void rootTimesSelf(const double* values, double* results, std::size_t count)
 {
 #pragma omp simd
@@ -65,12 +75,62 @@ void rootTimesSelf(const double* values, double* results, std::size_t count)
     }
 }
 
-ZELKOR_CLONES
-void addWeighted(const double* values, double weight, double* sums, std::size_t count)
+namespace {
+
+// The weighted sum of Group columns at entry i, added to what results holds
+// when accumulate is set.
+template <std::size_t Group>
+inline double groupSum(const double* const* columns, const double* weights, std::size_t i)
 {
+    double sum = weights[0] * columns[0][i];
+    for (std::size_t g = 1; g < Group; ++g) {
+        sum += weights[g] * columns[g][i];
+    }
+    return sum;
+}
+
+// One pass over results for the columns of one group: results[i] becomes
+// (accumulate ? results[i] : 0) + their weighted sum, or, for the last group,
+// the exponential of factor times that.
+template <std::size_t Group>
+inline void sumGroup(const double* const* columns, const double* weights, bool accumulate,
+                     bool last, double factor, double* results, std::size_t count)
+{
+    if (last) {
+#pragma omp simd
+        for (std::size_t i = 0; i < count; ++i) {
+            const double sum = (accumulate ? results[i] : 0.0) + groupSum<Group>(columns, weights, i);
+            results[i] = std::exp(factor * sum);
+        }
+        return;
+    }
 #pragma omp simd
     for (std::size_t i = 0; i < count; ++i) {
-        sums[i] += weight * values[i];
+        results[i] = (accumulate ? results[i] : 0.0) + groupSum<Group>(columns, weights, i);
+    }
+}
+
+} // namespace
+
+ZELKOR_CLONES
+void exponentiateWeightedSum(const double* base, const std::size_t* offsets, const double* weights,
+                             std::size_t width, double factor, double* results, std::size_t count)
+{
+    constexpr std::size_t kGroup = 4;
+    const double* columns[kGroup];
+    for (std::size_t k = 0; k < width; k += kGroup) {
+        const std::size_t group = std::min(kGroup, width - k);
+        for (std::size_t g = 0; g < group; ++g) {
+            columns[g] = base + offsets[k + g];
+        }
+        const bool accumulate = k > 0;
+        const bool last = k + group == width;
+        switch (group) {
+        case 1: sumGroup<1>(columns, weights + k, accumulate, last, factor, results, count); break;
+        case 2: sumGroup<2>(columns, weights + k, accumulate, last, factor, results, count); break;
+        case 3: sumGroup<3>(columns, weights + k, accumulate, last, factor, results, count); break;
+        default: sumGroup<4>(columns, weights + k, accumulate, last, factor, results, count); break;
+        }
     }
 }
 

@@ -39,14 +39,22 @@ inline double dot(const std::vector<double>& a, const std::vector<double>& b)
     return dot(a.data(), b.data(), a.size());
 }
 
+// results[i] := |point - values[i]| for i < count (the distances of one
+// coordinate to a column of points); same aliasing rule as exponentiate.
+void absoluteDifferences(double point, const double* values, double* results, std::size_t count);
+
 // results[i] := sqrt(values[i]) * values[i] (values^1.5) for i < count; same
 // aliasing rule as exponentiate.
 void rootTimesSelf(const double* values, double* results, std::size_t count);
 
-// sums[i] += weight * values[i] for i < count (the weighted sums of a product
-// correlation, one coordinate at a time). Compiled per instruction set like
-// exponentiate, so that a prediction's short loops run as wide as the machine
-// allows. sums must not overlap values.
-void addWeighted(const double* values, double weight, double* sums, std::size_t count);
+// results[i] := exp(factor * sum_k weights[k] * base[offsets[k] + i]) for
+// i < count, k < width (width >= 1): the exponential of a weighted sum of
+// columns that lie in one array, such as a product correlation's terms, one
+// column per coordinate. The columns are summed up to four at a time and the
+// last group feeds the exponential directly, so results is written in at
+// most ceil(width / 4) passes. Compiled per instruction set like exponentiate;
+// results must not overlap base.
+void exponentiateWeightedSum(const double* base, const std::size_t* offsets, const double* weights,
+                             std::size_t width, double factor, double* results, std::size_t count);
 
 } // namespace Opt::Linalg

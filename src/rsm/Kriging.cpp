@@ -606,13 +606,8 @@ void Kriging::fillDistances(const double* x, const std::vector<double>& columns,
     const auto width = static_cast<std::size_t>(variableCount);
     table.distance.resize(count * width);
     for (std::size_t k = 0; k < width; ++k) {
-        const double* s = columns.data() + k * count;
-        double* d = table.distance.data() + k * count;
-        const double xk = x[k];
-#pragma omp simd
-        for (std::size_t i = 0; i < count; ++i) {
-            d[i] = std::fabs(xk - s[i]);
-        }
+        Linalg::absoluteDifferences(x[k], columns.data() + k * count,
+                                    table.distance.data() + k * count, count);
     }
     if (plan.power15) {
         table.power15.resize(table.distance.size());
@@ -645,6 +640,11 @@ Kriging::TablePlan Kriging::planTable(const std::vector<const Kriging*>& group)
         const auto count = model->samples.size();
         const auto width = static_cast<std::size_t>(model->variableCount);
         ModelTerms& terms = plan.models.emplace_back();
+        terms.correlationOf = static_cast<std::size_t>(
+            std::find_if(group.begin(), group.end(), [model](const Kriging* other) {
+                return other->correlationKind == model->correlationKind &&
+                       other->record().hyperParameters == model->record().hyperParameters;
+            }) - group.begin());
         for (std::size_t k = 0; k < width; ++k) {
             terms.offsets.push_back(k * count);
         }
@@ -676,12 +676,11 @@ void Kriging::correlationsFrom(const DistanceTable& table, const ModelTerms& ter
     const std::vector<double>& source = terms.source == TermSource::Distance  ? table.distance
                                         : terms.source == TermSource::Power15 ? table.power15
                                                                               : table.powers;
-    const double* const thetas = record().hyperParameters.data();
-    r.assign(samples.size(), 0.0);
-    for (std::size_t k = 0; k < terms.offsets.size(); ++k) {
-        Linalg::addWeighted(source.data() + terms.offsets[k], thetas[k], r.data(), r.size());
-    }
-    Linalg::exponentiate(r.data(), -1.0, r.data(), r.size());
+    r.resize(samples.size());
+    // The first variableCount hyper-parameters are the thetas of every kind.
+    Linalg::exponentiateWeightedSum(source.data(), terms.offsets.data(),
+                                    record().hyperParameters.data(), terms.offsets.size(), -1.0,
+                                    r.data(), r.size());
 }
 
 std::vector<double> Kriging::correlationVector(const std::vector<double>& x) const
@@ -709,7 +708,7 @@ void Kriging::predictSharingSample(const std::vector<const Kriging*>& group, con
     const auto width = static_cast<std::size_t>(first.variableCount);
     std::vector<double> x(width);
     DistanceTable table;
-    std::vector<double> r;
+    std::vector<std::vector<double>> correlations(group.size());
     std::vector<double> trendTerms;
     for (int at = 0; at < count; ++at) {
         std::copy_n(points + static_cast<std::ptrdiff_t>(at) * first.variableCount, width, x.begin());
@@ -717,10 +716,13 @@ void Kriging::predictSharingSample(const std::vector<const Kriging*>& group, con
         for (std::size_t j = 0; j < group.size(); ++j) {
             const Kriging& model = *group[j];
             const KrigData& fitted = model.record();
-            model.correlationsFrom(table, plan.models[j], r);
+            const std::size_t shared = plan.models[j].correlationOf;
+            if (shared == j) {
+                model.correlationsFrom(table, plan.models[j], correlations[j]);
+            }
             termValues(fitted.terms, x, trendTerms);
-            const double value =
-                dot(trendTerms, fitted.coefficients) + dot(r, fitted.predictionWeights);
+            const double value = dot(trendTerms, fitted.coefficients) +
+                                 dot(correlations[shared], fitted.predictionWeights);
             values[j][at] = value * model.data->scale;
         }
     }

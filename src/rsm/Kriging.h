@@ -256,12 +256,17 @@ private:
         std::vector<double> powers;
     };
     // What a group of models needs in its tables: the distinct (coordinate,
-    // power) pairs of its kind-2 models, and for each model where in the table
-    // its per-coordinate terms lie (an array and one offset per coordinate).
+    // power) pairs of its kind-2 models, for each model where in the table its
+    // per-coordinate terms lie (an array and one offset per coordinate), and
+    // which models share one correlation vector (equal kind and
+    // hyper-parameters, as models of similar responses often end up).
     enum class TermSource { Distance, Power15, Powers };
     struct ModelTerms {
         TermSource source = TermSource::Distance;
         std::vector<std::size_t> offsets;
+        // The first model of the group with the same correlation kind and
+        // hyper-parameters, whose correlation vector this model reads.
+        std::size_t correlationOf = 0;
     };
     struct TablePlan {
         bool power15 = false;

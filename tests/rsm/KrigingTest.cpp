@@ -70,6 +70,10 @@ TEST_F(KrigingTest, ModelsPredictedTogetherEqualEachModelAlone)
     auto sharing = std::make_shared<Kriging>(0, 2, Kriging::kCholeskySolve, 16, 2, 0);
     ASSERT_TRUE(sharing->buildWithHyperParameters({0.7, 1.1, searched[2], 1.234}, false));
     models.push_back(sharing);
+    // And one equal to the searched model, which reads that model's correlations.
+    auto same = std::make_shared<Kriging>(1, 2, Kriging::kCholeskySolve, 16, 2, 0);
+    ASSERT_TRUE(same->buildWithHyperParameters(searched, false));
+    models.push_back(same);
     models.push_back(fit<PolynomialRegression>(0, false, 4, 0, 2, 16));
     installFunction(scattered(12, 2), [](const std::vector<double>& x) { return x[0] - x[1] * x[1]; });
     models.push_back(fitted(1, 2, 2));
