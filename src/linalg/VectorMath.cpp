@@ -77,8 +77,7 @@ void rootTimesSelf(const double* values, double* results, std::size_t count)
 
 namespace {
 
-// The weighted sum of Group columns at entry i, added to what results holds
-// when accumulate is set.
+// The weighted sum of Group columns at entry i.
 template <std::size_t Group>
 inline double groupSum(const double* const* columns, const double* weights, std::size_t i)
 {

@@ -3,16 +3,18 @@
 #include <cstddef>
 #include <vector>
 
-// Element-wise exponentials (and logarithms) over whole arrays, for the loops whose cost is
-// dominated by exp (the kriging likelihood fills N(N-1)/2 correlations, each
-// with up to n + 1 exponentials, per evaluation).
+// Element-wise maths over whole arrays, for the loops whose cost is dominated
+// by exp: the kriging likelihood fills N(N-1)/2 correlations, each with up to
+// n + 1 exponentials, per evaluation, and a kriging prediction N of them.
 //
-// With GCC on x86-64 glibc the loop is vectorised onto glibc's vector maths
-// library (libmvec): four lanes on CPUs with AVX2, two otherwise, picked when
-// the library is loaded. Its results stay within a few units in the last place
-// of std::exp and are the same run after run on one machine. Elsewhere the
-// plain loop over std::exp is compiled, which compilers shipping their own
-// vector maths library vectorise as well.
+// Each function is compiled once per instruction set (eight lanes with
+// AVX-512, four with AVX2, two otherwise), the clone picked when the library is
+// loaded. With GCC on x86-64 glibc the exponentials and logarithms run on
+// glibc's vector maths library (libmvec): its results stay within a few units
+// in the last place of std::exp and are the same run after run on one machine.
+// Elsewhere the plain loop over std::exp is compiled, which compilers shipping
+// their own vector maths library vectorise as well. Sums (dot) are taken in
+// the lanes' order, which may differ from a sequential sum by rounding.
 namespace Opt::Linalg {
 
 // results[i] := exp(factor * arguments[i]) for i < count; exp(-inf) = 0. The
