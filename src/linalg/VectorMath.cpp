@@ -13,6 +13,12 @@ extern "C" {
 double exp(double) noexcept;
 #pragma omp declare simd notinbranch
 double log(double) noexcept;
+#if defined(ZELKOR_HAVE_LIBMVEC_EXP2)
+#pragma omp declare simd notinbranch
+double exp2(double) noexcept;
+#pragma omp declare simd notinbranch
+double log2(double) noexcept;
+#endif
 }
 #endif
 
@@ -38,11 +44,20 @@ void exponentiate(const double* arguments, double factor, double* results, std::
 }
 
 ZELKOR_CLONES
-void logarithm(const double* arguments, double* results, std::size_t count)
+void exponentiateBase2(const double* arguments, double factor, double* results, std::size_t count)
 {
 #pragma omp simd
     for (std::size_t i = 0; i < count; ++i) {
-        results[i] = std::log(arguments[i]);
+        results[i] = std::exp2(factor * arguments[i]);
+    }
+}
+
+ZELKOR_CLONES
+void logarithmBase2(const double* arguments, double* results, std::size_t count)
+{
+#pragma omp simd
+    for (std::size_t i = 0; i < count; ++i) {
+        results[i] = std::log2(arguments[i]);
     }
 }
 

@@ -27,9 +27,13 @@ inline void exponentiate(double* values, std::size_t count)
     exponentiate(values, 1.0, values, count);
 }
 
-// results[i] := ln(arguments[i]) for i < count; ln(0) = -inf. Same aliasing
-// rule as exponentiate; vectorised the same way.
-void logarithm(const double* arguments, double* results, std::size_t count);
+// results[i] := 2^(factor * arguments[i]) and results[i] := log2(arguments[i])
+// (log2(0) = -inf) for i < count, the pair a power d^p = 2^(p log2 d) is
+// taken by: in glibc's vector library they cost 20 % and 33 % less than exp
+// and ln. Same aliasing rule as exponentiate; vectorised the same way where
+// glibc has them (2.35 and later).
+void exponentiateBase2(const double* arguments, double factor, double* results, std::size_t count);
+void logarithmBase2(const double* arguments, double* results, std::size_t count);
 
 // The sum of a[i] * b[i] for i < count, accumulated in as many lanes as the
 // machine has (so in an order of its own, the same on every call).

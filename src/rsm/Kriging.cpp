@@ -237,7 +237,7 @@ void Kriging::formPairTable()
                 const double d = std::fabs(samples[i][k] - samples[j][k]);
                 *term = correlationKind == 0   ? d
                         : correlationKind == 1 ? std::sqrt(d) * d
-                                               : std::log(d);
+                                               : std::log2(d);
             }
         }
     }
@@ -284,8 +284,8 @@ const double* Kriging::weightedTermsOf(std::size_t k, const std::vector<double>&
     }
     const double* term = workspace.pairTable.data() + k * pairs;
     if (correlationKind == 2) {
-        // d^p = exp(p ln d), all pairs at once so that exp runs vectorised.
-        Linalg::exponentiate(term, power, weighted, pairs);
+        // d^p = 2^(p log2 d), all pairs at once so that exp2 runs vectorised.
+        Linalg::exponentiateBase2(term, power, weighted, pairs);
         term = weighted;
     }
 #pragma omp simd
@@ -614,16 +614,17 @@ void Kriging::fillDistances(const double* x, const std::vector<double>& columns,
         Linalg::rootTimesSelf(table.distance.data(), table.power15.data(), table.distance.size());
     }
     if (plan.logarithm) {
-        // ln 0 = -inf, so that exp(p ln d) gives 0 as pow does for p > 0.
+        // log2 0 = -inf, so that 2^(p log2 d) gives 0 as pow does for p > 0.
         table.logarithm.resize(table.distance.size());
-        Linalg::logarithm(table.distance.data(), table.logarithm.data(), table.distance.size());
+        Linalg::logarithmBase2(table.distance.data(), table.logarithm.data(),
+                               table.distance.size());
     }
     table.powers.resize(plan.powers.size() * count);
     for (std::size_t block = 0; block < plan.powers.size(); ++block) {
         const auto [k, power] = plan.powers[block];
         double* t = table.powers.data() + block * count;
         if (power > 0.0 && std::isfinite(power)) {
-            Linalg::exponentiate(table.logarithm.data() + k * count, power, t, count);
+            Linalg::exponentiateBase2(table.logarithm.data() + k * count, power, t, count);
             continue;
         }
         const double* d = table.distance.data() + k * count;

@@ -97,10 +97,10 @@ struct KrigingSearchOptions {
 // - The distance table and correlation vector of a prediction are computed per
 //   call, not kept in the record, so that predictions stay const and re-entrant.
 //   They are computed coordinate by coordinate over all sample points at once
-//   (d_k^p_k as exp(p_k ln d_k), then one exp per point), in loops that run on
-//   the vectorised exp and ln of linalg/VectorMath; predictMany does so for
-//   many points per call, reusing one table of the sample's coordinates, and
-//   predictModels shares each point's distances, their square roots,
+//   (d_k^p_k as 2^(p_k log2 d_k), then one exp per point), in loops that run
+//   on the vectorised exp, exp2 and log2 of linalg/VectorMath; predictMany does
+//   so for many points per call, reusing one table of the sample's
+//   coordinates, and predictModels shares each point's distances, their square roots,
 //   logarithms and powers among models fitted on the same sample (a power once
 //   per distinct pair of coordinate and exponent). The values equal the scalar
 //   formula's up to rounding (a few ulps per term).
@@ -200,7 +200,7 @@ private:
         Matrix inverse;        // N x N, the pseudo-inverse path's R^+
         // Per coordinate k, then per pair of sample points (i > j, column by
         // column), the part of the correlation that does not depend on the
-        // hyper-parameters: d_k (kind 0), d_k^1.5 (kind 1), ln d_k (kind 2), so
+        // hyper-parameters: d_k (kind 0), d_k^1.5 (kind 1), log2 d_k (kind 2), so
         // that filling R costs a dot product (or n exp) per pair instead of n
         // powers, in loops over all pairs that vectorise. Empty when it and
         // the weighted terms below would exceed kPairTableLimit doubles.
@@ -245,7 +245,7 @@ private:
     // What the correlation vectors at one point have in common for every model
     // fitted on the same sample: |x_k - s_ik| coordinate by coordinate (k N + i)
     // and, when a model reads them, d^1.5 = sqrt(d) d (kind 1) and the powers
-    // d^p of kind 2 (exp(p ln d)), one block of N per distinct pair of
+    // d^p of kind 2 (2^(p log2 d)), one block of N per distinct pair of
     // coordinate and power. Models fitted on one sample by the same search often
     // share powers (DIRECT's points lie on a lattice), so ten models at one point
     // take each square root, logarithm and power once instead of ten times.
