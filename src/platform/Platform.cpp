@@ -8,6 +8,7 @@
 #  include <windows.h>
 #  include <psapi.h>
 #else
+#  include <dlfcn.h>
 #  include <sys/resource.h>
 #  include <sys/stat.h>
 #  include <sys/types.h>
@@ -156,6 +157,23 @@ bool fixReproducibilityBranch()
     const int automatic = automaticBranch();
     const int wanted = automatic < kAvxBranch ? automatic : kAvxBranch;
     return setBranch(wanted);
+}
+
+void* loadedFunction(const char* name)
+{
+#if defined(_WIN32)
+    // The BLAS provider is a DLL of its own; the program itself is searched too.
+    for (const char* module : {"libopenblas.dll", "openblas.dll", static_cast<const char*>(nullptr)}) {
+        if (const HMODULE handle = GetModuleHandleA(module)) {
+            if (const FARPROC found = GetProcAddress(handle, name)) {
+                return reinterpret_cast<void*>(found);
+            }
+        }
+    }
+    return nullptr;
+#else
+    return dlsym(RTLD_DEFAULT, name);
+#endif
 }
 
 } // namespace Opt::Platform

@@ -43,4 +43,9 @@ std::string joinPath(const std::string& directory, const std::string& name);
 // branch counts as already fixed and the call succeeds.
 bool fixReproducibilityBranch();
 
+// The address of a function the process has loaded under that C name (in any
+// loaded library), or null when none has. The library looks up optional
+// extensions of its dependencies this way (OpenBLAS's thread setting).
+void* loadedFunction(const char* name);
+
 } // namespace Opt::Platform

@@ -8,6 +8,7 @@
 
 #include <omp.h>
 
+#include "linalg/BlasThreadLimit.h"
 #include "rsm/FatalError.h"
 #include "rsm/ProgressLine.h"
 
@@ -108,6 +109,11 @@ bool ParallelModelBuild::run(const ModelMap& models, int threadSetting)
 
     std::vector<std::exception_ptr> failures(order.size());
     int finished = 0;
+    // Each fit's LAPACK calls run on the fit's own thread, whatever the thread
+    // setting: a BLAS starting threads of its own as well would oversubscribe
+    // the cores, and since OpenBLAS's sums depend on its thread count, the
+    // models would differ between one fitting thread and several.
+    const Linalg::BlasThreadLimit blasLimit(1);
     omp_set_num_threads(std::max(1, std::min(count, threadSetting)));
 #pragma omp parallel for schedule(static)
     for (int i = 0; i < count; ++i) {
