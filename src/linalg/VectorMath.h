@@ -27,11 +27,11 @@ inline void exponentiate(double* values, std::size_t count)
     exponentiate(values, 1.0, values, count);
 }
 
-// results[i] := 2^(factor * arguments[i]) and results[i] := log2(arguments[i])
-// (log2(0) = -inf) for i < count, the pair a power d^p = 2^(p log2 d) is
-// taken by: in glibc's vector library they cost 20 % and 33 % less than exp
-// and ln. Same aliasing rule as exponentiate; vectorised the same way where
-// glibc has them (2.35 and later).
+// For i < count, exponentiateBase2 sets results[i] := 2^(factor * arguments[i])
+// and logarithmBase2 results[i] := log2(arguments[i]), log2(0) = -inf: the pair
+// a power d^p = 2^(p log2 d) is taken with, since in glibc's vector library
+// they cost 20 % and 33 % less than exp and ln. Same aliasing rule as
+// exponentiate; vectorised the same way where glibc has them (2.35 and later).
 void exponentiateBase2(const double* arguments, double factor, double* results, std::size_t count);
 void logarithmBase2(const double* arguments, double* results, std::size_t count);
 
